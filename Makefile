@@ -1,0 +1,44 @@
+# The two everyday commands:
+#   make demo   build korvex and convert the bundled example map
+#   make test   build everything and run every test
+# Also: make test-sanitize, make fuzz [FUZZ_SECONDS=60], make bench, make clean.
+
+BUILD         ?= build
+SAN_BUILD     ?= build-sanitize
+FUZZ_BUILD    ?= build-fuzz
+JOBS          ?= $(shell nproc 2>/dev/null || echo 2)
+FUZZ_SECONDS  ?= 60
+CMAKE_FLAGS   ?=
+
+.PHONY: all build demo test test-sanitize fuzz bench deps clean
+
+all: build
+
+# Checks for the Debian packages the build needs; installs the missing ones
+# when run as root with apt-get, else prints the command to run.
+deps:
+	@sh tools/deps.sh
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+build: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	@rm -rf $(BUILD)/demo && mkdir -p $(BUILD)/demo
+	@cp examples/test.map tables/q1.ent $(BUILD)/demo/
+	cd $(BUILD)/demo && ../korvex -s test.map
+	@echo "--- $(BUILD)/demo/test.1q3 ---"
+	@cat $(BUILD)/demo/test.1q3
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-sanitize: | deps
+	cmake -S . -B $(SAN_BUILD) -DKORVEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)
+	cmake --build $(SAN_BUILD) -j $(JOBS)
+	cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

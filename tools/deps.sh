@@ -1,0 +1,16 @@
+#!/bin/sh
+# Makes sure the build's Debian packages are present: cmake, g++ and the
+# GoogleTest headers and libraries. Installs what is missing when it can.
+missing=""
+command -v cmake >/dev/null 2>&1 || missing="$missing cmake"
+command -v g++ >/dev/null 2>&1 || missing="$missing g++"
+[ -f /usr/include/gtest/gtest.h ] || missing="$missing libgtest-dev"
+[ -z "$missing" ] && exit 0
+
+echo "Missing packages:$missing"
+if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null 2>&1; then
+  apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y $missing && exit 0
+  echo "Installing failed."
+fi
+echo "Install them with:  sudo apt-get install -y$missing"
+exit 1
