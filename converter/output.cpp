@@ -1,1 +1,93 @@
-// placeholder
+// The output map. A regular file (or a new one) is written to a temporary
+// file beside it, which replaces the destination only when the run has
+// completed and every byte reached the disk: a failed or killed run leaves
+// whatever stood at the destination untouched. A device or a pipe is written
+// straight, and nothing this run did not create is ever removed.
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "bounded_text.h"
+#include "state.h"
+
+namespace {
+
+FILE* stream = nullptr;
+char final_path[PATH_MAX];
+char temp_path[PATH_MAX];  // empty: the destination is written straight
+
+// The file's mode for a new map: what creating it directly would give.
+mode_t new_file_mode() {
+  const mode_t mask = umask(0);
+  umask(mask);
+  return 0666 & ~mask;
+}
+
+// Where the temporary file goes: the destination's own folder, so that the
+// final rename never crosses file systems.
+bool make_temp_name(const char* destination) {
+  const char* slash = std::strrchr(destination, '/');
+  BoundedText name(temp_path, sizeof temp_path);
+  if (slash != nullptr)
+    name.add(std::string_view(destination, static_cast<size_t>(slash - destination) + 1));
+  name.add(".korvex-XXXXXX");
+  return name.ok();
+}
+
+}  // namespace
+
+FILE* open_output(const char* path) {
+  discard_output();
+  struct stat st;
+  const bool exists = stat(path, &st) == 0;
+  if (exists && !S_ISREG(st.st_mode)) {
+    temp_path[0] = '\0';
+    stream = S_ISDIR(st.st_mode) ? nullptr : fopen(path, "w");
+    return stream;
+  }
+  // A destination the user may not write is refused now, as creating it
+  // directly would be.
+  if (exists && access(path, W_OK) != 0) return nullptr;
+  // The map replaces the file a link points at, not the link.
+  if (exists ? realpath(path, final_path) == nullptr
+             : !BoundedText(final_path, sizeof final_path).add(path).ok())
+    return nullptr;
+  if (!make_temp_name(final_path)) return nullptr;
+  const int fd = mkstemp(temp_path);
+  if (fd < 0) {
+    temp_path[0] = '\0';
+    return nullptr;
+  }
+  fchmod(fd, exists ? (st.st_mode & 07777) : new_file_mode());
+  stream = fdopen(fd, "w");
+  if (stream == nullptr) {
+    close(fd);
+    discard_output();
+  }
+  return stream;
+}
+
+int finish_output() {
+  if (stream == nullptr) return 0;
+  bool ok = fflush(stream) == 0 && !ferror(stream);
+  if (ok && temp_path[0] != '\0') ok = fsync(fileno(stream)) == 0;
+  ok = fclose(stream) == 0 && ok;
+  stream = nullptr;
+  if (temp_path[0] != '\0') {
+    ok = ok && rename(temp_path, final_path) == 0;
+    if (!ok) unlink(temp_path);
+    temp_path[0] = '\0';
+  }
+  return ok;
+}
+
+void discard_output() {
+  if (stream != nullptr) fclose(stream);
+  stream = nullptr;
+  if (temp_path[0] != '\0') unlink(temp_path);
+  temp_path[0] = '\0';
+}

@@ -1,1 +1,173 @@
-// placeholder
+// Rewriting a block in place before it is written: plane points and origins
+// scaled, light values scaled or supplied, every brush face retextured by the
+// kind of the brush's owner.
+//
+// Classic mode rounds scaled coordinates down to integers. Extended mode
+// writes them as the shortest decimal that reads back to the same double, so
+// off-grid vertices keep their place. Light values are integers in both.
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "bounded_text.h"
+#include "kit.h"
+#include "state.h"
+
+namespace {
+
+constexpr std::array<const char*, KIND_TRIGGER + 1> textures{
+    "base_floor/concrete 0 0 0 0.5 0.5 0 0 0",           // the world
+    "base_floor/clang_floor3blava 0 0 0 0.5 0.5 0 0 0",  // func_plat
+    "base_floor/clang_floor3blava 0 0 0 0.5 0.5 0 0 0",  // func_door
+    "common/trigger -4 0 0 0.5 0.5 0 0 0",               // trigger_ classes
+};
+static_assert(textures.size() == KIND_TRIGGER + 1);
+
+constexpr const char* plane_delims = " \t()";
+constexpr const char* origin_delims = " \t\"";
+constexpr int default_light = 300;
+// A texture must start within this many characters after the ninth number.
+constexpr int rest_search = 64;
+
+// Listed classes of no particular kind (func_wall, func_button, ...) get
+// the world's texture.
+const char* texture_of(int kind) {
+  return textures[static_cast<size_t>(kind < 0 ? KIND_WORLD : kind)];
+}
+
+char word[extended_limits.word_chars + 2];
+char scratch[extended_limits.line_chars + 1];
+
+const char* take_word(const char* from, const char* delims) {
+  return kit_get_token(word, from, delims, limits->word_chars + 1);
+}
+
+// Writes value * size_scale as a coordinate. False when it has no value to
+// write: not finite, or beyond the integer range in classic mode.
+bool add_coord(BoundedText& out, double value) {
+  const double scaled = value * size_scale;
+  if (!extended_mode) {
+    const double down = std::floor(scaled);
+    if (!(down >= std::numeric_limits<int32_t>::min() &&
+          down <= std::numeric_limits<int32_t>::max()))
+      return false;
+    out.add(static_cast<long long>(down));
+    return true;
+  }
+  if (!std::isfinite(scaled)) return false;
+  char digits[400];  // the longest fixed-notation double is 309 digits and a sign
+  const double clean = scaled == 0.0 ? 0.0 : scaled;  // no "-0"
+  const auto end = std::to_chars(digits, digits + sizeof digits, clean, std::chars_format::fixed).ptr;
+  out.add(std::string_view(digits, static_cast<size_t>(end - digits)));
+  return true;
+}
+
+// Light values are truncated toward zero; false beyond the integer range.
+bool add_light(BoundedText& out, double value) {
+  const double whole = std::trunc(value);
+  if (!(whole >= std::numeric_limits<int32_t>::min() &&
+        whole <= std::numeric_limits<int32_t>::max()))
+    return false;
+  out.add(static_cast<long long>(whole));
+  return true;
+}
+
+}  // namespace
+
+int read_number(const char* text, double* value) {
+  if (!extended_mode) return kit_str_to_real(text, value);
+  // Any number of digits and exponent digits, correctly rounded; a leading
+  // '+' as the classic reader allows. No hexadecimal, infinity or NaN.
+  const char* first = text + (text[0] == '+' && text[1] != '-');
+  const char* last = first + std::strlen(first);
+  if (first == last || std::strpbrk(first, "xXiInN") != nullptr) return 0;
+  double result = 0;
+  const auto [end, error] = std::from_chars(first, last, result);
+  if (error != std::errc() || end != last) return 0;
+  *value = result;
+  return 1;
+}
+
+int scale_plane(const char* line, char* out, int out_size) {
+  BoundedText text(out, static_cast<size_t>(out_size));
+  const char* p = line;
+  for (int i = 0; i < 9; ++i) {
+    p = take_word(p, plane_delims);
+    if (p == nullptr) return CONV_TOKEN;
+    double value;
+    if (!read_number(word, &value)) return CONV_BAD_COORD;
+    text.add(i % 3 == 0 ? (i == 0 ? "( " : " ) ( ") : " ");
+    if (!add_coord(text, value)) return CONV_BAD_COORD;
+  }
+  text.add(" ) ");
+  // The texture part is kept; with none (or none near) the rest is empty.
+  if (const char* rest = kit_skip_chars(p, plane_delims, rest_search)) text.add(rest);
+  return text.ok() ? CONV_OK : CONV_LINE_TOO_LONG;
+}
+
+int rewrite_brushes() {
+  const char* texture = texture_of(classes[static_cast<size_t>(cur_class)].kind);
+  char tail[128];
+  BoundedText retexture(tail, sizeof tail);
+  retexture.add(" ").add(texture);
+  for (int n = 0; n < brush_count(); ++n) {
+    const BrushRange b = brush_at(n);
+    for (int i = b.first; i <= b.last; ++i) {
+      if (size_scale != 1.0) {
+        int r = scale_plane(line_text(i), scratch, static_cast<int>(sizeof scratch));
+        if (r == CONV_OK) r = replace_line_tail(i, 0, scratch);
+        if (r != CONV_OK) return r;
+      }
+      const char* line = line_text(i);
+      const char* paren = kit_find_last_char(line, ')', line_length(i) + 1);
+      if (paren == nullptr) return CONV_NO_PAREN;
+      const int r = replace_line_tail(i, static_cast<int>(paren - line) + 1, retexture.view());
+      if (r != CONV_OK) return r;
+    }
+  }
+  return CONV_OK;
+}
+
+int scale_origin() {
+  const char* p = line_text(origin_value.line) + origin_value.col;
+  BoundedText text(scratch, sizeof scratch);
+  text.add("\"");
+  for (int i = 0; i < 3; ++i) {
+    p = take_word(p, origin_delims);
+    if (p == nullptr) return CONV_TOKEN;
+    double value;
+    if (!read_number(word, &value)) return CONV_BAD_COORD;
+    if (i > 0) text.add(" ");
+    if (!add_coord(text, value)) return CONV_BAD_COORD;
+  }
+  text.add("\"");
+  if (!text.ok()) return CONV_LINE_TOO_LONG;
+  return replace_line_tail(origin_value.line, origin_value.col, text.view());
+}
+
+int scale_light() {
+  BoundedText text(scratch, sizeof scratch);
+  for (int i = 0; i < block_size(); ++i) {
+    const char* line = line_text(i);
+    const char* after = take_word(line, nullptr);
+    if (after == nullptr) return CONV_TOKEN;
+    if (std::strcmp(word, "\"light\"") != 0) continue;
+    if (take_word(after, nullptr) == nullptr) return CONV_TOKEN;
+    double value;
+    if (!kit_unquote(word, limits->word_chars + 1) || !read_number(word, &value))
+      return CONV_BAD_LIGHT;
+    const double scaled = value * light_scale;
+    text.add("\"");
+    if (!add_light(text, scaled < 1.0 ? 1.0 : scaled)) return CONV_BAD_LIGHT;
+    text.add("\"");
+    if (!text.ok()) return CONV_LINE_TOO_LONG;
+    const char* value_start = kit_skip_blanks(after, limits->line_chars + 1);
+    return replace_line_tail(i, static_cast<int>(value_start - line), text.view());
+  }
+  // No light key: supply one, scaled but not clamped.
+  text.add("\"light\" \"");
+  if (!add_light(text, default_light * light_scale)) return CONV_BAD_LIGHT;
+  text.add("\"");
+  return add_line(text.view());
+}

@@ -10,7 +10,14 @@
 
 #include <array>
 #include <cstdio>
+#include <memory>
 #include <string_view>
+
+// A FILE* that is closed when it goes out of scope.
+struct FileCloser {
+  void operator()(FILE* f) const { fclose(f); }
+};
+using UniqueFile = std::unique_ptr<FILE, FileCloser>;
 
 // ---------------------------------------------------------------------------
 // Limits. The reader's logic never names a number; it reads these.
@@ -155,6 +162,12 @@ struct BrushRange {
 };
 
 void reset_brushes();
+
+// Starts a brush whose first plane line will be line `first`; close_brush
+// ends it at line `last` and counts it.
+void open_brush(int first);
+void close_brush(int last);
+
 [[nodiscard]] int brush_count();
 [[nodiscard]] BrushRange brush_at(int n);
 
@@ -243,6 +256,23 @@ int scale_light();
 // Reads a whole-text number: the library's reader in classic mode, a
 // correctly rounded one in extended mode. 1 and *value, or 0.
 int read_number(const char* text, double* value);
+
+// ---------------------------------------------------------------------------
+// The output map.
+// ---------------------------------------------------------------------------
+
+// Opens the output for the map at path; null when the destination cannot be
+// created or written. A regular or new file is written to a temporary file
+// beside it; a device or a pipe is written straight.
+FILE* open_output(const char* path);
+
+// Flushes and closes the output and puts a temporary file in place. Returns
+// 1, or 0 on any write error, with nothing of this run left behind.
+int finish_output();
+
+// Closes the output and removes the temporary file; never removes anything
+// this run did not create.
+void discard_output();
 
 // ---------------------------------------------------------------------------
 // The run.
