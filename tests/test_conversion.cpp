@@ -1,0 +1,490 @@
+// Conversion mode end to end: the replacement table, the scale factors, the
+// rewriting of brushes, origins and light values, and what a failure does.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+
+#include "run_korvex.h"
+
+namespace {
+
+constexpr const char* worked_table = "light *\ninfo_player_start info_player_deathmatch\nfunc_door *\n";
+
+constexpr const char* worked_example_1q3 = R"(// entity 0
+{
+  "classname" "worldspawn"
+  // brush 1
+  {
+    ( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) base_floor/concrete 0 0 0 0.5 0.5 0 0 0
+    ( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) base_floor/concrete 0 0 0 0.5 0.5 0 0 0
+    ( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) base_floor/concrete 0 0 0 0.5 0.5 0 0 0
+  }
+}
+// entity 1
+  {
+    "classname" "light"
+    "origin" "32 32 48"
+    "light" "200"
+  }
+// entity 3
+  {
+    "classname" "info_player_deathmatch"
+    "origin" "16 16 24"
+  }
+// entity 4
+  {
+    "classname" "func_door"
+    "angle" "90"
+    {
+    ( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) base_floor/clang_floor3blava 0 0 0 0.5 0.5 0 0 0
+    ( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) base_floor/clang_floor3blava 0 0 0 0.5 0.5 0 0 0
+    ( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) base_floor/clang_floor3blava 0 0 0 0.5 0.5 0 0 0
+    }
+  }
+)";
+
+constexpr const char* worked_example_console = R"(4 classnames in 'q1.ent'
+Processing 'test.map'
+2 brushes
+4 entities (3 replaced)
+WARNING: invalid objects have been discarded,
+see 'korvex.log' for details.
+)";
+
+constexpr const char* world = R"({
+"classname" "worldspawn"
+{
+( 0 0 64 ) ( 128 0 64 ) ( 0 128 64 ) metal1_1 0 0 0 1 1
+( 0 0 0 ) ( 0 128 0 ) ( 128 0 0 ) metal1_1 0 0 0 1 1
+( -25 0 0 ) ( 128 0 0 ) ( 0 0 128 ) metal1_1 0 0 0 1 1
+}
+}
+)";
+
+constexpr const char* concrete = "base_floor/concrete 0 0 0 0.5 0.5 0 0 0";
+constexpr const char* clang = "base_floor/clang_floor3blava 0 0 0 0.5 0.5 0 0 0";
+constexpr const char* trigger = "common/trigger -4 0 0 0.5 0.5 0 0 0";
+
+constexpr const char* table = R"(light *
+light_fluoro light
+info_null *
+info_player_start info_player_deathmatch
+func_door *
+func_plat *
+trigger_multiple *
+func_wall func_static
+x a_target_name_that_is_as_long_as_a_classname_may_be_in_table
+)";
+
+const std::string rule = "===================================================";
+
+std::string record(int n, std::string_view text) {
+  char number[16];
+  snprintf(number, sizeof number, "%5d ", n);
+  return number + std::string(text) + "\n\n";
+}
+
+// A brush block of three copies of the plane line.
+std::string brush(std::string_view plane) {
+  const std::string p(plane);
+  return "{\n" + p + "\n" + p + "\n" + p + "\n}\n";
+}
+
+// What the output holds after the world block.
+std::string entities_of(const std::string& output) {
+  const size_t end = output.find("\n}\n");
+  return end == std::string::npos ? output : output.substr(end + 3);
+}
+
+class Conversion : public ::testing::Test {
+ protected:
+  RunResult convert(std::string_view map, std::vector<std::string> args = {},
+                    std::string_view entity_table = table) {
+    dir.write("a.map", map);
+    dir.write("q1.ent", entity_table);
+    std::remove(dir.file("a.1q3").c_str());
+    std::vector<std::string> all{"-s", "a.map"};
+    all.insert(all.end(), args.begin(), args.end());
+    return run_korvex(dir, all);
+  }
+  std::string output() { return dir.read("a.1q3").value_or("<no output>"); }
+  TempDir dir;
+};
+
+TEST_F(Conversion, WorkedExample) {
+  dir.write("test.map", *read_file(source_file("examples/test.map")));
+  dir.write("q1.ent", worked_table);
+  const RunResult r = run_korvex(dir, {"-s", "test.map"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.console, worked_example_console);
+  EXPECT_EQ(dir.read("test.1q3"), conversion_header("test.map") + worked_example_1q3);
+  EXPECT_EQ(dir.read("korvex.log"),
+            record(1, "Discarded invalid brush #1:") +
+                record(2, "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) sky1 0 0 0 1 1") + record(3, rule));
+}
+
+TEST_F(Conversion, WorkedExampleWithCrLfLineEndsAndTable) {
+  dir.write("test.map", with_crlf(*read_file(source_file("examples/test.map"))));
+  dir.write("q1.ent", with_crlf(worked_table));
+  const RunResult r = run_korvex(dir, {"-s", "test.map"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.console, worked_example_console);
+  EXPECT_EQ(dir.read("test.1q3"), conversion_header("test.map") + worked_example_1q3);
+}
+
+// World brushes: points scaled and rounded down, or kept as text at 1.0.
+TEST_F(Conversion, WorldBrushesAreScaledAndRetextured) {
+  struct Row {
+    std::vector<std::string> args;
+    std::string lines;
+  } rows[] = {
+      {{"-g", "1.5"},
+       "( 0 0 96 ) ( 192 0 96 ) ( 0 192 96 ) #\n( 0 0 0 ) ( 0 192 0 ) ( 192 0 0 ) #\n"
+       "( -38 0 0 ) ( 192 0 0 ) ( 0 0 192 ) #\n"},
+      {{},
+       "( 0 0 64 ) ( 128 0 64 ) ( 0 128 64 ) #\n( 0 0 0 ) ( 0 128 0 ) ( 128 0 0 ) #\n"
+       "( -25 0 0 ) ( 128 0 0 ) ( 0 0 128 ) #\n"},
+      {{"-g", "0"}, "( 0 0 0 ) ( 0 0 0 ) ( 0 0 0 ) #\n( 0 0 0 ) ( 0 0 0 ) ( 0 0 0 ) #\n"
+                    "( 0 0 0 ) ( 0 0 0 ) ( 0 0 0 ) #\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.args.empty() ? "1.0" : row.args[1]);
+    const RunResult r = convert(world, row.args);
+    EXPECT_EQ(r.status, 0);
+    std::string expected = row.lines;
+    expected = std::regex_replace(expected, std::regex("(^|\n)\\("), "$1    (");
+    expected = std::regex_replace(expected, std::regex("#"), concrete);
+    EXPECT_EQ(output(), conversion_header("a.map") +
+                            "// entity 0\n{\n  \"classname\" \"worldspawn\"\n  // brush 1\n  {\n" +
+                            expected + "  }\n}\n");
+  }
+}
+
+// One entity converted: how it is written, or the write error that leaves
+// it out while the run goes on.
+TEST_F(Conversion, EntitiesAreRewritten) {
+  const std::string door_plane = "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) door1 0 0 0 1 1";
+  const std::string long_rest(480, 'r');
+  struct Row {
+    std::string name;
+    std::string entity;
+    std::vector<std::string> args;
+    std::string written;  // the entity's block as written, empty when left out
+    std::string error;    // the write error's message, if any
+  } rows[] = {
+      {"origin scaled down", "{\n\"classname\" \"info_null\"\n\"origin\" \"-25 100 8\"\n}\n", {"-g", "1.5"},
+       "    \"classname\" \"info_null\"\n    \"origin\" \"-38 150 12\"\n", ""},
+      {"origin of four numbers, text behind",
+       "{\n\"classname\" \"info_null\"\n\"origin\" \"0.25 -0.25 3 9\" tail\n}\n", {"-g", "2"},
+       "    \"classname\" \"info_null\"\n    \"origin\" \"0 -1 6\"\n", ""},
+      {"origin kept as text at 1.0", "{\n\"classname\" \"info_null\"\n\"origin\" \"1.5  2.25 -3\"\n}\n", {},
+       "    \"classname\" \"info_null\"\n    \"origin\" \"1.5  2.25 -3\"\n", ""},
+      {"origin of two numbers", "{\n\"classname\" \"info_null\"\n\"origin\" \"1 2\"\n}\n", {"-g", "2"}, "",
+       "token extraction error"},
+      {"origin not a number", "{\n\"classname\" \"info_null\"\n\"origin\" \"1 x 2\"\n}\n", {"-g", "2"}, "",
+       "bad coordinate in entity or brush definition"},
+      {"origin beyond the integer range", "{\n\"classname\" \"info_null\"\n\"origin\" \"10000000 2 3\"\n}\n",
+       {"-g", "1000"}, "", "bad coordinate in entity or brush definition"},
+      {"classname replaced", "{\n\"classname\"  \"info_player_start\" junk\n\"origin\" \"0 0 0\"\n}\n", {},
+       "    \"classname\"  \"info_player_deathmatch\"\n    \"origin\" \"0 0 0\"\n", ""},
+      {"light scaled", "{\n\"classname\" \"light\"\n\"light\" \"200\"\n\"origin\" \"0 0 0\"\n}\n", {"-l", "0.5"},
+       "    \"classname\" \"light\"\n    \"light\" \"100\"\n    \"origin\" \"0 0 0\"\n", ""},
+      {"light never below 1", "{\n\"classname\" \"light\"\n\"light\" \"200\"\n\"origin\" \"0 0 0\"\n}\n",
+       {"-l", "0.004"}, "    \"classname\" \"light\"\n    \"light\" \"1\"\n    \"origin\" \"0 0 0\"\n", ""},
+      {"light supplied", "{\n\"classname\" \"light\"\n\"origin\" \"0 0 0\"\n}\n", {"-l", "0.5"},
+       "    \"classname\" \"light\"\n    \"origin\" \"0 0 0\"\n    \"light\" \"150\"\n", ""},
+      {"light supplied, not clamped", "{\n\"classname\" \"light\"\n\"origin\" \"0 0 0\"\n}\n", {"-l", "0.001"},
+       "    \"classname\" \"light\"\n    \"origin\" \"0 0 0\"\n    \"light\" \"0\"\n", ""},
+      {"light supplied, negative", "{\n\"classname\" \"light\"\n\"origin\" \"0 0 0\"\n}\n", {"-l", "-1"},
+       "    \"classname\" \"light\"\n    \"origin\" \"0 0 0\"\n    \"light\" \"-300\"\n", ""},
+      {"light untouched at 1.0", "{\n\"classname\" \"light\"\n\"origin\" \"0 0 0\"\n}\n", {},
+       "    \"classname\" \"light\"\n    \"origin\" \"0 0 0\"\n", ""},
+      {"first light key only, first word of the value",
+       "{\n\"classname\" \"light\"\n\"light\"\t\"300 7\"\n\"light\" \"200\"\n\"origin\" \"0 0 0\"\n}\n", {"-l", "2"},
+       "    \"classname\" \"light\"\n    \"light\"\t\"600\"\n    \"light\" \"200\"\n    \"origin\" \"0 0 0\"\n", ""},
+      {"a class named light only by its target",
+       "{\n\"classname\" \"light_fluoro\"\n\"light\" \"200\"\n\"origin\" \"0 0 0\"\n}\n", {"-l", "0.5"},
+       "    \"classname\" \"light\"\n    \"light\" \"200\"\n    \"origin\" \"0 0 0\"\n", ""},
+      {"light not a number", "{\n\"classname\" \"light\"\n\"light\" \"abc\"\n\"origin\" \"0 0 0\"\n}\n",
+       {"-l", "0.5"}, "", "bad light value"},
+      {"light empty", "{\n\"classname\" \"light\"\n\"light\" \"\"\n\"origin\" \"0 0 0\"\n}\n", {"-l", "0.5"}, "",
+       "bad light value"},
+      {"light without a value", "{\n\"classname\" \"light\"\n\"light\"\n\"origin\" \"0 0 0\"\n}\n", {"-l", "0.5"},
+       "", "token extraction error"},
+      {"light beyond the integer range",
+       "{\n\"classname\" \"light\"\n\"light\" \"200\"\n\"origin\" \"0 0 0\"\n}\n", {"-l", "1e9"}, "",
+       "bad light value"},
+      {"light supplied beyond the integer range", "{\n\"classname\" \"light\"\n\"origin\" \"0 0 0\"\n}\n",
+       {"-l", "1e8"}, "", "bad light value"},
+      {"door", "{\n\"classname\" \"func_door\"\n" + brush(door_plane) + "}\n", {},
+       "    \"classname\" \"func_door\"\n    {\n    ( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) " + std::string(clang) +
+           "\n    ( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) " + clang + "\n    ( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) " + clang +
+           "\n    }\n",
+       ""},
+      {"plat, scaled, origin kept",
+       "{\n\"classname\" \"func_plat\"\n\"origin\" \"1 1 1\"\n" + brush("(1 2 3)(4 5 6)(7 8 9)\tq2tex 0 0 0 1 1 0 1 5") +
+           "}\n",
+       {"-g", "2"},
+       "    \"classname\" \"func_plat\"\n    \"origin\" \"1 1 1\"\n    {\n    ( 2 4 6 ) ( 8 10 12 ) ( 14 16 18 ) " +
+           std::string(clang) + "\n    ( 2 4 6 ) ( 8 10 12 ) ( 14 16 18 ) " + clang +
+           "\n    ( 2 4 6 ) ( 8 10 12 ) ( 14 16 18 ) " + clang + "\n    }\n",
+       ""},
+      {"trigger", "{\n\"classname\" \"trigger_multiple\"\n" + brush("( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) tex)name 1") + "}\n",
+       {},
+       "    \"classname\" \"trigger_multiple\"\n    {\n    ( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) tex) " + std::string(trigger) +
+           "\n    ( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) tex) " + trigger + "\n    ( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) tex) " +
+           trigger + "\n    }\n",
+       ""},
+      {"a listed class of no kind gets the world's texture",
+       "{\n\"classname\" \"func_wall\"\n" + brush("( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t") + "}\n", {},
+       "    \"classname\" \"func_static\"\n    {\n    ( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) " + std::string(concrete) +
+           "\n    ( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) " + concrete + "\n    ( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) " + concrete +
+           "\n    }\n",
+       ""},
+      {"nothing behind the ninth number", "{\n\"classname\" \"func_wall\"\n" + brush("( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 )") + "}\n",
+       {"-g", "2"},
+       "    \"classname\" \"func_static\"\n    {\n    ( 2 4 6 ) ( 8 10 12 ) ( 14 16 18 ) " + std::string(concrete) +
+           "\n    ( 2 4 6 ) ( 8 10 12 ) ( 14 16 18 ) " + concrete + "\n    ( 2 4 6 ) ( 8 10 12 ) ( 14 16 18 ) " +
+           concrete + "\n    }\n",
+       ""},
+      {"no parenthesis at 1.0", "{\n\"classname\" \"func_wall\"\n" + brush("1 2 3 4 5 6 7 8 9 t") + "}\n", {}, "",
+       "no delimiter (right parenthesis) in line"},
+      {"no parenthesis, scaled", "{\n\"classname\" \"func_wall\"\n" + brush("1 2 3 4 5 6 7 8 9 t") + "}\n",
+       {"-g", "2"},
+       "    \"classname\" \"func_static\"\n    {\n    ( 2 4 6 ) ( 8 10 12 ) ( 14 16 18 ) " + std::string(concrete) +
+           "\n    ( 2 4 6 ) ( 8 10 12 ) ( 14 16 18 ) " + concrete + "\n    ( 2 4 6 ) ( 8 10 12 ) ( 14 16 18 ) " +
+           concrete + "\n    }\n",
+       ""},
+      // The log shows the failed block as far as it was rewritten.
+      {"failed block logged as rewritten", "{\n\"classname\" \"func_wall\"\n" + brush("1 2 3 4 5 6 7 8 9 t") + "}\n",
+       {"-g", "1"},
+       "    \"classname\" \"func_static\"\n    {\n    1 2 3 4 5 6 7 8 9 t\n    1 2 3 4 5 6 7 8 9 t\n    1 2 3 4 5 6 7 8 9 t\n    }\n",
+       "no delimiter (right parenthesis) in line"},
+      {"texture in place of a number", "{\n\"classname\" \"func_wall\"\n" + brush("( 1 2 3 ) ( 4 5 6 ) ( 7 8 tex ) t") + "}\n",
+       {"-g", "2"}, "", "bad coordinate in entity or brush definition"},
+      {"fewer than nine numbers", "{\n\"classname\" \"func_wall\"\n" + brush("( 1 2 3 ) ( 4 5 6 )") + "}\n", {"-g", "2"}, "",
+       "token extraction error"},
+      {"sixteen digits, scaled", "{\n\"classname\" \"func_wall\"\n" + brush("( 1.000000000000001 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t") + "}\n",
+       {"-g", "1.5"}, "", "bad coordinate in entity or brush definition"},
+      {"sixteen digits, kept at 1.0",
+       "{\n\"classname\" \"func_wall\"\n" + brush("( 1.000000000000001 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t") + "}\n", {},
+       "    \"classname\" \"func_static\"\n    {\n    ( 1.000000000000001 2 3 ) ( 4 5 6 ) ( 7 8 9 ) " + std::string(concrete) +
+           "\n    ( 1.000000000000001 2 3 ) ( 4 5 6 ) ( 7 8 9 ) " + concrete +
+           "\n    ( 1.000000000000001 2 3 ) ( 4 5 6 ) ( 7 8 9 ) " + concrete + "\n    }\n",
+       ""},
+      {"scaled plane line too long", "{\n\"classname\" \"func_wall\"\n" + brush("( 1 1 1 ) ( 1 1 1 ) ( 1 1 1 ) " + long_rest) + "}\n",
+       {"-g", "1000000"}, "", "rewritten line too long"},
+      {"texture does not fit the line",
+       "{\n\"classname\" \"func_wall\"\n" + brush("(" + std::string(470, ' ') + "1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t") + "}\n",
+       {}, "", "rewritten line too long"},
+      {"target does not fit the line", "{\n" + std::string(450, ' ') + "\"classname\" \"x\"\n\"origin\" \"0 0 0\"\n}\n",
+       {}, "", "rewritten line too long"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const RunResult r = convert(world + row.entity, row.args);
+    const bool written = !row.written.empty() && row.error.empty();
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.console.substr(r.console.find("1 brushes\n")),
+              "1 brushes\n" + (row.error.empty() ? "" : "Ent #1 write error: " + row.error + "\n") +
+                  "1 entities (" + (written ? "1" : "0") + " replaced)\n");
+    EXPECT_EQ(entities_of(output()), written ? "// entity 1\n  {\n" + row.written + "  }\n" : "");
+    // A failed entity's block, as far as it was rewritten, is in the log.
+    EXPECT_EQ(dir.exists("korvex.log"), !row.error.empty());
+    if (!row.error.empty() && !row.written.empty()) {
+      EXPECT_EQ(dir.read("korvex.log")->find(record(1, "\"classname\" \"func_static\"")), 0U);
+    }
+  }
+}
+
+TEST_F(Conversion, LightKeyThatNoLongerFitsTheBlock) {
+  std::string entity = "{\n\"classname\" \"light\"\n\"origin\" \"0 0 0\"\n";
+  for (int i = 2; i < 255; ++i) entity += "\"k\" \"v\"\n";
+  const RunResult full = convert(world + entity + "}\n", {"-l", "2"});
+  EXPECT_EQ(full.status, 0);
+  EXPECT_NE(full.console.find("Ent #1 write error: too many lines\n"), std::string::npos);
+  EXPECT_EQ(entities_of(output()), "");
+  const RunResult room = convert(world + entity.substr(0, entity.size() - 8) + "}\n", {"-l", "2"});
+  EXPECT_EQ(room.console.find("write error"), std::string::npos);
+  EXPECT_NE(output().find("    \"light\" \"600\"\n  }\n"), std::string::npos);
+}
+
+// Entities the reader rejects, and entities left out, in conversion mode.
+TEST_F(Conversion, InvalidAndUnlistedEntities) {
+  const std::string plane = "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) door1 0 0 0 1 1";
+  struct Row {
+    std::string name;
+    std::string entity;
+    std::string console;
+    int status;
+  } rows[] = {
+      {"no classname", "{\n\"origin\" \"0 0 0\"\n\"angle\" \"90\"\n}\n", "Ent #1 load error (5): no classname found\n", 1},
+      {"Classname is an ordinary key", "{\n\"Classname\" \"light\"\n\"origin\" \"0 0 0\"\n}\n",
+       "Ent #1 load error (5): no classname found\n", 1},
+      {"no origin and no brush", "{\n\"classname\" \"unlisted\"\n\"angle\" \"9\"\n}\n",
+       "Ent #1 load error (12): no origin defined for entity\n", 1},
+      {"a brush of two plane lines", "{\n\"classname\" \"func_door\"\n{\n" + plane + "\n" + plane + "\n}\n}\n",
+       "Ent #1 load error (9): invalid brush definition in entity\n", 1},
+      {"a brush of 33 plane lines",
+       "{\n\"classname\" \"func_door\"\n{\n" + [&] {
+         std::string s;
+         for (int i = 0; i < 33; ++i) s += plane + "\n";
+         return s;
+       }() + "}\n}\n",
+       "Ent #1 load error (9): invalid brush definition in entity\n", 1},
+      {"unlisted class", "{\n\"classname\" \"monster_army\"\n\"origin\" \"0 0 0\"\n}\n", "1 entities (0 replaced)\n", 0},
+      {"value of two words never matches", "{\n\"classname\" \"light x\"\n\"origin\" \"0 0 0\"\n}\n",
+       "1 entities (0 replaced)\n", 0},
+      {"one line only",
+       "{\n\"classname\" \"light\"\n}\n",
+       "1 entities (0 replaced)\nWARNING: invalid objects have been discarded,\nsee 'korvex.log' for details.\n", 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const RunResult r = convert(world + row.entity);
+    EXPECT_EQ(r.status, row.status);
+    EXPECT_EQ(r.console, "10 classnames in 'q1.ent'\nProcessing 'a.map'\n1 brushes\n" + row.console);
+    EXPECT_EQ(dir.exists("a.1q3"), row.status == 0);
+    if (row.status == 0) {
+      EXPECT_EQ(entities_of(output()), "");
+    }
+  }
+  EXPECT_EQ(dir.read("korvex.log"),
+            record(1, "Discarded invalid entity 1:") + record(2, "\"classname\" \"light\"") + record(3, rule));
+}
+
+// A world brush that cannot be rewritten ends the run; invalid ones are
+// dropped and counted.
+TEST_F(Conversion, WorldBrushFailures) {
+  const RunResult bad = convert("{\n{\n( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t\nno parenthesis\n( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t\n}\n}\n");
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.console, "10 classnames in 'q1.ent'\nProcessing 'a.map'\n"
+                         "Brush #0 write error: no delimiter (right parenthesis) in line\n");
+  EXPECT_EQ(dir.read("korvex.log"), record(1, "( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) base_floor/concrete 0 0 0 0.5 0.5 0 0 0") +
+                                        record(2, "no parenthesis") + record(3, "( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t") +
+                                        record(4, rule));
+  EXPECT_FALSE(dir.exists("a.1q3"));
+
+  const RunResult dropped = convert("{\n{\n( 1 2 3 ) x\n}\n{\n}\n}\n{\n\"classname\" \"info_null\"\n\"origin\" \"1 2 3\"\n}\n");
+  EXPECT_EQ(dropped.status, 0);
+  EXPECT_EQ(dropped.console, "10 classnames in 'q1.ent'\nProcessing 'a.map'\n2 brushes\n1 entities (1 replaced)\n"
+                             "WARNING: invalid objects have been discarded,\nsee 'korvex.log' for details.\n");
+  EXPECT_EQ(output(), conversion_header("a.map") + "// entity 0\n{\n  \"classname\" \"worldspawn\"\n}\n// entity 1\n  {\n"
+                                                    "    \"classname\" \"info_null\"\n    \"origin\" \"1 2 3\"\n  }\n");
+  EXPECT_EQ(dir.read("korvex.log"), record(1, "Discarded invalid brush #0:") + record(2, "( 1 2 3 ) x") +
+                                        record(3, rule) + record(4, "Discarded invalid brush #1:") + record(5, rule));
+}
+
+TEST_F(Conversion, FactorsFallBackToOne) {
+  const RunResult r = convert(world, {"-l", "abc", "-g", "1,5"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.console, "Bad light scale value, using default (1.000000)\n"
+                       "Bad size scale value, using default (1.000000)\n"
+                       "10 classnames in 'q1.ent'\nProcessing 'a.map'\n1 brushes\nWarning: no entity\n");
+  EXPECT_NE(output().find("( -25 0 0 )"), std::string::npos);
+}
+
+TEST_F(Conversion, QuakeTwoMapsUseTheirTableAndHeader) {
+  dir.write("a.map", world);
+  dir.write("q2.ent", "light *\n");
+  const RunResult r = run_korvex(dir, {"-s", "a.map", "-q2"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.console, "2 classnames in 'q2.ent'\nProcessing 'a.map'\n1 brushes\nWarning: no entity\n");
+  EXPECT_EQ(dir.read("a.2q3")->substr(0, 60), conversion_header("a.map", true).substr(0, 60));
+}
+
+// Loading the table: what is stored, what ends it, what fails it.
+TEST_F(Conversion, ReplacementTable) {
+  std::string full_63, full_70;
+  for (int i = 0; i < 70; ++i) (i < 63 ? full_63 : full_70) += "c" + std::to_string(i) + " *\n";
+  full_70 = full_63 + full_70 + "lonely\n";
+  const std::string entities =
+      "{\n\"classname\" \"a\"\n\"origin\" \"0 0 0\"\n}\n{\n\"classname\" \"b\"\n\"origin\" \"0 0 0\"\n}\n"
+      "{\n\"classname\" \"c62\"\n\"origin\" \"0 0 0\"\n}\n";
+  struct Row {
+    std::string name;
+    std::string table;
+    std::string console;  // up to "Processing"
+    std::string written;  // classnames written, in order
+  } rows[] = {
+      {"empty table", "", "1 classnames in 'q1.ent'\n", ""},
+      {"blank first line", " \t\na *\n", "1 classnames in 'q1.ent'\n", ""},
+      {"blank line ends the table", "a *\n\nb *\n", "2 classnames in 'q1.ent'\n", "\"a\""},
+      {"blanks before, remarks after", "\t  a   renamed  remark words\n b *anything\n", "3 classnames in 'q1.ent'\n",
+       "\"renamed\"\"b\""},
+      {"first duplicate wins", "a first\na second\n", "3 classnames in 'q1.ent'\n", "\"first\""},
+      {"CR LF table", "a *\r\nb full_target\r\n", "3 classnames in 'q1.ent'\n", "\"a\"\"full_target\""},
+      {"61-character name", std::string(61, 'n') + " *\n", "2 classnames in 'q1.ent'\n", ""},
+      {"63 entries", full_63,
+       "Warning: too many classnames in entity replacement table\n64 classnames in 'q1.ent'\n", "\"c62\""},
+      {"more than 63 entries", full_70,
+       "Warning: too many classnames in entity replacement table\n64 classnames in 'q1.ent'\n", "\"c62\""},
+      {"one word", "a *\n//\n", "Entity table error: token extraction error\n", ""},
+      {"62-character name", std::string(62, 'n') + " *\n", "Entity table error: token extraction error\n", ""},
+      {"62-character target", "a " + std::string(62, 't') + "\n", "Entity table error: token extraction error\n", ""},
+      {"64-character word", std::string(64, 'n') + " *\n", "Entity table error: token extraction error\n", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const RunResult r = convert(world + entities, {}, row.table);
+    const bool loaded = row.console.find("error") == std::string::npos;
+    EXPECT_EQ(r.status, loaded ? 0 : 1);
+    EXPECT_EQ(r.console.substr(0, r.console.find("Processing")), row.console);
+    if (loaded) {
+      std::string written;
+      const std::regex classname("\"classname\" (\"[^\"]*\")");
+      const std::string out = entities_of(output());
+      for (std::sregex_iterator m(out.begin(), out.end(), classname), end; m != end; ++m) written += (*m)[1];
+      EXPECT_EQ(written, row.written);
+    } else {
+      EXPECT_FALSE(dir.exists("a.1q3"));
+    }
+  }
+}
+
+TEST_F(Conversion, TableThatCannotBeOpened) {
+  dir.write("a.map", world);
+  struct Row {
+    std::vector<std::string> args;
+    std::string console;
+  } rows[] = {
+      {{}, "Entity table error: cannot open the file 'q1.ent'\n"},
+      {{"-q2"}, "Entity table error: cannot open the file 'q2.ent'\n"},
+      {{"-e", "tables/mine.ent"}, "Entity table error: cannot open the file 'tables/mine.ent'\n"},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> args{"-s", "a.map"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const RunResult r = run_korvex(dir, args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.console, row.console);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"a.map"});
+  }
+}
+
+// The shipped tables load without a warning, and the bundled example
+// converted with them has a texture string at the end of every plane line.
+TEST_F(Conversion, ShippedTables) {
+  for (const char* game : {"q1", "q2"}) {
+    SCOPED_TRACE(game);
+    dir.write("test.map", *read_file(source_file("examples/test.map")));
+    const std::string table_path = source_file(std::string("tables/") + game + ".ent");
+    std::vector<std::string> args{"-s", "test.map", "-e", table_path, "-g", "1.5", "-l", "0.5"};
+    if (game[1] == '2') args.push_back("-q2");
+    const RunResult r = run_korvex(dir, args);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.console.find("Warning"), std::string::npos) << r.console;
+    const std::string out = *dir.read(game[1] == '2' ? "test.2q3" : "test.1q3");
+    std::istringstream lines(out);
+    int planes = 0;
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.starts_with("    (")) continue;
+      ++planes;
+      EXPECT_TRUE(line.ends_with(concrete) || line.ends_with(clang) || line.ends_with(trigger)) << line;
+    }
+    EXPECT_EQ(planes, 6);
+  }
+}
+
+}  // namespace
