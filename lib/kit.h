@@ -63,6 +63,9 @@ enum kit_status : int {
 // The last status: the code the most recent library routine stored.
 [[nodiscard]] int kit_get_lasterr();
 
+// Stores code in the last status (for library modules reporting a result).
+void kit_set_lasterr(int code);
+
 // Message of a status code; "unknown error" for codes without one.
 // Never null; does not change the last status.
 [[nodiscard]] const char* kit_errmsg(int code);
@@ -217,7 +220,7 @@ int kit_to_binstr(const void* value, int bits, char* out);
 int kit_file_exists(const char* path);
 
 // rename / unlink; 1 (status 0), or 0 with errno mapped: EACCES 27,
-// EBUSY 30, EROFS 31, anything else 1000.
+// EBUSY 30, EROFS 31, anything else (a null name too) 1000.
 int kit_rename(const char* old_name, const char* new_name);
 int kit_delete(const char* path);
 
@@ -292,7 +295,8 @@ struct kit_param {
 
 // Loads every row it can from the file at path. Returns 1 when every row got
 // a value without fault, else 0 (status 1, 70 or 78); row faults are in the
-// rows' status fields.
+// rows' status fields. A carriage return that ends a line is dropped; an
+// array index of length or more gives row status 75.
 int kit_load_params(const char* path, kit_param* table);
 
 // First row whose name begins with the name part of token (before '['),
@@ -309,7 +313,9 @@ kit_param* kit_find_param(const char* token, kit_param* table);
 const char* kit_rest_of_line(char* dst, const char* src);
 
 // Stores value into the row's target (element index for arrays). 1, or 0
-// (the target keeps its value). Sets no status itself.
+// (the target keeps its value; also for an index outside 0 to length - 1 or
+// a null string buffer). A string is cut to size - 1 characters. Sets no
+// status itself.
 int kit_set_param(kit_param* row, const char* value, int index);
 
 #endif
