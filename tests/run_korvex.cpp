@@ -1,6 +1,7 @@
 #include "run_korvex.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -76,7 +77,7 @@ std::string conversion_header(std::string_view source, bool q2) {
 }
 
 RunResult run_korvex(const TempDir& dir, const std::vector<std::string>& args,
-                     std::string_view input, int timeout_seconds) {
+                     std::string_view input, int timeout_seconds, bool unprivileged) {
   const std::string in_path = dir.file(".stdin");
   const std::string out_path = dir.file(".stdout");
   dir.write(".stdin", input);
@@ -89,6 +90,9 @@ RunResult run_korvex(const TempDir& dir, const std::vector<std::string>& args,
     if (in < 0 || out < 0) _exit(126);
     dup2(in, 0);
     dup2(out, 1);
+    constexpr uid_t nobody = 65534;
+    if (unprivileged && geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0))
+      _exit(126);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(KORVEX_BIN));
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));

@@ -35,9 +35,11 @@ struct RunResult {
   bool timed_out = false;
 };
 
-// Runs korvex in dir with args, standard input taken from `input`.
+// Runs korvex in dir with args, standard input taken from `input`. With
+// unprivileged set, a run started as root runs as the user nobody.
 RunResult run_korvex(const TempDir& dir, const std::vector<std::string>& args,
-                     std::string_view input = "\n", int timeout_seconds = 120);
+                     std::string_view input = "\n", int timeout_seconds = 120,
+                     bool unprivileged = false);
 
 // Path of a file of the source tree (tables/q1.ent, examples/test.map, ...).
 std::string source_file(std::string_view relative);
