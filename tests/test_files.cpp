@@ -2,8 +2,9 @@
 
 #include <ftw.h>
 #include <grp.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -98,18 +99,28 @@ TEST_F(Files, PermissionDenied) {
   EXPECT_EQ(unprivileged([&] { return failure_status(kit_rename(f.c_str(), to.c_str())); }), 27);
 }
 
-TEST(ReadOnly, DeleteGivesReadOnlyStatus) {
-  // A name that does not exist: the read-only check comes before the lookup,
-  // so nothing could be lost even on a mount that turns out writable.
-  for (const char* d : {"/sys", "/proc/sys", "/sys/fs/cgroup"}) {
-    struct statvfs fs;
-    if (statvfs(d, &fs) != 0 || !(fs.f_flag & ST_RDONLY)) continue;
-    SCOPED_TRACE(d);
-    const std::string name = std::string(d) + "/korvex_no_such_file";
-    EXPECT_EQ(rs(kit_delete(name.c_str())), want(0, KIT_READ_ONLY));
-    return;
+// The test makes a read-only file system of its own where it may: a tmpfs
+// remounted read-only in a private mount namespace of a child process.
+TEST_F(Files, DeleteOnReadOnlyFileSystemGivesReadOnlyStatus) {
+  constexpr int cannot_arrange = 77;
+  const std::string victim = write("victim", "x");
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k") != 0)
+      _exit(cannot_arrange);
+    std::FILE* f = std::fopen(victim.c_str(), "w");
+    if (f == nullptr || std::fclose(f) != 0) _exit(cannot_arrange);
+    if (mount(nullptr, dir.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0) _exit(cannot_arrange);
+    kit_set_lasterr(stale);
+    const int result = kit_delete(victim.c_str());
+    _exit(result == 0 && kit_get_lasterr() == KIT_READ_ONLY && access(victim.c_str(), F_OK) == 0 ? 0 : 1);
   }
-  GTEST_SKIP() << "no read-only mount among /sys, /proc/sys, /sys/fs/cgroup";
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == cannot_arrange) GTEST_SKIP() << "no private read-only mount can be made here";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "kit_delete on a read-only file system";
 }
 
 TEST_F(Files, ReadLineSequence) {
