@@ -34,6 +34,7 @@ demo: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@cat $(BUILD)/tests/corpus-summary.txt 2>/dev/null || true
 
 test-sanitize: | deps
 	cmake -S . -B $(SAN_BUILD) -DKORVEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)

@@ -1,0 +1,211 @@
+// Real maps: every map of the shared corpus is run in numbering mode, in
+// conversion mode with its game's shipped table (at factor 1 and at -g 1.5
+// -l 0.5), and the same with -x. Each run must complete, or fail with a line
+// the driver defines and leave nothing behind; a completed output must read
+// back with the brush and entity counts it was written with, and in
+// conversion mode every plane line must end with a replacement texture.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "run_korvex.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Mode {
+  const char* name;
+  std::vector<std::string> args;
+  bool numbering;
+  bool extended;
+};
+
+const Mode modes[] = {
+    {"numbering", {"-enum"}, true, false},
+    {"conversion", {}, false, false},
+    {"conversion -g 1.5 -l 0.5", {"-g", "1.5", "-l", "0.5"}, false, false},
+    {"numbering -x", {"-enum", "-x"}, true, true},
+    {"conversion -x", {"-x"}, false, true},
+    {"conversion -x -g 1.5 -l 0.5", {"-x", "-g", "1.5", "-l", "0.5"}, false, true},
+};
+
+const char* const textures[] = {
+    "base_floor/concrete 0 0 0 0.5 0.5 0 0 0",
+    "base_floor/clang_floor3blava 0 0 0 0.5 0.5 0 0 0",
+    "common/trigger -4 0 0 0.5 0.5 0 0 0",
+};
+
+// The failure lines the driver prints for a run that ends early.
+const std::regex failure_line(
+    "Brush #\\d+ (load|write) error: .+|Ent #\\d+ load error \\(\\d+\\): .+|No brush found|"
+    "No 'worldspawn' section in .+");
+
+fs::path corpus_dir() {
+  if (const char* env = std::getenv("KORVEX_CORPUS")) return env;
+  return fs::path(KORVEX_SOURCE_DIR).parent_path() / "shared" / "corpus";
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+char significant(const std::string& s) {
+  const size_t i = s.find_first_not_of(" \t");
+  return i == std::string::npos ? '\0' : s[i];
+}
+
+// What an output map holds, as its writer laid it out; plane lines without
+// a replacement texture are collected when `textured` is set.
+struct Layout {
+  int brushes = 0;
+  int entities = 0;
+  std::vector<std::string> untextured;
+};
+
+Layout read_layout(const std::string& output, bool textured) {
+  Layout layout;
+  bool in_world = false;
+  bool in_brush = false;
+  for (const std::string& line : lines_of(output)) {
+    if (line == "// entity 0") {
+      in_world = true;
+    } else if (line.starts_with("// entity ")) {
+      in_world = false;
+      ++layout.entities;
+    } else if (in_world && line.starts_with("  // brush ")) {
+      ++layout.brushes;
+    } else if (in_world ? (line == "  {" || line == "  }") : line.starts_with("    ") &&
+                                                               (significant(line) == '{' || significant(line) == '}')) {
+      in_brush = significant(line) == '{';
+    } else if (in_brush && textured &&
+               std::none_of(std::begin(textures), std::end(textures),
+                            [&](const char* t) { return line.ends_with(t); })) {
+      layout.untextured.push_back(line);
+    }
+  }
+  return layout;
+}
+
+struct Summary {
+  std::mutex lock;
+  std::map<std::string, int> completed;                    // by mode
+  std::map<std::string, std::map<std::string, int>> failed;  // by mode, then message
+  std::map<std::string, std::vector<std::string>> failing_maps;  // by mode
+};
+
+// Runs one map in one mode and checks the run; returns its failure line,
+// or an empty text for a completed run.
+std::string check_run(const fs::path& map, const Mode& mode) {
+  const bool q2 = map.parent_path().filename() == "q2";
+  const std::string table = source_file(q2 ? "tables/q2.ent" : "tables/q1.ent");
+  TempDir dir;
+  std::vector<std::string> args{"-s", map.string(), "-d", "out.map"};
+  args.insert(args.end(), mode.args.begin(), mode.args.end());
+  if (!mode.numbering) args.insert(args.end(), {"-e", table});
+  if (q2) args.push_back("-q2");
+  const RunResult r = run_korvex(dir, args, "\n", 120);
+  const std::string where = map.filename().string() + " [" + mode.name + "]";
+  EXPECT_FALSE(r.timed_out) << where;
+  EXPECT_TRUE(r.status == 0 || r.status == 1) << where << " ended with " << r.status;
+
+  const std::vector<std::string> console = lines_of(r.console);
+  if (r.status != 0) {
+    const std::string last = console.empty() ? "" : console.back();
+    EXPECT_TRUE(std::regex_match(last, failure_line)) << where << ": " << last;
+    EXPECT_FALSE(dir.exists("out.map")) << where;
+    for (const std::string& name : dir.entries()) EXPECT_FALSE(name.starts_with(".korvex-")) << where;
+    return std::regex_replace(std::regex_replace(last, std::regex("#\\d+"), "#N"), std::regex("section in .*"),
+                              "section in <map>");
+  }
+
+  const std::string output = dir.read("out.map").value_or("");
+  const Layout written = read_layout(output, !mode.numbering);
+  EXPECT_TRUE(written.untextured.empty()) << where << ": " << written.untextured.front();
+
+  // The output is a map the reader takes back with the same counts.
+  std::vector<std::string> back{"-s", "out.map", "-d", "back.map", "-enum"};
+  if (mode.extended) back.push_back("-x");
+  const RunResult again = run_korvex(dir, back, "\n", 120);
+  EXPECT_EQ(again.status, 0) << where << " read back: " << again.console;
+  const std::string brushes = written.brushes == 0 ? "No brush found: the world is written without brushes"
+                                                   : std::to_string(written.brushes) + " brushes";
+  const std::string entities = written.entities == 0 ? "Warning: no entity"
+                                                     : std::to_string(written.entities) + " entities numbered";
+  EXPECT_EQ(again.console, "Processing 'out.map'\n" + brushes + "\n" + entities + "\n") << where;
+  return "";
+}
+
+TEST(Corpus, RealMapsConvertOrFailCleanly) {
+  const fs::path root = corpus_dir();
+  if (!fs::is_directory(root / "q1") && !fs::is_directory(root / "q2"))
+    GTEST_SKIP() << "corpus folder not found at " << root << " (set KORVEX_CORPUS to use another)";
+  std::vector<fs::path> maps;
+  for (const char* game : {"q1", "q2"})
+    if (fs::is_directory(root / game))
+      for (const auto& e : fs::directory_iterator(root / game))
+        if (e.path().extension() == ".map") maps.push_back(e.path());
+  std::sort(maps.begin(), maps.end());
+
+  Summary summary;
+  std::atomic<size_t> next{0};
+  auto worker = [&] {
+    for (size_t i; (i = next++) < maps.size();) {
+      for (const Mode& mode : modes) {
+        const std::string failure = check_run(maps[i], mode);
+        std::lock_guard<std::mutex> hold(summary.lock);
+        if (failure.empty()) {
+          ++summary.completed[mode.name];
+        } else {
+          ++summary.failed[mode.name][failure];
+          summary.failing_maps[mode.name].push_back(maps[i].filename().string());
+        }
+      }
+    }
+  };
+  std::vector<std::thread> workers;
+  for (unsigned n = std::max(2u, std::thread::hardware_concurrency()); n > 0; --n) workers.emplace_back(worker);
+  for (auto& w : workers) w.join();
+
+  // The summary goes to the console and to corpus-summary.txt beside the test.
+  std::ostringstream text;
+  text << "corpus: " << maps.size() << " maps, " << std::size(modes) << " runs each\n";
+  for (const Mode& mode : modes) {
+    const int done = summary.completed[mode.name];
+    text << "  " << mode.name << ": " << done << " completed, " << maps.size() - static_cast<size_t>(done)
+         << " failed\n";
+    for (const auto& [message, count] : summary.failed[mode.name]) text << "      " << count << "  " << message << "\n";
+  }
+  std::fputs(text.str().c_str(), stdout);
+  if (FILE* f = std::fopen("corpus-summary.txt", "w")) {
+    std::fputs(text.str().c_str(), f);
+    std::fclose(f);
+  }
+  // With -x every map whose blocks are closed converts; the one that fails
+  // holds a whole block on a single line, which the line reader cannot see.
+  for (const Mode& mode : modes) {
+    if (!mode.extended) continue;
+    for (const std::string& name : summary.failing_maps[mode.name]) {
+      const std::string text = read_file((root / "q1" / name).string()).value_or(
+          read_file((root / "q2" / name).string()).value_or(""));
+      int open = 0, close = 0;
+      for (const std::string& line : lines_of(text)) {
+        open += significant(line) == '{';
+        close += significant(line) == '}';
+      }
+      EXPECT_NE(open, close) << name << " has closed blocks and still fails with " << mode.name;
+    }
+  }
+}
+
+}  // namespace
