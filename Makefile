@@ -41,5 +41,8 @@ test-sanitize: | deps
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
+fuzz:
+	sh tools/fuzz.sh $(FUZZ_SECONDS)
+
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,30 @@
+// The replacement-table loader on any file, then lookups of what it stored.
+#include <cstring>
+
+#include "fuzz_targets.h"
+#include "state.h"
+
+int fuzz_table(const uint8_t* data, size_t size) {
+  enter_fuzz_folder();
+  write_input("t.ent", data, size);
+  reset_converter();
+  std::strcpy(ent_path, "t.ent");
+  fflush(stdout);
+  const int status = load_class_table();
+  fuzz_check(status == CONV_OK || status == CONV_TOKEN, "status 0 or 6");
+  if (status != CONV_OK) return 0;
+  fuzz_check(class_count >= 1 && class_count <= class_slots, "count within the table");
+  for (int i = 0; i < class_count; ++i) {
+    const ClassSlot& slot = classes[static_cast<size_t>(i)];
+    fuzz_check(std::memchr(slot.source, '\0', sizeof slot.source) != nullptr, "source terminated");
+    fuzz_check(std::memchr(slot.target, '\0', sizeof slot.target) != nullptr, "target terminated");
+    fuzz_check(slot.source[0] == '"' && slot.target[0] == '"', "names quoted");
+    const int found = find_class(slot.source);
+    fuzz_check(found >= 0 && found <= i, "a stored name is found at or before its slot");
+  }
+  return 0;
+}
+
+#ifdef KORVEX_LIBFUZZER
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) { return fuzz_table(data, size); }
+#endif
