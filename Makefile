@@ -41,6 +41,9 @@ test-sanitize: | deps
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
+bench: build
+	sh bench/bench.sh $(BUILD)/korvex
+
 fuzz:
 	sh tools/fuzz.sh $(FUZZ_SECONDS)
 

@@ -42,6 +42,8 @@ int load_class_table() {
   store_quoted(classes[0].target, "worldspawn");
   classes[0].kind = KIND_WORLD;
 
+  static TextInput input;
+  open_input(input, file.get());
   static char line[table_line_size];
   char source[table_word_limit + 1];
   char target[table_word_limit + 1];
@@ -51,7 +53,7 @@ int load_class_table() {
       puts("Warning: too many classnames in entity replacement table");
       break;
     }
-    if (read_text_line(file.get(), line, table_line_size) < 0) break;
+    if (read_text_line(input, line, table_line_size) < 0) break;
     // The first empty or blank line ends the table.
     const char* s = kit_skip_blanks(line, table_line_size);
     if (s == nullptr) break;

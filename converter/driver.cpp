@@ -217,6 +217,7 @@ void reset_converter() {
   class_count = 0;
   cur_class = -2;
   class_value = origin_value = no_pos;
+  start_source(nullptr);
   clear_lines();
   reset_brushes();
   discarded = 0;

@@ -120,21 +120,47 @@ int add_line(std::string_view line) {
   return CONV_OK;
 }
 
-int read_text_line(FILE* stream, char* buf, int size) {
-  int n = 0;
+namespace {
+
+// Refills the buffer when it is used up; false at the end of the input.
+bool fill(TextInput& in) {
+  if (in.pos < in.len) return true;
+  in.pos = 0;
+  in.len = in.stream != nullptr ? fread(in.buf, 1, sizeof in.buf, in.stream) : 0;
+  return in.len > 0;
+}
+
+TextInput source_input;
+
+}  // namespace
+
+void open_input(TextInput& input, FILE* stream) {
+  input.stream = stream;
+  input.pos = input.len = 0;
+}
+
+int read_text_line(TextInput& in, char* buf, int size) {
+  size_t n = 0;
+  const size_t room = static_cast<size_t>(size - 1);
   bool newline = false;
   bool end = false;
-  while (n < size - 1) {
-    const int c = getc_unlocked(stream);
-    if (c == EOF) {
+  while (n < room) {
+    if (!fill(in)) {
       end = true;
       break;
     }
-    if (c == '\n') {
+    const char* start = in.buf + in.pos;
+    const size_t avail = std::min(in.len - in.pos, room - n);
+    const char* nl = static_cast<const char*>(std::memchr(start, '\n', avail));
+    const size_t take = nl != nullptr ? static_cast<size_t>(nl - start) : avail;
+    std::memcpy(buf + n, start, take);
+    n += take;
+    in.pos += take;
+    if (nl != nullptr) {
+      ++in.pos;
       newline = true;
       break;
     }
-    buf[n++] = static_cast<char>(c);
   }
   if (n == 0 && end) return -1;
   // A carriage return right before the newline, or at the very end of the
@@ -142,25 +168,27 @@ int read_text_line(FILE* stream, char* buf, int size) {
   if (n > 0 && buf[n - 1] == '\r') {
     if (newline || end) {
       --n;
-    } else {
-      const int c = getc_unlocked(stream);
-      if (c == '\n' || c == EOF)
-        --n;
-      else
-        ungetc(c, stream);
+    } else if (!fill(in)) {
+      --n;
+    } else if (in.buf[in.pos] == '\n') {
+      ++in.pos;
+      --n;
     }
   }
   buf[n] = '\0';
   // A zero byte ends the text like the end of the line.
-  const void* zero = std::memchr(buf, '\0', static_cast<size_t>(n));
-  return zero ? static_cast<int>(static_cast<const char*>(zero) - buf) : n;
+  const void* zero = std::memchr(buf, '\0', n);
+  return static_cast<int>(zero != nullptr ? static_cast<size_t>(static_cast<const char*>(zero) - buf) : n);
 }
 
+void start_source(FILE* source) { open_input(source_input, source); }
+
 char* read_next_line(FILE* source) {
+  if (source_input.stream != source) start_source(source);
   char* slot = open_next_slot();
   // At the end of the input the slot keeps what an earlier read left there,
   // so the log still shows a blank or comment line read last.
-  const int len = read_text_line(source, slot, limits->line_chars + 1);
+  const int len = read_text_line(source_input, slot, limits->line_chars + 1);
   if (len < 0) return nullptr;
   next_slot.len = len;
   pending = true;

@@ -16,6 +16,9 @@
 
 namespace {
 
+// Fewer, larger writes: the map is written once, front to back.
+char output_buffer[1 << 16];
+
 FILE* stream = nullptr;
 char final_path[PATH_MAX];
 char temp_path[PATH_MAX];  // empty: the destination is written straight
@@ -67,7 +70,9 @@ FILE* open_output(const char* path) {
   if (stream == nullptr) {
     close(fd);
     discard_output();
+    return nullptr;
   }
+  setvbuf(stream, output_buffer, _IOFBF, sizeof output_buffer);
   return stream;
 }
 

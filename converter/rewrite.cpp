@@ -56,10 +56,30 @@ bool add_coord(BoundedText& out, double value) {
     return true;
   }
   if (!std::isfinite(scaled)) return false;
+  // Most scaled points are whole numbers, which print faster as integers.
+  if (std::fabs(scaled) < 1e15 && scaled == std::trunc(scaled)) {
+    out.add(static_cast<long long>(scaled));  // also writes -0 as 0
+    return true;
+  }
   char digits[400];  // the longest fixed-notation double is 309 digits and a sign
-  const double clean = scaled == 0.0 ? 0.0 : scaled;  // no "-0"
-  const auto end = std::to_chars(digits, digits + sizeof digits, clean, std::chars_format::fixed).ptr;
+  const auto end = std::to_chars(digits, digits + sizeof digits, scaled, std::chars_format::fixed).ptr;
   out.add(std::string_view(digits, static_cast<size_t>(end - digits)));
+  return true;
+}
+
+// A whole number of up to 15 digits is exact as a double: the common case
+// of map coordinates, read without the general reader.
+bool read_small_integer(const char* text, double* value) {
+  const bool negative = text[0] == '-';
+  const char* p = text + (negative || text[0] == '+');
+  long long n = 0;
+  int digits = 0;
+  for (; *p >= '0' && *p <= '9'; ++p, ++digits) {
+    if (digits == 15) return false;
+    n = n * 10 + (*p - '0');
+  }
+  if (*p != '\0' || digits == 0) return false;
+  *value = negative ? -static_cast<double>(n) : static_cast<double>(n);
   return true;
 }
 
@@ -77,14 +97,15 @@ bool add_light(BoundedText& out, double value) {
 
 int read_number(const char* text, double* value) {
   if (!extended_mode) return kit_str_to_real(text, value);
+  if (read_small_integer(text, value)) return 1;
   // Any number of digits and exponent digits, correctly rounded; a leading
-  // '+' as the classic reader allows. No hexadecimal, infinity or NaN.
+  // '+' as the classic reader allows. Infinity and NaN are no coordinates,
+  // and the decimal-only format leaves hexadecimal out.
   const char* first = text + (text[0] == '+' && text[1] != '-');
   const char* last = first + std::strlen(first);
-  if (first == last || std::strpbrk(first, "xXiInN") != nullptr) return 0;
   double result = 0;
-  const auto [end, error] = std::from_chars(first, last, result);
-  if (error != std::errc() || end != last) return 0;
+  const auto [end, error] = std::from_chars(first, last, result, std::chars_format::general);
+  if (error != std::errc() || end != last || !std::isfinite(result)) return 0;
   *value = result;
   return 1;
 }
@@ -119,10 +140,11 @@ int rewrite_brushes() {
         if (r == CONV_OK) r = replace_line_tail(i, 0, scratch);
         if (r != CONV_OK) return r;
       }
-      const char* line = line_text(i);
-      const char* paren = kit_find_last_char(line, ')', line_length(i) + 1);
-      if (paren == nullptr) return CONV_NO_PAREN;
-      const int r = replace_line_tail(i, static_cast<int>(paren - line) + 1, retexture.view());
+      // The texture follows the line's last right parenthesis; searched from
+      // the end, since it is usually near it.
+      const size_t paren = std::string_view(line_text(i), static_cast<size_t>(line_length(i))).rfind(')');
+      if (paren == std::string_view::npos) return CONV_NO_PAREN;
+      const int r = replace_line_tail(i, static_cast<int>(paren) + 1, retexture.view());
       if (r != CONV_OK) return r;
     }
   }

@@ -132,10 +132,31 @@ void clear_lines();
 // when the block is full, or CONV_LINE_TOO_LONG.
 [[nodiscard]] int add_line(std::string_view text);
 
+// A text stream read line by line through a buffer of its own, so that a
+// line is found with one scan rather than one call per character.
+struct TextInput {
+  FILE* stream = nullptr;
+  size_t pos = 0;  // next unread byte of buf
+  size_t len = 0;  // bytes in buf
+  char buf[1 << 16];
+};
+
+// Starts reading stream (null: none) from its current position.
+void open_input(TextInput& input, FILE* stream);
+
+// Reads one line of at most size - 1 characters into buf, cut at its
+// newline, with a carriage return that ends the line dropped. A longer line
+// is left for the next reads. Returns the length of the line's text (up to a
+// zero byte in it), or -1 at the end of the input.
+int read_text_line(TextInput& input, char* buf, int size);
+
 // Reads the next source line into the slot after the block (not yet part of
-// it): cut at its newline, a carriage return ending the line dropped.
-// Returns the slot's text, or null at the end of the input.
+// it), as read_text_line does. Returns the slot's text, or null at the end
+// of the input. A new source starts with find_worldspawn.
 char* read_next_line(FILE* source);
+
+// Starts reading a new source (null: none).
+void start_source(FILE* source);
 
 // Makes the line read last a line of the block.
 void keep_line();
@@ -147,10 +168,6 @@ void drop_line();
 // line not yet overwritten), else null.
 [[nodiscard]] const char* pending_line();
 
-// Reads one line of at most size - 1 characters from stream into buf, cut
-// at its newline, with a carriage return that ends the line dropped. Returns
-// its length, or -1 at the end of the input.
-int read_text_line(FILE* stream, char* buf, int size);
 
 // ---------------------------------------------------------------------------
 // Brush ranges: where the block's brushes lie in the line buffer.

@@ -3,6 +3,7 @@
 #include "kit.h"
 
 #include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -105,9 +106,29 @@ T fail_ptr(int code) {
   return nullptr;
 }
 
-// The terminating zero is never a member of a set.
+// A delimiter set as one bit per byte value, built once per call so that
+// testing a character costs the same whatever the set holds. The
+// terminating zero is never a member.
+class CharSet {
+ public:
+  explicit CharSet(const char* set) {
+    for (const char* p = set; *p != '\0'; ++p) add(static_cast<unsigned char>(*p));
+  }
+  bool has(char c) const {
+    const auto u = static_cast<unsigned char>(c);
+    return (bits_[u >> 6] >> (u & 63)) & 1;
+  }
+
+ private:
+  void add(unsigned char u) { bits_[u >> 6] |= std::uint64_t{1} << (u & 63); }
+  std::uint64_t bits_[4] = {};
+};
+
 bool in_set(char c, std::string_view set) {
-  return c != '\0' && set.find(c) != std::string_view::npos;
+  if (c == '\0') return false;
+  for (const char member : set)
+    if (member == c) return true;
+  return false;
 }
 
 }  // namespace
@@ -131,12 +152,12 @@ const char* kit_get_token(char* dst, const char* src, const char* delims, int le
   if (dst == nullptr) return fail_ptr(KIT_BAD_ARG);
   dst[0] = '\0';
   if (src == nullptr) return fail_ptr(KIT_BAD_ARG);
-  const std::string_view set = delims ? delims : default_delims();
+  const CharSet set(delims ? delims : default_delims());
   const char* p = src;
-  while (in_set(*p, set)) ++p;
+  while (set.has(*p)) ++p;
   if (*p == '\0') return fail_ptr(KIT_END_OF_STRING);
   int n = 0;
-  while (n < len && *p != '\0' && !in_set(*p, set)) dst[n++] = *p++;
+  while (n < len && *p != '\0' && !set.has(*p)) dst[n++] = *p++;
   dst[n] = '\0';
   if (n == 0) return fail_ptr(KIT_NOT_FOUND);  // len <= 0
   // A token that fills all len characters may go on: refuse it either way.
@@ -150,12 +171,12 @@ const char* kit_get_token_range(char* dst, const char* src, const char* end,
   if (dst == nullptr) return fail_ptr(KIT_BAD_ARG);
   dst[0] = '\0';
   if (src == nullptr || end == nullptr) return fail_ptr(KIT_BAD_ARG);
-  const std::string_view set = delims ? delims : default_delims();
+  const CharSet set(delims ? delims : default_delims());
   const char* p = src;
-  while (p <= end && (*p == '\0' || in_set(*p, set))) ++p;
+  while (p <= end && (*p == '\0' || set.has(*p))) ++p;
   if (p > end) return fail_ptr(KIT_END_OF_FILE);
   int n = 0;
-  while (n < len && p <= end && *p != '\0' && !in_set(*p, set)) dst[n++] = *p++;
+  while (n < len && p <= end && *p != '\0' && !set.has(*p)) dst[n++] = *p++;
   dst[n] = '\0';
   if (n == 0) return fail_ptr(KIT_NOT_FOUND);
   // A token running into the range's end may continue beyond it.

@@ -23,6 +23,8 @@ const Target targets[] = {
     {"args", fuzz_args},       {"params", fuzz_params}, {"scan", fuzz_scan},
 };
 
+void PrintTo(const Target& target, std::ostream* os) { *os << target.name; }
+
 class FuzzInputs : public ::testing::TestWithParam<Target> {};
 
 TEST_P(FuzzInputs, ReplayWithoutFault) {
