@@ -43,18 +43,20 @@ const char* take_word(const char* from, const char* delims) {
   return kit_get_token(word, from, delims, limits->word_chars + 1);
 }
 
-// Writes value * size_scale as a coordinate. False when it has no value to
-// write: not finite, or beyond the integer range in classic mode.
+// Writes a whole value as a signed 32-bit integer; false when it is outside
+// that range (or not a number), so that nothing undefined is computed.
+bool add_int32(BoundedText& out, double whole) {
+  if (!(whole >= std::numeric_limits<int32_t>::min() && whole <= std::numeric_limits<int32_t>::max()))
+    return false;
+  out.add(static_cast<long long>(whole));
+  return true;
+}
+
+// Writes value * size_scale as a coordinate, rounded down in classic mode.
+// False when it has no value to write.
 bool add_coord(BoundedText& out, double value) {
   const double scaled = value * size_scale;
-  if (!extended_mode) {
-    const double down = std::floor(scaled);
-    if (!(down >= std::numeric_limits<int32_t>::min() &&
-          down <= std::numeric_limits<int32_t>::max()))
-      return false;
-    out.add(static_cast<long long>(down));
-    return true;
-  }
+  if (!extended_mode) return add_int32(out, std::floor(scaled));
   if (!std::isfinite(scaled)) return false;
   // Most scaled points are whole numbers, which print faster as integers.
   if (std::fabs(scaled) < 1e15 && scaled == std::trunc(scaled)) {
@@ -83,15 +85,6 @@ bool read_small_integer(const char* text, double* value) {
   return true;
 }
 
-// Light values are truncated toward zero; false beyond the integer range.
-bool add_light(BoundedText& out, double value) {
-  const double whole = std::trunc(value);
-  if (!(whole >= std::numeric_limits<int32_t>::min() &&
-        whole <= std::numeric_limits<int32_t>::max()))
-    return false;
-  out.add(static_cast<long long>(whole));
-  return true;
-}
 
 }  // namespace
 
@@ -181,7 +174,7 @@ int scale_light() {
       return CONV_BAD_LIGHT;
     const double scaled = value * light_scale;
     text.add("\"");
-    if (!add_light(text, scaled < 1.0 ? 1.0 : scaled)) return CONV_BAD_LIGHT;
+    if (!add_int32(text, std::trunc(scaled < 1.0 ? 1.0 : scaled))) return CONV_BAD_LIGHT;
     text.add("\"");
     if (!text.ok()) return CONV_LINE_TOO_LONG;
     const char* value_start = kit_skip_blanks(after, limits->line_chars + 1);
@@ -189,7 +182,7 @@ int scale_light() {
   }
   // No light key: supply one, scaled but not clamped.
   text.add("\"light\" \"");
-  if (!add_light(text, default_light * light_scale)) return CONV_BAD_LIGHT;
+  if (!add_int32(text, std::trunc(default_light * light_scale))) return CONV_BAD_LIGHT;
   text.add("\"");
   return add_line(text.view());
 }
