@@ -7,7 +7,7 @@
 #include <iterator>
 #include <vector>
 
-#include "fuzz/fuzz_targets.h"
+#include "fuzz_targets.h"
 
 namespace fs = std::filesystem;
 
@@ -28,7 +28,7 @@ void PrintTo(const Target& target, std::ostream* os) { *os << target.name; }
 class FuzzInputs : public ::testing::TestWithParam<Target> {};
 
 TEST_P(FuzzInputs, ReplayWithoutFault) {
-  const fs::path base = fs::path(KORVEX_SOURCE_DIR) / "tests" / "fuzz";
+  const fs::path base = fs::path(KORVEX_SOURCE_DIR) / "fuzz";
   int replayed = 0;
   for (const char* kind : {"seeds", "regressions"}) {
     const fs::path folder = base / kind / GetParam().name;

@@ -3,7 +3,7 @@
 # UndefinedBehaviorSanitizer) and runs each for the given number of seconds
 # (default 60), from its seeds and its kept regression inputs.
 # Findings land in build-fuzz/artifacts/<target>/; keep each one under
-# tests/fuzz/regressions/<target>/ once its fault is fixed.
+# fuzz/regressions/<target>/ once its fault is fixed.
 set -eu
 seconds=${1:-60}
 # Absolute paths: the targets that need files work in a folder of their own.
@@ -20,10 +20,10 @@ for t in $targets; do
   corpus="$build/corpus/$t"
   artifacts="$build/artifacts/$t/"
   mkdir -p "$corpus" "$artifacts" "$build/logs"
-  seeds="$top/tests/fuzz/seeds/$t"
-  [ -d "$top/tests/fuzz/regressions/$t" ] && seeds="$seeds $top/tests/fuzz/regressions/$t"
+  seeds="$top/fuzz/seeds/$t"
+  [ -d "$top/fuzz/regressions/$t" ] && seeds="$seeds $top/fuzz/regressions/$t"
   # The targets' own console output is noise here; libFuzzer reports on stderr.
-  if "$build/tests/fuzz/fuzz_$t" -max_total_time="$seconds" -print_final_stats=1 \
+  if "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -print_final_stats=1 \
        -artifact_prefix="$artifacts" "$corpus" $seeds >/dev/null 2>"$build/logs/$t.log"; then
     result=ok
   else
