@@ -86,10 +86,7 @@ std::string record(int n, std::string_view text) {
 }
 
 // A brush block of three copies of the plane line.
-std::string brush(std::string_view plane) {
-  const std::string p(plane);
-  return "{\n" + p + "\n" + p + "\n" + p + "\n}\n";
-}
+std::string brush(const std::string& p) { return "{\n" + p + "\n" + p + "\n" + p + "\n}\n"; }
 
 // What the output holds after the world block.
 std::string entities_of(const std::string& output) {
@@ -161,141 +158,92 @@ TEST_F(Conversion, WorldBrushesAreScaledAndRetextured) {
   }
 }
 
+// The lines of an entity written by the converter, indented.
+std::string written(std::string_view body) {
+  std::string out = "// entity 1\n  {\n";
+  for (size_t at = 0; at < body.size();) {
+    const size_t nl = body.find('\n', at);
+    out += "    " + std::string(body.substr(at, nl - at + 1));
+    at = nl + 1;
+  }
+  return out + "  }\n";
+}
+
 // One entity converted: how it is written, or the write error that leaves
 // it out while the run goes on.
 TEST_F(Conversion, EntitiesAreRewritten) {
-  const std::string door_plane = "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) door1 0 0 0 1 1";
-  const std::string long_rest(480, 'r');
+  const std::string null = "\"classname\" \"info_null\"\n", light = "\"classname\" \"light\"\n";
+  const std::string wall = "\"classname\" \"func_wall\"\n", statik = "\"classname\" \"func_static\"\n";
+  const std::string at0 = "\"origin\" \"0 0 0\"\n", p123 = "( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) ";
+  const std::string scaled = "( 2 4 6 ) ( 8 10 12 ) ( 14 16 18 ) ";
+  const std::string digits16 = "( 1.000000000000001 2 3 ) ( 4 5 6 ) ( 7 8 9 ) ";
   struct Row {
     std::string name;
-    std::string entity;
     std::vector<std::string> args;
-    std::string written;  // the entity's block as written, empty when left out
-    std::string error;    // the write error's message, if any
+    std::string in;     // the lines between the entity's braces
+    std::string out;    // as written, when it is
+    std::string error;  // the write error's message, if any
   } rows[] = {
-      {"origin scaled down", "{\n\"classname\" \"info_null\"\n\"origin\" \"-25 100 8\"\n}\n", {"-g", "1.5"},
-       "    \"classname\" \"info_null\"\n    \"origin\" \"-38 150 12\"\n", ""},
-      {"origin of four numbers, text behind",
-       "{\n\"classname\" \"info_null\"\n\"origin\" \"0.25 -0.25 3 9\" tail\n}\n", {"-g", "2"},
-       "    \"classname\" \"info_null\"\n    \"origin\" \"0 -1 6\"\n", ""},
-      {"origin kept as text at 1.0", "{\n\"classname\" \"info_null\"\n\"origin\" \"1.5  2.25 -3\"\n}\n", {},
-       "    \"classname\" \"info_null\"\n    \"origin\" \"1.5  2.25 -3\"\n", ""},
-      {"origin of two numbers", "{\n\"classname\" \"info_null\"\n\"origin\" \"1 2\"\n}\n", {"-g", "2"}, "",
-       "token extraction error"},
-      {"origin not a number", "{\n\"classname\" \"info_null\"\n\"origin\" \"1 x 2\"\n}\n", {"-g", "2"}, "",
+      {"origin scaled down", {"-g", "1.5"}, null + "\"origin\" \"-25 100 8\"\n", null + "\"origin\" \"-38 150 12\"\n", ""},
+      {"origin of four numbers, text behind", {"-g", "2"}, null + "\"origin\" \"0.25 -0.25 3 9\" tail\n",
+       null + "\"origin\" \"0 -1 6\"\n", ""},
+      {"origin kept as text at 1.0", {}, null + "\"origin\" \"1.5  2.25 -3\"\n", null + "\"origin\" \"1.5  2.25 -3\"\n", ""},
+      {"origin of two numbers", {"-g", "2"}, null + "\"origin\" \"1 2\"\n", "", "token extraction error"},
+      {"origin not a number", {"-g", "2"}, null + "\"origin\" \"1 x 2\"\n", "", "bad coordinate in entity or brush definition"},
+      {"origin beyond the integer range", {"-g", "1000"}, null + "\"origin\" \"10000000 2 3\"\n", "",
        "bad coordinate in entity or brush definition"},
-      {"origin beyond the integer range", "{\n\"classname\" \"info_null\"\n\"origin\" \"10000000 2 3\"\n}\n",
-       {"-g", "1000"}, "", "bad coordinate in entity or brush definition"},
-      {"classname replaced", "{\n\"classname\"  \"info_player_start\" junk\n\"origin\" \"0 0 0\"\n}\n", {},
-       "    \"classname\"  \"info_player_deathmatch\"\n    \"origin\" \"0 0 0\"\n", ""},
-      {"light scaled", "{\n\"classname\" \"light\"\n\"light\" \"200\"\n\"origin\" \"0 0 0\"\n}\n", {"-l", "0.5"},
-       "    \"classname\" \"light\"\n    \"light\" \"100\"\n    \"origin\" \"0 0 0\"\n", ""},
-      {"light never below 1", "{\n\"classname\" \"light\"\n\"light\" \"200\"\n\"origin\" \"0 0 0\"\n}\n",
-       {"-l", "0.004"}, "    \"classname\" \"light\"\n    \"light\" \"1\"\n    \"origin\" \"0 0 0\"\n", ""},
-      {"light supplied", "{\n\"classname\" \"light\"\n\"origin\" \"0 0 0\"\n}\n", {"-l", "0.5"},
-       "    \"classname\" \"light\"\n    \"origin\" \"0 0 0\"\n    \"light\" \"150\"\n", ""},
-      {"light supplied, not clamped", "{\n\"classname\" \"light\"\n\"origin\" \"0 0 0\"\n}\n", {"-l", "0.001"},
-       "    \"classname\" \"light\"\n    \"origin\" \"0 0 0\"\n    \"light\" \"0\"\n", ""},
-      {"light supplied, negative", "{\n\"classname\" \"light\"\n\"origin\" \"0 0 0\"\n}\n", {"-l", "-1"},
-       "    \"classname\" \"light\"\n    \"origin\" \"0 0 0\"\n    \"light\" \"-300\"\n", ""},
-      {"light untouched at 1.0", "{\n\"classname\" \"light\"\n\"origin\" \"0 0 0\"\n}\n", {},
-       "    \"classname\" \"light\"\n    \"origin\" \"0 0 0\"\n", ""},
-      {"first light key only, first word of the value",
-       "{\n\"classname\" \"light\"\n\"light\"\t\"300 7\"\n\"light\" \"200\"\n\"origin\" \"0 0 0\"\n}\n", {"-l", "2"},
-       "    \"classname\" \"light\"\n    \"light\"\t\"600\"\n    \"light\" \"200\"\n    \"origin\" \"0 0 0\"\n", ""},
-      {"a class named light only by its target",
-       "{\n\"classname\" \"light_fluoro\"\n\"light\" \"200\"\n\"origin\" \"0 0 0\"\n}\n", {"-l", "0.5"},
-       "    \"classname\" \"light\"\n    \"light\" \"200\"\n    \"origin\" \"0 0 0\"\n", ""},
-      {"light not a number", "{\n\"classname\" \"light\"\n\"light\" \"abc\"\n\"origin\" \"0 0 0\"\n}\n",
-       {"-l", "0.5"}, "", "bad light value"},
-      {"light empty", "{\n\"classname\" \"light\"\n\"light\" \"\"\n\"origin\" \"0 0 0\"\n}\n", {"-l", "0.5"}, "",
-       "bad light value"},
-      {"light without a value", "{\n\"classname\" \"light\"\n\"light\"\n\"origin\" \"0 0 0\"\n}\n", {"-l", "0.5"},
-       "", "token extraction error"},
-      {"light beyond the integer range",
-       "{\n\"classname\" \"light\"\n\"light\" \"200\"\n\"origin\" \"0 0 0\"\n}\n", {"-l", "1e9"}, "",
-       "bad light value"},
-      {"light supplied beyond the integer range", "{\n\"classname\" \"light\"\n\"origin\" \"0 0 0\"\n}\n",
-       {"-l", "1e8"}, "", "bad light value"},
-      {"door", "{\n\"classname\" \"func_door\"\n" + brush(door_plane) + "}\n", {},
-       "    \"classname\" \"func_door\"\n    {\n    ( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) " + std::string(clang) +
-           "\n    ( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) " + clang + "\n    ( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) " + clang +
-           "\n    }\n",
-       ""},
-      {"plat, scaled, origin kept",
-       "{\n\"classname\" \"func_plat\"\n\"origin\" \"1 1 1\"\n" + brush("(1 2 3)(4 5 6)(7 8 9)\tq2tex 0 0 0 1 1 0 1 5") +
-           "}\n",
-       {"-g", "2"},
-       "    \"classname\" \"func_plat\"\n    \"origin\" \"1 1 1\"\n    {\n    ( 2 4 6 ) ( 8 10 12 ) ( 14 16 18 ) " +
-           std::string(clang) + "\n    ( 2 4 6 ) ( 8 10 12 ) ( 14 16 18 ) " + clang +
-           "\n    ( 2 4 6 ) ( 8 10 12 ) ( 14 16 18 ) " + clang + "\n    }\n",
-       ""},
-      {"trigger", "{\n\"classname\" \"trigger_multiple\"\n" + brush("( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) tex)name 1") + "}\n",
-       {},
-       "    \"classname\" \"trigger_multiple\"\n    {\n    ( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) tex) " + std::string(trigger) +
-           "\n    ( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) tex) " + trigger + "\n    ( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) tex) " +
-           trigger + "\n    }\n",
-       ""},
-      {"a listed class of no kind gets the world's texture",
-       "{\n\"classname\" \"func_wall\"\n" + brush("( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t") + "}\n", {},
-       "    \"classname\" \"func_static\"\n    {\n    ( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) " + std::string(concrete) +
-           "\n    ( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) " + concrete + "\n    ( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) " + concrete +
-           "\n    }\n",
-       ""},
-      {"nothing behind the ninth number", "{\n\"classname\" \"func_wall\"\n" + brush("( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 )") + "}\n",
-       {"-g", "2"},
-       "    \"classname\" \"func_static\"\n    {\n    ( 2 4 6 ) ( 8 10 12 ) ( 14 16 18 ) " + std::string(concrete) +
-           "\n    ( 2 4 6 ) ( 8 10 12 ) ( 14 16 18 ) " + concrete + "\n    ( 2 4 6 ) ( 8 10 12 ) ( 14 16 18 ) " +
-           concrete + "\n    }\n",
-       ""},
-      {"no parenthesis at 1.0", "{\n\"classname\" \"func_wall\"\n" + brush("1 2 3 4 5 6 7 8 9 t") + "}\n", {}, "",
-       "no delimiter (right parenthesis) in line"},
-      {"no parenthesis, scaled", "{\n\"classname\" \"func_wall\"\n" + brush("1 2 3 4 5 6 7 8 9 t") + "}\n",
-       {"-g", "2"},
-       "    \"classname\" \"func_static\"\n    {\n    ( 2 4 6 ) ( 8 10 12 ) ( 14 16 18 ) " + std::string(concrete) +
-           "\n    ( 2 4 6 ) ( 8 10 12 ) ( 14 16 18 ) " + concrete + "\n    ( 2 4 6 ) ( 8 10 12 ) ( 14 16 18 ) " +
-           concrete + "\n    }\n",
-       ""},
-      // The log shows the failed block as far as it was rewritten.
-      {"failed block logged as rewritten", "{\n\"classname\" \"func_wall\"\n" + brush("1 2 3 4 5 6 7 8 9 t") + "}\n",
-       {"-g", "1"},
-       "    \"classname\" \"func_static\"\n    {\n    1 2 3 4 5 6 7 8 9 t\n    1 2 3 4 5 6 7 8 9 t\n    1 2 3 4 5 6 7 8 9 t\n    }\n",
-       "no delimiter (right parenthesis) in line"},
-      {"texture in place of a number", "{\n\"classname\" \"func_wall\"\n" + brush("( 1 2 3 ) ( 4 5 6 ) ( 7 8 tex ) t") + "}\n",
-       {"-g", "2"}, "", "bad coordinate in entity or brush definition"},
-      {"fewer than nine numbers", "{\n\"classname\" \"func_wall\"\n" + brush("( 1 2 3 ) ( 4 5 6 )") + "}\n", {"-g", "2"}, "",
-       "token extraction error"},
-      {"sixteen digits, scaled", "{\n\"classname\" \"func_wall\"\n" + brush("( 1.000000000000001 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t") + "}\n",
-       {"-g", "1.5"}, "", "bad coordinate in entity or brush definition"},
-      {"sixteen digits, kept at 1.0",
-       "{\n\"classname\" \"func_wall\"\n" + brush("( 1.000000000000001 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t") + "}\n", {},
-       "    \"classname\" \"func_static\"\n    {\n    ( 1.000000000000001 2 3 ) ( 4 5 6 ) ( 7 8 9 ) " + std::string(concrete) +
-           "\n    ( 1.000000000000001 2 3 ) ( 4 5 6 ) ( 7 8 9 ) " + concrete +
-           "\n    ( 1.000000000000001 2 3 ) ( 4 5 6 ) ( 7 8 9 ) " + concrete + "\n    }\n",
-       ""},
-      {"scaled plane line too long", "{\n\"classname\" \"func_wall\"\n" + brush("( 1 1 1 ) ( 1 1 1 ) ( 1 1 1 ) " + long_rest) + "}\n",
-       {"-g", "1000000"}, "", "rewritten line too long"},
-      {"texture does not fit the line",
-       "{\n\"classname\" \"func_wall\"\n" + brush("(" + std::string(470, ' ') + "1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t") + "}\n",
-       {}, "", "rewritten line too long"},
-      {"target does not fit the line", "{\n" + std::string(450, ' ') + "\"classname\" \"x\"\n\"origin\" \"0 0 0\"\n}\n",
-       {}, "", "rewritten line too long"},
+      {"classname replaced", {}, "\"classname\"  \"info_player_start\" junk\n" + at0,
+       "\"classname\"  \"info_player_deathmatch\"\n" + at0, ""},
+      {"light scaled", {"-l", "0.5"}, light + "\"light\" \"200\"\n" + at0, light + "\"light\" \"100\"\n" + at0, ""},
+      {"light never below 1", {"-l", "0.004"}, light + "\"light\" \"200\"\n" + at0, light + "\"light\" \"1\"\n" + at0, ""},
+      {"light supplied", {"-l", "0.5"}, light + at0, light + at0 + "\"light\" \"150\"\n", ""},
+      {"light supplied, not clamped", {"-l", "0.001"}, light + at0, light + at0 + "\"light\" \"0\"\n", ""},
+      {"light supplied, negative", {"-l", "-1"}, light + at0, light + at0 + "\"light\" \"-300\"\n", ""},
+      {"light untouched at 1.0", {}, light + at0, light + at0, ""},
+      {"first light key only, first word of the value", {"-l", "2"},
+       light + "\"light\"\t\"300 7\"\n\"light\" \"200\"\n" + at0, light + "\"light\"\t\"600\"\n\"light\" \"200\"\n" + at0, ""},
+      {"a class named light only by its target", {"-l", "0.5"}, "\"classname\" \"light_fluoro\"\n\"light\" \"200\"\n" + at0,
+       light + "\"light\" \"200\"\n" + at0, ""},
+      {"light not a number", {"-l", "0.5"}, light + "\"light\" \"abc\"\n" + at0, "", "bad light value"},
+      {"light empty", {"-l", "0.5"}, light + "\"light\" \"\"\n" + at0, "", "bad light value"},
+      {"light without a value", {"-l", "0.5"}, light + "\"light\"\n" + at0, "", "token extraction error"},
+      {"light beyond the integer range", {"-l", "1e9"}, light + "\"light\" \"200\"\n" + at0, "", "bad light value"},
+      {"light supplied beyond the integer range", {"-l", "1e8"}, light + at0, "", "bad light value"},
+      {"door", {}, "\"classname\" \"func_door\"\n" + brush("( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) door1 0 0 0 1 1"),
+       "\"classname\" \"func_door\"\n" + brush("( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) " + std::string(clang)), ""},
+      {"plat, scaled, origin kept", {"-g", "2"},
+       "\"classname\" \"func_plat\"\n\"origin\" \"1 1 1\"\n" + brush("(1 2 3)(4 5 6)(7 8 9)\tq2tex 0 0 0 1 1 0 1 5"),
+       "\"classname\" \"func_plat\"\n\"origin\" \"1 1 1\"\n" + brush(scaled + clang), ""},
+      {"trigger", {}, "\"classname\" \"trigger_multiple\"\n" + brush(p123 + "tex)name 1"),
+       "\"classname\" \"trigger_multiple\"\n" + brush(p123 + "tex) " + trigger), ""},
+      {"a listed class of no kind gets the world's texture", {}, wall + brush(p123 + "t"), statik + brush(p123 + concrete), ""},
+      {"nothing behind the ninth number", {"-g", "2"}, wall + brush(p123), statik + brush(scaled + concrete), ""},
+      {"no parenthesis at 1.0", {}, wall + brush("1 2 3 4 5 6 7 8 9 t"), "", "no delimiter (right parenthesis) in line"},
+      {"no parenthesis, scaled", {"-g", "2"}, wall + brush("1 2 3 4 5 6 7 8 9 t"), statik + brush(scaled + concrete), ""},
+      {"texture in place of a number", {"-g", "2"}, wall + brush("( 1 2 3 ) ( 4 5 6 ) ( 7 8 tex ) t"), "",
+       "bad coordinate in entity or brush definition"},
+      {"fewer than nine numbers", {"-g", "2"}, wall + brush("( 1 2 3 ) ( 4 5 6 )"), "", "token extraction error"},
+      {"sixteen digits, scaled", {"-g", "1.5"}, wall + brush(digits16 + "t"), "", "bad coordinate in entity or brush definition"},
+      {"sixteen digits, kept at 1.0", {}, wall + brush(digits16 + "t"), statik + brush(digits16 + concrete), ""},
+      {"scaled plane line too long", {"-g", "1000000"}, wall + brush("( 1 1 1 ) ( 1 1 1 ) ( 1 1 1 ) " + std::string(480, 'r')),
+       "", "rewritten line too long"},
+      {"texture does not fit the line", {}, wall + brush("(" + std::string(470, ' ') + "1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t"), "",
+       "rewritten line too long"},
+      {"target does not fit the line", {}, std::string(450, ' ') + "\"classname\" \"x\"\n" + at0, "", "rewritten line too long"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    const RunResult r = convert(world + row.entity, row.args);
-    const bool written = !row.written.empty() && row.error.empty();
+    const RunResult r = convert(world + ("{\n" + row.in + "}\n"), row.args);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.console.substr(r.console.find("1 brushes\n")),
-              "1 brushes\n" + (row.error.empty() ? "" : "Ent #1 write error: " + row.error + "\n") +
-                  "1 entities (" + (written ? "1" : "0") + " replaced)\n");
-    EXPECT_EQ(entities_of(output()), written ? "// entity 1\n  {\n" + row.written + "  }\n" : "");
-    // A failed entity's block, as far as it was rewritten, is in the log.
+              "1 brushes\n" + (row.error.empty() ? "" : "Ent #1 write error: " + row.error + "\n") + "1 entities (" +
+                  (row.error.empty() ? "1" : "0") + " replaced)\n");
+    EXPECT_EQ(entities_of(output()), row.error.empty() ? written(row.out) : "");
+    // A failed entity's block is in the log, as far as it was rewritten.
     EXPECT_EQ(dir.exists("korvex.log"), !row.error.empty());
-    if (!row.error.empty() && !row.written.empty()) {
-      EXPECT_EQ(dir.read("korvex.log")->find(record(1, "\"classname\" \"func_static\"")), 0U);
-    }
   }
+  convert(world + ("{\n" + wall + brush("1 2 3 4 5 6 7 8 9 t") + "}\n"));
+  EXPECT_EQ(dir.read("korvex.log")->find(record(1, "\"classname\" \"func_static\"")), 0U);
 }
 
 TEST_F(Conversion, LightKeyThatNoLongerFitsTheBlock) {
