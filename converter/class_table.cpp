@@ -60,9 +60,11 @@ int load_class_table() {
     const char* after = kit_get_token(source, s, nullptr, table_word_limit);
     if (after == nullptr || kit_get_token(target, after, nullptr, table_word_limit) == nullptr)
       return CONV_TOKEN;
+    // Both words must fit a field once quoted, the '*' word as well.
     ClassSlot& slot = classes[static_cast<size_t>(n)];
     const char* written = target[0] == '*' ? source : target;  // '*' keeps the name
-    if (!store_quoted(slot.source, source) || !store_quoted(slot.target, written))
+    if (!store_quoted(slot.source, source) || !store_quoted(slot.target, target) ||
+        !store_quoted(slot.target, written))
       return CONV_TOKEN;
     slot.kind = kind_of(source);
     ++n;

@@ -371,6 +371,7 @@ TEST_F(Conversion, ReplacementTable) {
       {"one word", "a *\n//\n", "Entity table error: token extraction error\n", ""},
       {"62-character name", std::string(62, 'n') + " *\n", "Entity table error: token extraction error\n", ""},
       {"62-character target", "a " + std::string(62, 't') + "\n", "Entity table error: token extraction error\n", ""},
+      {"63-character '*' word", "a *" + std::string(62, 't') + "\n", "Entity table error: token extraction error\n", ""},
       {"64-character word", std::string(64, 'n') + " *\n", "Entity table error: token extraction error\n", ""},
   };
   for (const Row& row : rows) {
