@@ -131,6 +131,20 @@ bool fill(TextInput& in) {
 }
 
 TextInput source_input;
+bool queued_close = false;  // the "}" of a "{}" line, read next
+
+// Extended mode reads a line that opens and closes a block ("{}", "{ }")
+// as two lines, so that such a block keeps the map's structure. Cuts the
+// line after its "{" and tells whether it did.
+bool split_empty_block(char* line, int& len) {
+  const char* open = kit_skip_blanks(line, len + 1);
+  if (open == nullptr || *open != '{') return false;
+  const char* close = kit_skip_blanks(open + 1, len + 1);
+  if (close == nullptr || *close != '}' || kit_skip_blanks(close + 1, len + 1) != nullptr) return false;
+  len = static_cast<int>(open - line) + 1;
+  line[len] = '\0';
+  return true;
+}
 
 }  // namespace
 
@@ -181,15 +195,26 @@ int read_text_line(TextInput& in, char* buf, int size) {
   return static_cast<int>(zero != nullptr ? static_cast<size_t>(static_cast<const char*>(zero) - buf) : n);
 }
 
-void start_source(FILE* source) { open_input(source_input, source); }
+void start_source(FILE* source) {
+  open_input(source_input, source);
+  queued_close = false;
+}
 
 char* read_next_line(FILE* source) {
   if (source_input.stream != source) start_source(source);
   char* slot = open_next_slot();
-  // At the end of the input the slot keeps what an earlier read left there,
-  // so the log still shows a blank or comment line read last.
-  const int len = read_text_line(source_input, slot, limits->line_chars + 1);
-  if (len < 0) return nullptr;
+  int len;
+  if (queued_close) {
+    queued_close = false;
+    std::memcpy(slot, "}", 2);
+    len = 1;
+  } else {
+    // At the end of the input the slot keeps what an earlier read left
+    // there, so the log still shows a blank or comment line read last.
+    len = read_text_line(source_input, slot, limits->line_chars + 1);
+    if (len < 0) return nullptr;
+    if (extended_mode) queued_close = split_empty_block(slot, len);
+  }
   next_slot.len = len;
   pending = true;
   return slot;

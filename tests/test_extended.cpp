@@ -222,6 +222,15 @@ TEST_F(Extended, NestedWorldBrushIsDropped) {
   EXPECT_EQ(output().find("  // brush 1\n"), std::string::npos);
 }
 
+// A block opened and closed on one line keeps the map's structure.
+TEST_F(Extended, BlockOnOneLine) {
+  const RunResult r = run("{}\n  { }  \n{\n\"classname\" \"func_group\"\n{}\n}\n", {"-x", "-enum"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(output("a.q1n"), "// entity 0\n{\n  \"classname\" \"worldspawn\"\n}\n// entity 1\n  {\n  }\n"
+                             "// entity 2\n  {\n    \"classname\" \"func_group\"\n    {\n    }\n  }\n");
+  EXPECT_EQ(run("{}\n", {"-enum"}).console, "Processing 'a.map'\nBrush #0 load error: end of file\n");
+}
+
 TEST_F(Extended, WorldWithoutBrushesIsWrittenEmpty) {
   const std::string map = "{\n\"classname\" \"worldspawn\"\n}\n{\n\"classname\" \"func_group\"\n" + brush_of(3) + "}\n";
   const RunResult classic = run(map, {});
