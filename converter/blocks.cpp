@@ -13,9 +13,8 @@
 
 namespace {
 
-// A key or value word; sized for the largest word limit.
-char word[extended_limits.word_chars + 2];
-char value_word[extended_limits.word_chars + 2];
+char word[word_size];
+char value_word[word_size];
 
 constexpr const char* rule_line = "===================================================\n";
 
@@ -34,11 +33,6 @@ const char* next_significant(FILE* source) {
     if (line == nullptr) return nullptr;
     if (const char* s = significant(line)) return s;
   }
-}
-
-// Takes a word of line into buf with the word limit; null when none fits.
-const char* take_word(char* buf, const char* from) {
-  return kit_get_token(buf, from, nullptr, limits->word_chars + 1);
 }
 
 // Records where the value of a classname or origin key stands. Returns 0, or
@@ -64,13 +58,19 @@ int read_key(const char* line, int line_index, bool* no_value) {
   return CONV_OK;
 }
 
-// 0 when every brush keeps few enough plane lines, else CONV_BAD_BRUSH.
-int check_brush_limit() {
+enum BrushFault { BRUSHES_OK, BRUSH_TOO_SMALL, BRUSH_TOO_LARGE };
+
+// The worst fault among the block's brushes: a brush beyond the plane limit
+// outweighs one of too few plane lines.
+BrushFault brush_fault() {
+  BrushFault worst = BRUSHES_OK;
   for (int n = 0; n < brush_count(); ++n) {
     const BrushRange b = brush_at(n);
-    if (b.last - b.first + 1 > limits->plane_lines) return CONV_BAD_BRUSH;
+    const int planes = b.last - b.first + 1;
+    if (planes > limits->plane_lines) return BRUSH_TOO_LARGE;
+    if (b.first < 0 || planes < 3) worst = BRUSH_TOO_SMALL;
   }
-  return CONV_OK;
+  return worst;
 }
 
 // The entity's verdict once its closing brace has been read.
@@ -83,9 +83,9 @@ int check_entity(int fault) {
   const int damaged = extended_mode ? CONV_DISCARD : 0;
   if (cur_class == -2) return damaged ? damaged : CONV_NO_CLASSNAME;
   if (brush_count() > 0) {
-    if (check_brushes()) return CONV_OK;
-    if (damaged && check_brush_limit() == CONV_OK) return damaged;
-    return CONV_BAD_BRUSH;
+    const BrushFault fault = brush_fault();
+    if (fault == BRUSHES_OK) return CONV_OK;
+    return damaged && fault == BRUSH_TOO_SMALL ? damaged : CONV_BAD_BRUSH;
   }
   if (origin_value.line >= 0) return CONV_OK;
   return damaged ? damaged : CONV_NO_ORIGIN;
@@ -203,14 +203,11 @@ int read_entity(FILE* source) {
   }
 }
 
-int check_brushes() {
-  for (int n = 0; n < brush_count(); ++n) {
-    const BrushRange b = brush_at(n);
-    const int planes = b.last - b.first + 1;
-    if (b.first < 0 || planes < 3 || planes > limits->plane_lines) return 0;
-  }
-  return 1;
+const char* take_word(char* buf, const char* from, const char* delims) {
+  return kit_get_token(buf, from, delims, limits->word_chars + 1);
 }
+
+int check_brushes() { return brush_fault() == BRUSHES_OK; }
 
 int write_brush(FILE* out, int number) {
   if (!enum_mode) {

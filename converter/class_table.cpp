@@ -19,10 +19,11 @@ namespace {
 constexpr int table_line_size = classic_limits.line_chars + 1;
 constexpr int table_word_limit = classic_limits.word_chars + 1;
 
-// Stores name between double quotes; false when the quoted name and its
-// terminating zero do not fit the field.
-bool store_quoted(char (&field)[class_name_size], std::string_view name) {
-  return BoundedText(field, sizeof field).add("\"").add(name).add("\"").ok();
+// A name fits a field when it does with its two quotes and its zero.
+bool fits_quoted(std::string_view name) { return name.size() + 3 <= class_name_size; }
+
+void store_quoted(char (&field)[class_name_size], std::string_view name) {
+  BoundedText(field, sizeof field).add("\"").add(name).add("\"");
 }
 
 int kind_of(std::string_view name) {
@@ -61,11 +62,10 @@ int load_class_table() {
     if (after == nullptr || kit_get_token(target, after, nullptr, table_word_limit) == nullptr)
       return CONV_TOKEN;
     // Both words must fit a field once quoted, the '*' word as well.
+    if (!fits_quoted(source) || !fits_quoted(target)) return CONV_TOKEN;
     ClassSlot& slot = classes[static_cast<size_t>(n)];
-    const char* written = target[0] == '*' ? source : target;  // '*' keeps the name
-    if (!store_quoted(slot.source, source) || !store_quoted(slot.target, target) ||
-        !store_quoted(slot.target, written))
-      return CONV_TOKEN;
+    store_quoted(slot.source, source);
+    store_quoted(slot.target, target[0] == '*' ? source : target);  // '*' keeps the name
     slot.kind = kind_of(source);
     ++n;
   }

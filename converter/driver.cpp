@@ -102,6 +102,14 @@ void write_header(FILE* out) {
   fputs("  \"classname\" \"worldspawn\"\n", out);
 }
 
+// An invalid object is dropped: its record and block go to the log, and the
+// summary ends with a warning.
+void discard(const char* what, int number) {
+  kit_logprintf("Discarded invalid %s%d:\n", what, number);
+  log_block();
+  discarded = 1;
+}
+
 bool write_failed() {
   printf("Error when writing %s\n", dst_path);
   return false;
@@ -115,9 +123,7 @@ bool world_pass(FILE* source, FILE* out, Counts& counts) {
     if (r == CONV_END) break;
     ++n;  // the brush's position, counted from 1; discarded ones count too
     if (r == CONV_DISCARD) {
-      kit_logprintf("Discarded invalid brush #%d:\n", n - 1);
-      log_block();
-      discarded = 1;
+      discard("brush #", n - 1);
       continue;
     }
     if (r > 0) {
@@ -152,9 +158,7 @@ bool entity_pass(FILE* source, FILE* out, Counts& counts) {
     if (r == CONV_END) return true;
     ++n;  // the entity's number; the world is entity 0
     if (r == CONV_DISCARD) {
-      kit_logprintf("Discarded invalid entity %d:\n", n);
-      log_block();
-      discarded = 1;
+      discard("entity ", n);
       continue;
     }
     if (r > 0) {

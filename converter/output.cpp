@@ -44,7 +44,6 @@ bool make_temp_name(const char* destination) {
 }  // namespace
 
 FILE* open_output(const char* path) {
-  discard_output();
   struct stat st;
   const bool exists = stat(path, &st) == 0;
   if (exists && !S_ISREG(st.st_mode)) {

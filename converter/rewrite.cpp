@@ -36,12 +36,8 @@ const char* texture_of(int kind) {
   return textures[static_cast<size_t>(kind < 0 ? KIND_WORLD : kind)];
 }
 
-char word[extended_limits.word_chars + 2];
+char word[word_size];
 char scratch[extended_limits.line_chars + 1];
-
-const char* take_word(const char* from, const char* delims) {
-  return kit_get_token(word, from, delims, limits->word_chars + 1);
-}
 
 // Writes a whole value as a signed 32-bit integer; false when it is outside
 // that range (or not a number), so that nothing undefined is computed.
@@ -107,7 +103,7 @@ int scale_plane(const char* line, char* out, int out_size) {
   BoundedText text(out, static_cast<size_t>(out_size));
   const char* p = line;
   for (int i = 0; i < 9; ++i) {
-    p = take_word(p, plane_delims);
+    p = take_word(word, p, plane_delims);
     if (p == nullptr) return CONV_TOKEN;
     double value;
     if (!read_number(word, &value)) return CONV_BAD_COORD;
@@ -149,7 +145,7 @@ int scale_origin() {
   BoundedText text(scratch, sizeof scratch);
   text.add("\"");
   for (int i = 0; i < 3; ++i) {
-    p = take_word(p, origin_delims);
+    p = take_word(word, p, origin_delims);
     if (p == nullptr) return CONV_TOKEN;
     double value;
     if (!read_number(word, &value)) return CONV_BAD_COORD;
@@ -165,10 +161,10 @@ int scale_light() {
   BoundedText text(scratch, sizeof scratch);
   for (int i = 0; i < block_size(); ++i) {
     const char* line = line_text(i);
-    const char* after = take_word(line, nullptr);
+    const char* after = take_word(word, line);
     if (after == nullptr) return CONV_TOKEN;
     if (std::strcmp(word, "\"light\"") != 0) continue;
-    if (take_word(after, nullptr) == nullptr) return CONV_TOKEN;
+    if (take_word(word, after) == nullptr) return CONV_TOKEN;
     double value;
     if (!kit_unquote(word, limits->word_chars + 1) || !read_number(word, &value))
       return CONV_BAD_LIGHT;

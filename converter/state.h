@@ -214,6 +214,14 @@ int read_entity(FILE* source);
 // 1 when every brush of the block has an allowed number of plane lines.
 [[nodiscard]] int check_brushes();
 
+// Bytes of a buffer that holds one word at the largest word limit.
+inline constexpr int word_size = extended_limits.word_chars + 2;
+
+// Takes the next word of `from` into buf (word_size bytes) under the current
+// word limit (delims null: blank, tab, newline). Returns the position behind
+// it, or null, the last status telling why (7: too long, 14: none left).
+const char* take_word(char* buf, const char* from, const char* delims = nullptr);
+
 // Rewrite (conversion mode) and write the block. Return 0, or the positive
 // status of the rewriting, in which case nothing is written.
 int write_brush(FILE* out, int number);
@@ -278,8 +286,8 @@ int read_number(const char* text, double* value);
 // The output map.
 // ---------------------------------------------------------------------------
 
-// Opens the output for the map at path; null when the destination cannot be
-// created or written. A regular or new file is written to a temporary file
+// Opens the output for the map at path (after discard_output or at the
+// first run); null when the destination cannot be created or written. A regular or new file is written to a temporary file
 // beside it; a device or a pipe is written straight.
 FILE* open_output(const char* path);
 

@@ -124,13 +124,6 @@ class CharSet {
   std::uint64_t bits_[4] = {};
 };
 
-bool in_set(char c, std::string_view set) {
-  if (c == '\0') return false;
-  for (const char member : set)
-    if (member == c) return true;
-  return false;
-}
-
 }  // namespace
 
 int kit_get_lasterr() { return kit_lasterr; }
@@ -145,7 +138,7 @@ const char* kit_errmsg(int code) {
 int kit_char_in_set(int c, const char* set) {
   if (set == nullptr) return 0;
   // By byte value: a negative plain char and the same byte as 128..255 agree.
-  return in_set(static_cast<char>(c), set) ? 1 : 0;
+  return CharSet(set).has(static_cast<char>(c)) ? 1 : 0;
 }
 
 const char* kit_get_token(char* dst, const char* src, const char* delims, int len) {
@@ -240,12 +233,13 @@ const char* kit_find_end(const char* str, int len) {
 
 const char* kit_skip_chars(const char* str, const char* set, int count) {
   if (str == nullptr || set == nullptr) return fail_ptr(KIT_BAD_ARG);
+  const CharSet members(set);
   // Counting up to an exact match leaves a negative count unbounded.
   for (int i = 0;; ++i) {
     if (i == count) return fail_ptr(KIT_TOO_MANY);
     // A newline ends the scan even when the set holds it.
     if (str[i] == '\0' || str[i] == '\n') return fail_ptr(KIT_END_OF_STRING);
-    if (!in_set(str[i], set)) {
+    if (!members.has(str[i])) {
       kit_lasterr = KIT_OK;
       return str + i;
     }
@@ -325,7 +319,7 @@ char** kit_split_alloc(const char* str, const char* delims, int* out) {
     return fail_ptr<char**>(KIT_BAD_ARG);
   }
   *out = 0;
-  const std::string_view set = delims ? delims : default_delims();
+  const CharSet set(delims ? delims : default_delims());
   char* tokens[split_max];
   int count = 0;
   auto give_up = [&](int code) -> char** {
@@ -336,12 +330,12 @@ char** kit_split_alloc(const char* str, const char* delims, int* out) {
   };
   const char* p = str;
   while (count < split_max && *p != '\0') {
-    if (in_set(*p, set)) {
+    if (set.has(*p)) {
       ++p;
       continue;
     }
     const char* start = p;
-    while (*p != '\0' && !in_set(*p, set)) ++p;
+    while (*p != '\0' && !set.has(*p)) ++p;
     const std::size_t n = static_cast<std::size_t>(p - start);
     char* token = static_cast<char*>(std::malloc(n + 1));
     if (token == nullptr) return give_up(KIT_NO_MEMORY);
