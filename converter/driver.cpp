@@ -1,52 +1,41 @@
-// The conversion driver: command line, output name, replacement table and
-// scale factors, then the world pass and the entity pass over the source,
-// and the summary. The only code of the converter that prints.
+#include "driver.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstring>
+#include <memory>
 
 #include "bounded_text.h"
-#include "debug.h"
+#include "coords.h"
 #include "kit.h"
-#include "state.h"
-
-int q2_mode = 0;
-int enum_mode = 0;
-int extended_mode = 0;
-double light_scale = 1.0;
-double size_scale = 1.0;
-const Limits* limits = &classic_limits;
-char ent_path[path_chars + 1];
+#include "rewrite.h"
 
 namespace {
 
 constexpr const char* notice = "by the KORVEX developers, 2026";
 
-char src_path[path_chars + 1];
-char dst_path[path_chars + 1];
-char light_arg[path_chars + 1];
-char size_arg[path_chars + 1];
-char prog_name[path_chars + 1];
-int discarded = 0;  // an invalid brush or entity has been dropped
+using OptionTable = std::array<kit_arg, 9>;
 
-std::array<kit_arg, 9> options{{
-    {KIT_FLAG, 0, "q2", &q2_mode, 0},
-    {KIT_FLAG, 0, "enum", &enum_mode, 0},
-    {KIT_VALUE, 1, "s", src_path, 0},
-    {KIT_VALUE, 0, "d", dst_path, 0},
-    {KIT_VALUE, 0, "e", ent_path, 0},
-    {KIT_VALUE, 0, "l", light_arg, 0},
-    {KIT_VALUE, 0, "g", size_arg, 0},
-    {KIT_FLAG, 0, "x", &extended_mode, 0},
-    {KIT_END, 0, nullptr, nullptr, 0},
-}};
+OptionTable options_of(Settings& s) {
+  return {{
+      {KIT_FLAG, 0, "q2", &s.modes.q2, 0},
+      {KIT_FLAG, 0, "enum", &s.modes.enumerate, 0},
+      {KIT_VALUE, 1, "s", s.paths.source, 0},
+      {KIT_VALUE, 0, "d", s.paths.dest, 0},
+      {KIT_VALUE, 0, "e", s.paths.table, 0},
+      {KIT_VALUE, 0, "l", s.paths.light_arg, 0},
+      {KIT_VALUE, 0, "g", s.paths.size_arg, 0},
+      {KIT_FLAG, 0, "x", &s.modes.extended, 0},
+      {KIT_END, 0, nullptr, nullptr, 0},
+  }};
+}
 
-struct Counts {
-  int brushes = 0;
-  int entities = 0;
-  int replaced = 0;
+struct FileCloser {
+  void operator()(FILE* f) const { fclose(f); }
 };
+using UniqueFile = std::unique_ptr<FILE, FileCloser>;
 
 void wait_for_enter() {
   fputs("Press ENTER...", stdout);
@@ -55,32 +44,34 @@ void wait_for_enter() {
 }
 
 // Source path without its extension, plus the extension of the mode.
-bool derive_output_name() {
+bool derive_output_name(Settings& s) {
   static constexpr const char* extensions[2][2] = {{".1q3", ".q1n"}, {".2q3", ".q2n"}};
   char base[path_chars + 1];
-  std::memcpy(base, src_path, sizeof base);
+  std::memcpy(base, s.paths.source, sizeof base);
   kit_strip_ext(base);
-  return BoundedText(dst_path, sizeof dst_path)
+  return BoundedText(s.paths.dest, sizeof s.paths.dest)
       .add(base)
-      .add(extensions[q2_mode != 0][enum_mode != 0])
+      .add(extensions[s.modes.q2 != 0][s.modes.enumerate != 0])
       .ok();
 }
 
 // Factors and table of conversion mode; false when the run must end.
-bool prepare_conversion() {
-  if (ent_path[0] == '\0') std::strcpy(ent_path, q2_mode ? "q2.ent" : "q1.ent");
-  if (light_arg[0] != '\0' && !read_number(light_arg, &light_scale))
+bool prepare_conversion(RunContext& ctx) {
+  Settings& s = ctx.settings;
+  if (s.paths.table[0] == '\0') std::strcpy(s.paths.table, s.modes.q2 ? "q2.ent" : "q1.ent");
+  if (s.paths.light_arg[0] != '\0' && !read_number(s.paths.light_arg, &s.factors.light, s.extended()))
     printf("Bad light scale value, using default (%f)\n", 1.0);
-  if (size_arg[0] != '\0' && !read_number(size_arg, &size_scale))
+  if (s.paths.size_arg[0] != '\0' && !read_number(s.paths.size_arg, &s.factors.size, s.extended()))
     printf("Bad size scale value, using default (%f)\n", 1.0);
-  const int r = load_class_table();
-  if (r > 0) {
-    printf("Entity table error: %s", conv_msgs[static_cast<size_t>(r)]);
-    if (r == CONV_OPEN) printf(" '%s'", ent_path);
+  const conv_status r = load_class_table(s.paths.table, ctx.classes);
+  if (r != CONV_OK) {
+    printf("Entity table error: %s", conv_message(r));
+    if (r == CONV_OPEN) printf(" '%s'", s.paths.table);
     putchar('\n');
     return false;
   }
-  printf("%d classnames in '%s'\n", class_count, ent_path);
+  if (ctx.classes.full) puts("Warning: too many classnames in entity replacement table");
+  printf("%d classnames in '%s'\n", ctx.classes.count, s.paths.table);
   return true;
 }
 
@@ -91,10 +82,10 @@ bool is_source(FILE* source, const char* path) {
          a.st_ino == b.st_ino;
 }
 
-void write_header(FILE* out) {
-  if (!enum_mode) {
-    fputs(q2_mode ? "// Quake2 " : "// Quake ", out);
-    fprintf(out, "map '%s' converted to Q3A format\n", src_path);
+void write_header(FILE* out, const Settings& s) {
+  if (!s.modes.enumerate) {
+    fputs(s.modes.q2 ? "// Quake2 " : "// Quake ", out);
+    fprintf(out, "map '%s' converted to Q3A format\n", s.paths.source);
     fputs("// Converter: KORVEX\n", out);
     fprintf(out, "// %s\n", notice);
   }
@@ -104,43 +95,45 @@ void write_header(FILE* out) {
 
 // An invalid object is dropped: its record and block go to the log, and the
 // summary ends with a warning.
-void discard(const char* what, int number) {
+void discard(RunContext& ctx, const char* what, int number) {
   kit_logprintf("Discarded invalid %s%d:\n", what, number);
-  log_block();
-  discarded = 1;
+  log_block(ctx.block, ctx.settings.paths.log);
+  ctx.counts.discarded = true;
 }
 
-bool write_failed() {
-  printf("Error when writing %s\n", dst_path);
+bool write_failed(const Settings& s) {
+  printf("Error when writing %s\n", s.paths.dest);
   return false;
 }
 
-bool world_pass(FILE* source, FILE* out, Counts& counts) {
-  cur_class = 0;  // world brushes are retextured as the world's
-  int& n = counts.brushes;
+bool world_pass(RunContext& ctx, FILE* out) {
+  const Settings& s = ctx.settings;
+  int& n = ctx.counts.brushes;
   for (;;) {
-    const int r = read_world_brush(source);
+    const conv_status r = read_world_brush(ctx.input, ctx.block, s);
     if (r == CONV_END) break;
     ++n;  // the brush's position, counted from 1; discarded ones count too
     if (r == CONV_DISCARD) {
-      discard("brush #", n - 1);
+      discard(ctx, "brush #", n - 1);
       continue;
     }
-    if (r > 0) {
-      printf("Brush #%d load error: %s\n", n - 1, conv_msgs[static_cast<size_t>(r)]);
-      log_block();
+    if (r != CONV_OK) {
+      printf("Brush #%d load error: %s\n", n - 1, conv_message(r));
+      log_block(ctx.block, s.paths.log);
       return false;
     }
-    const int w = write_brush(out, n);
-    if (w > 0) {
-      printf("Brush #%d write error: %s\n", n - 1, conv_msgs[static_cast<size_t>(w)]);
-      log_block();
-      if (!extended_mode) return false;  // extended mode leaves the brush out
+    const conv_status w = s.modes.enumerate ? CONV_OK : rewrite_world_brush(ctx.block, s);
+    if (w != CONV_OK) {
+      printf("Brush #%d write error: %s\n", n - 1, conv_message(w));
+      log_block(ctx.block, s.paths.log);
+      if (!s.extended()) return false;  // extended mode leaves the brush out
+    } else {
+      write_brush(out, ctx.block, n);
     }
-    if (ferror(out)) return write_failed();
+    if (ferror(out)) return write_failed(s);
   }
   if (n == 0) {
-    if (!extended_mode) {
+    if (!s.extended()) {
       puts("No brush found");
       return false;
     }
@@ -151,125 +144,141 @@ bool world_pass(FILE* source, FILE* out, Counts& counts) {
   return true;
 }
 
-bool entity_pass(FILE* source, FILE* out, Counts& counts) {
-  int& n = counts.entities;
+bool entity_pass(RunContext& ctx, FILE* out) {
+  const Settings& s = ctx.settings;
+  int& n = ctx.counts.entities;
   for (;;) {
-    const int r = read_entity(source);
+    const conv_status r = read_entity(ctx.input, ctx.block, ctx.classes, s);
     if (r == CONV_END) return true;
     ++n;  // the entity's number; the world is entity 0
     if (r == CONV_DISCARD) {
-      discard("entity ", n);
+      discard(ctx, "entity ", n);
       continue;
     }
-    if (r > 0) {
-      printf("Ent #%d load error (%d): %s\n", n, r, conv_msgs[static_cast<size_t>(r)]);
-      log_block();
+    if (r != CONV_OK) {
+      printf("Ent #%d load error (%d): %s\n", n, r, conv_message(r));
+      log_block(ctx.block, s.paths.log);
       return false;
     }
-    if (!enum_mode && cur_class < 0) continue;  // not in the table: left out
-    const int w = write_entity(out, n);
-    if (w > 0) {
-      printf("Ent #%d write error: %s\n", n, conv_msgs[static_cast<size_t>(w)]);
-      log_block();
-      continue;
+    if (!s.modes.enumerate) {
+      if (ctx.block.entity.class_slot < 0) continue;  // not in the table: left out
+      const conv_status w = rewrite_entity(ctx.block, ctx.classes, s);
+      if (w != CONV_OK) {
+        printf("Ent #%d write error: %s\n", n, conv_message(w));
+        log_block(ctx.block, s.paths.log);
+        continue;
+      }
     }
-    ++counts.replaced;
-    if (ferror(out)) return write_failed();
+    write_entity(out, ctx.block, n);
+    ++ctx.counts.replaced;
+    if (ferror(out)) return write_failed(s);
   }
 }
 
 // Both passes and the final write; false when the run failed.
-bool convert(FILE* source, FILE* out, Counts& counts) {
-  write_header(out);
-  printf("Processing '%s'\n", src_path);
-  if (!find_worldspawn(source)) {
-    printf("No 'worldspawn' section in %s\n", src_path);
+bool convert(RunContext& ctx, FILE* source, FILE* out) {
+  const Settings& s = ctx.settings;
+  write_header(out, s);
+  printf("Processing '%s'\n", s.paths.source);
+  if (!find_worldspawn(ctx.input, source, ctx.block, s)) {
+    printf("No 'worldspawn' section in %s\n", s.paths.source);
     return false;
   }
-  if (!world_pass(source, out, counts) || !entity_pass(source, out, counts)) return false;
+  if (!world_pass(ctx, out) || !entity_pass(ctx, out)) return false;
   // A read error must not pass for the end of the map.
   if (ferror(source)) {
-    printf("Error when reading %s\n", src_path);
+    printf("Error when reading %s\n", s.paths.source);
     return false;
   }
-  if (!finish_output()) return write_failed();
+  if (!finish_output(ctx.output)) return write_failed(s);
   return true;
 }
 
-void print_summary(const Counts& counts) {
-  if (counts.entities == 0)
+void print_summary(const RunContext& ctx) {
+  const RunCounts& c = ctx.counts;
+  if (c.entities == 0)
     puts("Warning: no entity");
-  else if (enum_mode)
-    printf("%d entities numbered\n", counts.entities);
+  else if (ctx.settings.modes.enumerate)
+    printf("%d entities numbered\n", c.entities);
   else
-    printf("%d entities (%d replaced)\n", counts.entities, counts.replaced);
-  if (discarded) {
+    printf("%d entities (%d replaced)\n", c.entities, c.replaced);
+  if (c.discarded) {
     puts("WARNING: invalid objects have been discarded,");
     puts("see 'korvex.log' for details.");
   }
 }
 
-}  // namespace
-
-void reset_converter() {
-  discard_output();
-  q2_mode = enum_mode = extended_mode = 0;
-  light_scale = size_scale = 1.0;
-  limits = &classic_limits;
-  ent_path[0] = '\0';
-  classes = {};
-  class_count = 0;
-  cur_class = -2;
-  class_value = origin_value = no_pos;
-  start_source(nullptr);
-  clear_lines();
-  reset_brushes();
-  discarded = 0;
+void reset(RunContext& ctx) {
+  discard_output(ctx.output);
+  ctx.settings = Settings{};
+  ctx.classes = ClassTable{};
+  ctx.block.entity = EntityFields{};
+  ctx.block.lines.configure(classic_limits, false);
+  ctx.log = kit_log_state{};
+  ctx.counts = RunCounts{};
 }
 
-int korvex_run(int argc, char** argv) {
-  reset_converter();
+int run(RunContext& ctx, int argc, char** argv) {
+  Settings& s = ctx.settings;
   puts("KORVEX map converter utility");
   puts(notice);
 
   // Every run starts a fresh log.
-  if (kit_file_exists(log_path)) unlink(log_path);
-  kit_set_logname(log_path);
+  if (kit_file_exists(s.paths.log)) unlink(s.paths.log);
+  kit_set_logname(s.paths.log);
   kit_setlog(1);
 
-  if (!kit_parse_args(argc, argv, options.data(), prog_name)) {
+  OptionTable options = options_of(s);
+  if (!kit_parse_args(argc, argv, options.data(), s.paths.program)) {
     puts(kit_errmsg(kit_get_lasterr()));
     wait_for_enter();
     return 1;
   }
-  limits = extended_mode ? &extended_limits : &classic_limits;
-  if (dst_path[0] == '\0' && !derive_output_name()) {
+  s.limits = s.extended() ? &extended_limits : &classic_limits;
+  if (s.paths.dest[0] == '\0' && !derive_output_name(s)) {
     printf("Output file name too long: more than %d characters; name it with -d\n", path_chars);
     return 1;
   }
-  if (!enum_mode && !prepare_conversion()) return 1;
+  if (!s.modes.enumerate && !prepare_conversion(ctx)) return 1;
 
-  UniqueFile source(fopen(src_path, "r"));
+  UniqueFile source(fopen(s.paths.source, "r"));
   if (!source) {
-    printf("Error when opening %s\n", src_path);
+    printf("Error when opening %s\n", s.paths.source);
     wait_for_enter();
     return 1;
   }
-  if (is_source(source.get(), dst_path)) {
-    printf("Output file %s is the source map itself; name another with -d\n", dst_path);
+  if (is_source(source.get(), s.paths.dest)) {
+    printf("Output file %s is the source map itself; name another with -d\n", s.paths.dest);
     return 1;
   }
-  FILE* out = open_output(dst_path);
+  FILE* out = open_output(ctx.output, s.paths.dest);
   if (out == nullptr) {
-    printf("Error when creating %s\n", dst_path);
+    printf("Error when creating %s\n", s.paths.dest);
     wait_for_enter();
     return 1;
   }
-  Counts counts;
-  if (!convert(source.get(), out, counts)) {
-    discard_output();
+  if (!convert(ctx, source.get(), out)) {
+    discard_output(ctx.output);
     return 1;
   }
-  print_summary(counts);
+  print_summary(ctx);
   return 0;
+}
+
+}  // namespace
+
+int korvex_run(RunContext& ctx, int argc, char** argv) {
+  reset(ctx);
+  kit_log_bind(&ctx.log);
+  const int status = run(ctx, argc, argv);
+  kit_log_bind(nullptr);
+  // The source and the output are closed on every path; the next run of
+  // this context starts from its reset.
+  discard_output(ctx.output);
+  return status;
+}
+
+int korvex_run(int argc, char** argv) {
+  auto ctx = std::make_unique<RunContext>();
+  return korvex_run(*ctx, argc, argv);
 }

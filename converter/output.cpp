@@ -1,27 +1,16 @@
-// The output map. A regular file (or a new one) is written to a temporary
-// file beside it, which replaces the destination only when the run has
-// completed and every byte reached the disk: a failed or killed run leaves
-// whatever stood at the destination untouched. A device or a pipe is written
-// straight, and nothing this run did not create is ever removed.
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "bounded_text.h"
-#include "state.h"
+#include "output.h"
 
 namespace {
-
-// Fewer, larger writes: the map is written once, front to back.
-char output_buffer[1 << 16];
-
-FILE* stream = nullptr;
-char final_path[PATH_MAX];
-char temp_path[PATH_MAX];  // empty: the destination is written straight
 
 // The file's mode for a new map: what creating it directly would give.
 mode_t new_file_mode() {
@@ -32,7 +21,7 @@ mode_t new_file_mode() {
 
 // Where the temporary file goes: the destination's own folder, so that the
 // final rename never crosses file systems.
-bool make_temp_name(const char* destination) {
+bool make_temp_name(char (&temp_path)[PATH_MAX], const char* destination) {
   const char* slash = std::strrchr(destination, '/');
   BoundedText name(temp_path, sizeof temp_path);
   if (slash != nullptr)
@@ -43,7 +32,10 @@ bool make_temp_name(const char* destination) {
 
 }  // namespace
 
-FILE* open_output(const char* path) {
+FILE* open_output(OutputFile& output, const char* path) {
+  FILE*& stream = output.stream;
+  char(&temp_path)[PATH_MAX] = output.temp_path;
+  char(&final_path)[PATH_MAX] = output.final_path;
   struct stat st;
   const bool exists = stat(path, &st) == 0;
   if (exists && !S_ISREG(st.st_mode)) {
@@ -58,7 +50,7 @@ FILE* open_output(const char* path) {
   if (exists ? realpath(path, final_path) == nullptr
              : !BoundedText(final_path, sizeof final_path).add(path).ok())
     return nullptr;
-  if (!make_temp_name(final_path)) return nullptr;
+  if (!make_temp_name(temp_path, final_path)) return nullptr;
   const int fd = mkstemp(temp_path);
   if (fd < 0) {
     temp_path[0] = '\0';
@@ -68,28 +60,32 @@ FILE* open_output(const char* path) {
   stream = fdopen(fd, "w");
   if (stream == nullptr) {
     close(fd);
-    discard_output();
+    discard_output(output);
     return nullptr;
   }
-  setvbuf(stream, output_buffer, _IOFBF, sizeof output_buffer);
+  setvbuf(stream, output.buffer, _IOFBF, sizeof output.buffer);
   return stream;
 }
 
-int finish_output() {
-  if (stream == nullptr) return 0;
+bool finish_output(OutputFile& output) {
+  FILE*& stream = output.stream;
+  char(&temp_path)[PATH_MAX] = output.temp_path;
+  if (stream == nullptr) return false;
   bool ok = fflush(stream) == 0 && !ferror(stream);
   if (ok && temp_path[0] != '\0') ok = fsync(fileno(stream)) == 0;
   ok = fclose(stream) == 0 && ok;
   stream = nullptr;
   if (temp_path[0] != '\0') {
-    ok = ok && rename(temp_path, final_path) == 0;
+    ok = ok && rename(temp_path, output.final_path) == 0;
     if (!ok) unlink(temp_path);
     temp_path[0] = '\0';
   }
   return ok;
 }
 
-void discard_output() {
+void discard_output(OutputFile& output) {
+  FILE*& stream = output.stream;
+  char(&temp_path)[PATH_MAX] = output.temp_path;
   if (stream != nullptr) fclose(stream);
   stream = nullptr;
   if (temp_path[0] != '\0') unlink(temp_path);

@@ -1,184 +1,197 @@
-// Rewriting a block in place before it is written: plane points and origins
-// scaled, light values scaled or supplied, every brush face retextured by the
-// kind of the brush's owner.
-//
-// Classic mode rounds scaled coordinates down to integers. Extended mode
-// writes them as the shortest decimal that reads back to the same double, so
-// off-grid vertices keep their place. Light values are integers in both.
-#include <charconv>
+#include "rewrite.h"
+
 #include <cmath>
 #include <cstring>
-#include <limits>
+#include <string_view>
 
 #include "bounded_text.h"
+#include "coords.h"
+#include "face.h"
+#include "fixed_textures.h"
 #include "kit.h"
-#include "state.h"
 
 namespace {
-
-constexpr std::array<const char*, KIND_TRIGGER + 1> textures{
-    "base_floor/concrete 0 0 0 0.5 0.5 0 0 0",           // the world
-    "base_floor/clang_floor3blava 0 0 0 0.5 0.5 0 0 0",  // func_plat
-    "base_floor/clang_floor3blava 0 0 0 0.5 0.5 0 0 0",  // func_door
-    "common/trigger -4 0 0 0.5 0.5 0 0 0",               // trigger_ classes
-};
-static_assert(textures.size() == KIND_TRIGGER + 1);
 
 constexpr const char* plane_delims = " \t()";
 constexpr const char* origin_delims = " \t\"";
 constexpr int default_light = 300;
 // A texture must start within this many characters after the ninth number.
-constexpr int rest_search = 64;
+constexpr size_t rest_search = 64;
 
-// Listed classes of no particular kind (func_wall, func_button, ...) get
-// the world's texture.
-const char* texture_of(int kind) {
-  return textures[static_cast<size_t>(kind < 0 ? KIND_WORLD : kind)];
+// Room for any rewritten line; what exceeds the line limit is refused.
+constexpr size_t line_room = extended_limits.line_chars + 1;
+
+// Texture of a listed class, by the kind of its source name.
+std::string_view texture_of(const ClassSlot& slot) {
+  std::string_view quoted(slot.source);
+  return fixed_textures[kind_of(quoted.substr(1, quoted.size() - 2))];
 }
 
-char word[word_size];
-char scratch[extended_limits.line_chars + 1];
-
-// Writes a whole value as a signed 32-bit integer; false when it is outside
-// that range (or not a number), so that nothing undefined is computed.
-bool add_int32(BoundedText& out, double whole) {
-  if (!(whole >= std::numeric_limits<int32_t>::min() && whole <= std::numeric_limits<int32_t>::max()))
-    return false;
-  out.add(static_cast<long long>(whole));
-  return true;
-}
-
-// Writes value * size_scale as a coordinate, rounded down in classic mode.
-// False when it has no value to write.
-bool add_coord(BoundedText& out, double value) {
-  const double scaled = value * size_scale;
-  if (!extended_mode) return add_int32(out, std::floor(scaled));
-  if (!std::isfinite(scaled)) return false;
-  // Most scaled points are whole numbers, which print faster as integers.
-  if (std::fabs(scaled) < 1e15 && scaled == std::trunc(scaled)) {
-    out.add(static_cast<long long>(scaled));  // also writes -0 as 0
-    return true;
-  }
-  char digits[400];  // the longest fixed-notation double is 309 digits and a sign
-  const auto end = std::to_chars(digits, digits + sizeof digits, scaled, std::chars_format::fixed).ptr;
-  out.add(std::string_view(digits, static_cast<size_t>(end - digits)));
-  return true;
-}
-
-// A whole number of up to 15 digits is exact as a double: the common case
-// of map coordinates, read without the general reader.
-bool read_small_integer(const char* text, double* value) {
-  const bool negative = text[0] == '-';
-  const char* p = text + (negative || text[0] == '+');
-  long long n = 0;
-  int digits = 0;
-  for (; *p >= '0' && *p <= '9'; ++p, ++digits) {
-    if (digits == 15) return false;
-    n = n * 10 + (*p - '0');
-  }
-  if (*p != '\0' || digits == 0) return false;
-  *value = negative ? -static_cast<double>(n) : static_cast<double>(n);
-  return true;
-}
-
-
-}  // namespace
-
-int read_number(const char* text, double* value) {
-  if (!extended_mode) return kit_str_to_real(text, value);
-  if (read_small_integer(text, value)) return 1;
-  // Any number of digits and exponent digits, correctly rounded; a leading
-  // '+' as the classic reader allows. Infinity and NaN are no coordinates,
-  // and the decimal-only format leaves hexadecimal out.
-  const char* first = text + (text[0] == '+' && text[1] != '-');
-  const char* last = first + std::strlen(first);
-  double result = 0;
-  const auto [end, error] = std::from_chars(first, last, result, std::chars_format::general);
-  if (error != std::errc() || end != last || !std::isfinite(result)) return 0;
-  *value = result;
-  return 1;
-}
-
-int scale_plane(const char* line, char* out, int out_size) {
-  BoundedText text(out, static_cast<size_t>(out_size));
+// The text road, for a plane line the face model does not know: the first
+// nine words are the coordinates, and the texture part begins after the
+// line's last right parenthesis.
+conv_status scale_plane_text(const char* line, const Settings& settings, char* out, size_t out_size) {
+  BoundedText text(out, out_size);
+  char word[word_size];
   const char* p = line;
   for (int i = 0; i < 9; ++i) {
-    p = take_word(word, p, plane_delims);
+    p = take_word(word, p, settings.limit().word_chars, plane_delims);
     if (p == nullptr) return CONV_TOKEN;
     double value;
-    if (!read_number(word, &value)) return CONV_BAD_COORD;
+    if (!read_number(word, &value, settings.extended())) return CONV_BAD_COORD;
     text.add(i % 3 == 0 ? (i == 0 ? "( " : " ) ( ") : " ");
-    if (!add_coord(text, value)) return CONV_BAD_COORD;
+    if (!add_coord(text, value, settings.factors.size, settings.extended())) return CONV_BAD_COORD;
   }
   text.add(" ) ");
   // The texture part is kept; with none (or none near) the rest is empty.
-  if (const char* rest = kit_skip_chars(p, plane_delims, rest_search)) text.add(rest);
+  if (const char* rest = kit_skip_chars(p, plane_delims, static_cast<int>(rest_search))) text.add(rest);
   return text.ok() ? CONV_OK : CONV_LINE_TOO_LONG;
 }
 
-int rewrite_brushes() {
-  const char* texture = texture_of(classes[static_cast<size_t>(cur_class)].kind);
+conv_status retexture_plane_text(LineBuffer& lines, int i, const Settings& settings,
+                                 std::string_view texture, char* scratch) {
+  if (settings.factors.size != 1.0) {
+    conv_status r = scale_plane_text(lines.text(i), settings, scratch, line_room);
+    if (r == CONV_OK) r = lines.replace_tail(i, 0, scratch);
+    if (r != CONV_OK) return r;
+  }
+  // Searched from the end, since the last parenthesis is usually near it.
+  const size_t paren = lines.view(i).rfind(')');
+  if (paren == std::string_view::npos) return CONV_NO_PAREN;
   char tail[128];
   BoundedText retexture(tail, sizeof tail);
   retexture.add(" ").add(texture);
-  for (int n = 0; n < brush_count(); ++n) {
-    const BrushRange b = brush_at(n);
+  return lines.replace_tail(i, static_cast<int>(paren) + 1, retexture.view());
+}
+
+// The face road. Returns CONV_DISCARD when the face cannot take it (a
+// coordinate the mode cannot read), so that the text road gives the line's
+// own verdict.
+conv_status retexture_face(LineBuffer& lines, int i, const Face& face, const Settings& settings,
+                           std::string_view texture, char* scratch) {
+  const Limits& limits = settings.limit();
+  BoundedText out(scratch, line_room);
+  if (settings.factors.size == 1.0) {
+    out.add(face.points);
+  } else {
+    double values[9];
+    char word[word_size];
+    for (size_t k = 0; k < 9; ++k) {
+      const std::string_view coord = face.coords[k];
+      if (coord.size() > static_cast<size_t>(limits.word_chars)) return CONV_DISCARD;
+      std::memcpy(word, coord.data(), coord.size());
+      word[coord.size()] = '\0';
+      if (!read_number(word, &values[k], settings.extended())) return CONV_DISCARD;
+    }
+    for (size_t k = 0; k < 9; ++k) {
+      out.add(k % 3 == 0 ? (k == 0 ? "( " : " ) ( ") : " ");
+      if (!add_coord(out, values[k], settings.factors.size, settings.extended())) return CONV_BAD_COORD;
+    }
+    out.add(" )");
+    // The scaled points are first written before the line's own texture part,
+    // which must fit the line as well.
+    const size_t rest = lines.view(i).size() - face.points.size() - face.texture.sep.size();
+    if (out.view().size() + 1 + rest > static_cast<size_t>(limits.line_chars)) return CONV_LINE_TOO_LONG;
+    const size_t points_len = out.view().size();
+    out.add(" ").add(texture);
+    if (out.ok() && out.view().size() <= static_cast<size_t>(limits.line_chars))
+      return lines.replace_tail(i, 0, out.view());
+    // Too long with the new texture: the line keeps the scaled points before
+    // its own texture part, as the log then shows it.
+    BoundedText own(scratch + points_len, line_room - points_len);
+    own.add(" ").add(lines.view(i).substr(lines.view(i).size() - rest));
+    (void)lines.replace_tail(i, 0, std::string_view(scratch, points_len + own.view().size()));
+    return CONV_LINE_TOO_LONG;
+  }
+  out.add(" ").add(texture);
+  if (!out.ok()) return CONV_LINE_TOO_LONG;
+  return lines.replace_tail(i, 0, out.view());
+}
+
+conv_status retexture_brushes(LineBuffer& lines, const Settings& settings, std::string_view texture) {
+  char buffer[line_room];
+  for (int n = 0; n < lines.brush_count(); ++n) {
+    const BrushRange b = lines.brush(n);
     for (int i = b.first; i <= b.last; ++i) {
-      if (size_scale != 1.0) {
-        int r = scale_plane(line_text(i), scratch, static_cast<int>(sizeof scratch));
-        if (r == CONV_OK) r = replace_line_tail(i, 0, scratch);
-        if (r != CONV_OK) return r;
-      }
-      // The texture follows the line's last right parenthesis; searched from
-      // the end, since it is usually near it.
-      const size_t paren = std::string_view(line_text(i), static_cast<size_t>(line_length(i))).rfind(')');
-      if (paren == std::string_view::npos) return CONV_NO_PAREN;
-      const int r = replace_line_tail(i, static_cast<int>(paren) + 1, retexture.view());
+      Face face;
+      conv_status r = CONV_DISCARD;
+      if (parse_face(lines.view(i), &face) && face.rest_gap < rest_search)
+        r = retexture_face(lines, i, face, settings, texture, buffer);
+      if (r == CONV_DISCARD) r = retexture_plane_text(lines, i, settings, texture, buffer);
       if (r != CONV_OK) return r;
     }
   }
   return CONV_OK;
 }
 
-int scale_origin() {
-  const char* p = line_text(origin_value.line) + origin_value.col;
+conv_status scale_origin(LineBuffer& lines, TextPos origin, const Settings& settings) {
+  char scratch[word_size * 3 + 8];
+  char word[word_size];
+  const char* p = lines.text(origin.line) + origin.col;
   BoundedText text(scratch, sizeof scratch);
   text.add("\"");
   for (int i = 0; i < 3; ++i) {
-    p = take_word(word, p, origin_delims);
+    p = take_word(word, p, settings.limit().word_chars, origin_delims);
     if (p == nullptr) return CONV_TOKEN;
     double value;
-    if (!read_number(word, &value)) return CONV_BAD_COORD;
+    if (!read_number(word, &value, settings.extended())) return CONV_BAD_COORD;
     if (i > 0) text.add(" ");
-    if (!add_coord(text, value)) return CONV_BAD_COORD;
+    if (!add_coord(text, value, settings.factors.size, settings.extended())) return CONV_BAD_COORD;
   }
   text.add("\"");
   if (!text.ok()) return CONV_LINE_TOO_LONG;
-  return replace_line_tail(origin_value.line, origin_value.col, text.view());
+  return lines.replace_tail(origin.line, origin.col, text.view());
 }
 
-int scale_light() {
+// Rewrites the first light key of the block, or adds one.
+conv_status scale_light(LineBuffer& lines, const EntityFields& fields, const Settings& settings) {
+  const double factor = settings.factors.light;
+  const Limits& limits = settings.limit();
+  char scratch[64];
   BoundedText text(scratch, sizeof scratch);
-  for (int i = 0; i < block_size(); ++i) {
-    const char* line = line_text(i);
-    const char* after = take_word(word, line);
-    if (after == nullptr) return CONV_TOKEN;
-    if (std::strcmp(word, "\"light\"") != 0) continue;
-    if (take_word(word, after) == nullptr) return CONV_TOKEN;
+  // Lines are searched in order; one whose first word cannot be taken ends
+  // the search.
+  if (fields.unworded_line >= 0 && (fields.light_line < 0 || fields.unworded_line < fields.light_line))
+    return CONV_TOKEN;
+  if (fields.light_line >= 0) {
+    const int i = fields.light_line;
+    char word[word_size];
+    const char* line = lines.text(i);
+    const char* after = take_word(word, line, limits.word_chars);
+    if (after == nullptr || take_word(word, after, limits.word_chars) == nullptr) return CONV_TOKEN;
     double value;
-    if (!kit_unquote(word, limits->word_chars + 1) || !read_number(word, &value))
+    if (!kit_unquote(word, limits.word_chars + 1) || !read_number(word, &value, settings.extended()))
       return CONV_BAD_LIGHT;
-    const double scaled = value * light_scale;
+    const double scaled = value * factor;
     text.add("\"");
     if (!add_int32(text, std::trunc(scaled < 1.0 ? 1.0 : scaled))) return CONV_BAD_LIGHT;
     text.add("\"");
     if (!text.ok()) return CONV_LINE_TOO_LONG;
-    const char* value_start = kit_skip_blanks(after, limits->line_chars + 1);
-    return replace_line_tail(i, static_cast<int>(value_start - line), text.view());
+    const char* value_start = kit_skip_blanks(after, limits.line_chars + 1);
+    return lines.replace_tail(i, static_cast<int>(value_start - line), text.view());
   }
   // No light key: supply one, scaled but not clamped.
   text.add("\"light\" \"");
-  if (!add_int32(text, std::trunc(default_light * light_scale))) return CONV_BAD_LIGHT;
+  if (!add_int32(text, std::trunc(default_light * factor))) return CONV_BAD_LIGHT;
   text.add("\"");
-  return add_line(text.view());
+  return lines.add(text.view());
+}
+
+}  // namespace
+
+conv_status rewrite_world_brush(Block& block, const Settings& settings) {
+  return retexture_brushes(block.lines, settings, fixed_textures[KIND_WORLD]);
+}
+
+conv_status rewrite_entity(Block& block, const ClassTable& table, const Settings& settings) {
+  LineBuffer& lines = block.lines;
+  const EntityFields& fields = block.entity;
+  const ClassSlot& slot = table.slots[static_cast<size_t>(fields.class_slot)];
+  conv_status r = lines.replace_tail(fields.class_value.line, fields.class_value.col, slot.target);
+  if (r == CONV_OK && settings.factors.light != 1.0 && std::strcmp(slot.source, "\"light\"") == 0)
+    r = scale_light(lines, fields, settings);
+  if (r != CONV_OK) return r;
+  if (lines.brush_count() > 0) return retexture_brushes(lines, settings, texture_of(slot));
+  if (settings.factors.size != 1.0) return scale_origin(lines, fields.origin_value, settings);
+  return CONV_OK;
 }

@@ -24,12 +24,12 @@ constexpr int limit_max = 50000;
 // One formatted record text plus its terminating zero; longer texts are cut.
 constexpr int record_size = 2048;
 
-char logname[logname_size] = "default.log";
-int logging = 0;
-int tracing = 0;
-int loglimit_set = 0;
-int loglimit = limit_max;
-int lognum = 0;
+static_assert(sizeof(kit_log_state::logname) == logname_size);
+
+thread_local kit_log_state own_state;
+thread_local kit_log_state* bound_state = nullptr;
+
+kit_log_state& state() { return bound_state != nullptr ? *bound_state : own_state; }
 
 struct file_closer {
   void operator()(std::FILE* f) const { std::fclose(f); }
@@ -40,8 +40,9 @@ using log_file = std::unique_ptr<std::FILE, file_closer>;
 // was already counted, and so that the caller may delete or rename the file
 // between records. Past the limit nothing is opened at all.
 log_file open_log() {
-  if (lognum > loglimit) return nullptr;
-  return log_file(std::fopen(logname, "a"));
+  const kit_log_state& s = state();
+  if (s.lognum > s.loglimit) return nullptr;
+  return log_file(std::fopen(s.logname, "a"));
 }
 
 // Puts a prompt on the console before waiting: the prompt has no newline,
@@ -52,6 +53,8 @@ int wait_key() {
 }
 
 }  // namespace
+
+void kit_log_bind(kit_log_state* s) { bound_state = s; }
 
 int kit_brkpt(int n) {
   if (n >= 0 && n <= 1000)
@@ -71,7 +74,7 @@ int kit_brkpts(const char* message) {
 
 void kit_set_logname(const char* name) {
   if (name == nullptr || name[0] == '\0') {
-    std::memcpy(logname, default_logname, sizeof default_logname);
+    std::memcpy(state().logname, default_logname, sizeof default_logname);
     return;
   }
   // Measure without running past the longest name we accept: the caller's
@@ -88,38 +91,39 @@ void kit_set_logname(const char* name) {
   const std::size_t stem = std::strlen(path);
   if (stem + sizeof log_ext > sizeof path) return;
   std::memcpy(path + stem, log_ext, sizeof log_ext);
-  std::memcpy(logname, path, stem + sizeof log_ext);
+  std::memcpy(state().logname, path, stem + sizeof log_ext);
 }
 
 void kit_set_loglimit(int limit) {
-  if (loglimit_set) return;
+  kit_log_state& s = state();
+  if (s.loglimit_set) return;
   if (limit < limit_min) limit = limit_min;
   if (limit > limit_max) limit = limit_max;
-  loglimit = limit;
-  loglimit_set = 1;
+  s.loglimit = limit;
+  s.loglimit_set = 1;
 }
 
 void kit_setlog(int on) {
-  if (on >= 0) logging = on;
+  if (on >= 0) state().logging = on;
 }
 
 void kit_settrace(int level) {
-  if (level >= 0 && level <= 2) tracing = level;
+  if (level >= 0 && level <= 2) state().tracing = level;
 }
 
 // A null text or format is dropped like any record that cannot be written;
 // it is tested before the file is opened so that it costs no number.
 
 void kit_logputs(const char* text) {
-  if (logging == 0 || text == nullptr) return;
+  if (state().logging == 0 || text == nullptr) return;
   log_file f = open_log();
   if (!f) return;
-  ++lognum;
-  std::fprintf(f.get(), "%5d %s\n", lognum, text);
+  const int number = ++state().lognum;
+  std::fprintf(f.get(), "%5d %s\n", number, text);
 }
 
 void kit_logprintf(const char* format, ...) {
-  if (logging == 0 || format == nullptr) return;
+  if (state().logging == 0 || format == nullptr) return;
   log_file f = open_log();
   if (!f) return;
   char text[record_size];
@@ -129,24 +133,24 @@ void kit_logprintf(const char* format, ...) {
   va_end(args);
   // After an encoding error the buffer's content is undefined.
   if (n < 0) text[0] = '\0';
-  ++lognum;
-  std::fprintf(f.get(), "%5d %s\n", lognum, text);
+  const int number = ++state().lognum;
+  std::fprintf(f.get(), "%5d %s\n", number, text);
 }
 
 void kit_logtrace(const char* text) {
-  if (tracing <= 0 || text == nullptr) return;
+  if (state().tracing <= 0 || text == nullptr) return;
   log_file f = open_log();
   if (!f) return;
-  ++lognum;
-  std::fprintf(f.get(), "%5d >  %s\n", lognum, text);
+  const int number = ++state().lognum;
+  std::fprintf(f.get(), "%5d >  %s\n", number, text);
 }
 
 void kit_logtrace2(const char* text) {
-  if (tracing != 2 || text == nullptr) return;
+  if (state().tracing != 2 || text == nullptr) return;
   log_file f = open_log();
   if (!f) return;
-  ++lognum;
-  std::fprintf(f.get(), "%5d >> %s\n", lognum, text);
+  const int number = ++state().lognum;
+  std::fprintf(f.get(), "%5d >> %s\n", number, text);
 }
 
 void kit_show_flist(const kit_flist* list) {

@@ -6,6 +6,23 @@
 
 #include <cstdint>
 
+// The log's state: its file name, switches, record limit and counter. The
+// log calls of a thread work on the state bound to it (kit_log_bind), or
+// else on one of the thread's own, so that runs that each bind their own
+// state count their records from 1 and never share a counter.
+struct kit_log_state {
+  char logname[264] = "default.log";
+  int logging = 0;
+  int tracing = 0;
+  int loglimit_set = 0;
+  int loglimit = 50000;
+  int lognum = 0;
+};
+
+// Binds the calling thread's log calls to state (null: the thread's own).
+// The state must outlive the binding.
+void kit_log_bind(kit_log_state* state);
+
 // Prints "Breakpoint %d, press ENTER..." (n in 0..1000) or the plain prompt,
 // then returns one character read from standard input.
 int kit_brkpt(int n);

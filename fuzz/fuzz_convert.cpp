@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fuzz_targets.h"
-#include "state.h"
+#include "driver.h"
 
 int fuzz_convert(const uint8_t* data, size_t size) {
   enter_fuzz_folder();

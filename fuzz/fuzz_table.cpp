@@ -2,24 +2,22 @@
 #include <cstring>
 
 #include "fuzz_targets.h"
-#include "state.h"
+#include "class_table.h"
 
 int fuzz_table(const uint8_t* data, size_t size) {
   enter_fuzz_folder();
   write_input("t.ent", data, size);
-  reset_converter();
-  std::strcpy(ent_path, "t.ent");
-  fflush(stdout);
-  const int status = load_class_table();
+  ClassTable table;
+  const conv_status status = load_class_table("t.ent", table);
   fuzz_check(status == CONV_OK || status == CONV_TOKEN, "status 0 or 6");
   if (status != CONV_OK) return 0;
-  fuzz_check(class_count >= 1 && class_count <= class_slots, "count within the table");
-  for (int i = 0; i < class_count; ++i) {
-    const ClassSlot& slot = classes[static_cast<size_t>(i)];
+  fuzz_check(table.count >= 1 && table.count <= class_slots, "count within the table");
+  for (int i = 0; i < table.count; ++i) {
+    const ClassSlot& slot = table.slots[static_cast<size_t>(i)];
     fuzz_check(std::memchr(slot.source, '\0', sizeof slot.source) != nullptr, "source terminated");
     fuzz_check(std::memchr(slot.target, '\0', sizeof slot.target) != nullptr, "target terminated");
     fuzz_check(slot.source[0] == '"' && slot.target[0] == '"', "names quoted");
-    const int found = find_class(slot.source);
+    const int found = find_class(table, slot.source);
     fuzz_check(found >= 0 && found <= i, "a stored name is found at or before its slot");
   }
   return 0;

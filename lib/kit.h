@@ -77,7 +77,7 @@ void kit_set_lasterr(int code);
 // Copies the next token of src into dst (len + 1 bytes at least) and returns
 // the position behind it, or null (status 14 nothing left, 7 token of len
 // characters or more, 17 len <= 0). delims null: blank, tab and newline.
-const char* kit_get_token(char* dst, const char* src, const char* delims, int len);
+[[nodiscard]] const char* kit_get_token(char* dst, const char* src, const char* delims, int len);
 
 // kit_get_token over the bytes src..end (end included); a zero byte counts as
 // a delimiter, and leaving the range gives status 23 (or 7 inside a token).
@@ -192,7 +192,7 @@ int kit_str_to_int(const char* text, int base, int32_t* value);
 // Whole-string real reader, digit by digit (at most 15 mantissa digits,
 // exponent up to 292). Returns 1 and stores *value, or 0 (status 1, 14, 53
 // to 60); *value is untouched on failure.
-int kit_str_to_real(const char* text, double* value);
+[[nodiscard]] int kit_str_to_real(const char* text, double* value);
 
 // Read the next token of src and convert it; return the position behind the
 // token, or null with the status of the first failing stage.

@@ -10,7 +10,7 @@
 
 namespace {
 
-int kit_lasterr = 0;
+thread_local int kit_lasterr = 0;
 
 constexpr int errtab_rows = 111;
 constexpr int delims_row = 110;  // not a message: the default delimiter set

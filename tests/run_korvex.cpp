@@ -128,3 +128,9 @@ RunResult run_korvex(const TempDir& dir, const std::vector<std::string>& args,
   result.console = console.substr(cut);
   return result;
 }
+
+std::string record(int n, std::string_view text) {
+  char number[16];
+  snprintf(number, sizeof number, "%5d ", n);
+  return number + std::string(text) + "\n\n";
+}

@@ -53,4 +53,11 @@ std::string with_crlf(std::string_view text);
 // The header lines that conversion mode writes before the world block.
 std::string conversion_header(std::string_view source, bool q2 = false);
 
+// A record of korvex.log as the run writes it: the number, the text and the
+// empty line that follows every record.
+std::string record(int n, std::string_view text);
+
+// The line that closes a block's record in the log.
+inline const std::string rule = "===================================================";
+
 #endif

@@ -5,6 +5,7 @@
 #include <regex>
 #include <sstream>
 
+#include "fixed_textures.h"
 #include "run_korvex.h"
 
 namespace {
@@ -62,9 +63,9 @@ constexpr const char* world = R"({
 }
 )";
 
-constexpr const char* concrete = "base_floor/concrete 0 0 0 0.5 0.5 0 0 0";
-constexpr const char* clang = "base_floor/clang_floor3blava 0 0 0 0.5 0.5 0 0 0";
-constexpr const char* trigger = "common/trigger -4 0 0 0.5 0.5 0 0 0";
+const std::string concrete(fixed_textures[KIND_WORLD]);
+const std::string clang(fixed_textures[KIND_DOOR]);
+const std::string trigger(fixed_textures[KIND_TRIGGER]);
 
 constexpr const char* table = R"(light *
 light_fluoro light
@@ -77,13 +78,7 @@ func_wall func_static
 x a_target_name_that_is_as_long_as_a_classname_may_be_in_table
 )";
 
-const std::string rule = "===================================================";
 
-std::string record(int n, std::string_view text) {
-  char number[16];
-  snprintf(number, sizeof number, "%5d ", n);
-  return number + std::string(text) + "\n\n";
-}
 
 // A brush block of three copies of the plane line.
 std::string brush(const std::string& p) { return "{\n" + p + "\n" + p + "\n" + p + "\n}\n"; }

@@ -196,10 +196,10 @@ TEST(Corpus, RealMapsConvertOrFailCleanly) {
   for (const Mode& mode : modes) {
     if (!mode.extended) continue;
     for (const std::string& name : summary.failing_maps[mode.name]) {
-      const std::string text = read_file((root / "q1" / name).string()).value_or(
+      const std::string map_text = read_file((root / "q1" / name).string()).value_or(
           read_file((root / "q2" / name).string()).value_or(""));
       int depth = 0;
-      for (const std::string& line : lines_of(text))
+      for (const std::string& line : lines_of(map_text))
         for (size_t i = line.find_first_not_of(" \t"); i < line.size() && std::strchr("{} \t", line[i]); ++i)
           depth += (line[i] == '{') - (line[i] == '}');
       EXPECT_NE(depth, 0) << name << " has balanced braces and still fails with " << mode.name;

@@ -2,12 +2,13 @@
 // the shortest decimal, damaged objects dropped instead of ending the run.
 #include <gtest/gtest.h>
 
+#include "fixed_textures.h"
 #include "run_korvex.h"
 
 namespace {
 
 constexpr const char* plane = "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) rock1 0 0 0 1 1";
-constexpr const char* concrete = "base_floor/concrete 0 0 0 0.5 0.5 0 0 0";
+const std::string concrete(fixed_textures[KIND_WORLD]);
 
 std::string repeat(std::string_view line, int n) {
   std::string s;
@@ -22,11 +23,6 @@ std::string world_of(std::string_view brushes) { return "{\n\"classname\" \"worl
 
 const std::string small_world = world_of(brush_of(3));
 
-std::string record(int n, std::string_view text) {
-  char number[16];
-  snprintf(number, sizeof number, "%5d ", n);
-  return number + std::string(text) + "\n\n";
-}
 
 class Extended : public ::testing::Test {
  protected:

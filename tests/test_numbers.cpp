@@ -103,10 +103,10 @@ TEST(ToBinStr, WidthsAndFaults) {
   const uint8_t b = 5;
   const uint16_t h = 0x8001;
   const uint32_t w = 0x80000001u;
-  const std::tuple<const void*, int, std::string> rows[] = {
+  const std::tuple<const void*, int, std::string> bin_rows[] = {
       {&b, 8, "00000101"}, {&h, 16, "1000000000000001"}, {&w, 32, "1" + std::string(30, '0') + "1"},
       {&w, 0, ""}, {&w, 12, ""}, {&w, 64, ""}, {nullptr, 8, ""}};
-  for (const auto& [value, bits, text] : rows) {
+  for (const auto& [value, bits, text] : bin_rows) {
     std::string out(40, '#');
     kit_set_lasterr(stale);
     const int ok = kit_to_binstr(value, bits, out.data());

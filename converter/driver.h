@@ -1,0 +1,40 @@
+// The run: the command line, the output name, the replacement table and
+// the scale factors, then the world pass and the entity pass over the
+// source, and the summary. The only module of the converter that prints.
+#ifndef KORVEX_DRIVER_H
+#define KORVEX_DRIVER_H
+
+#include "blocks.h"
+#include "class_table.h"
+#include "debug.h"
+#include "lines.h"
+#include "output.h"
+#include "settings.h"
+
+struct RunCounts {
+  int brushes = 0;    // world brushes, discarded ones included
+  int entities = 0;   // entities after the world
+  int replaced = 0;   // entities written
+  bool discarded = false;  // an invalid brush or entity has been dropped
+};
+
+// Everything one run owns. A run resets it first, so one context serves any
+// number of runs, one after another.
+struct RunContext {
+  Settings settings;
+  ClassTable classes;
+  Block block;
+  SourceInput input;
+  OutputFile output;
+  kit_log_state log;
+  RunCounts counts;
+};
+
+// Runs the program on a command line with ctx; returns the exit status (0
+// or 1). Uses no state outside ctx but the files it names and the console.
+[[nodiscard]] int korvex_run(RunContext& ctx, int argc, char** argv);
+
+// The same with a context of its own.
+[[nodiscard]] int korvex_run(int argc, char** argv);
+
+#endif

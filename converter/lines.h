@@ -1,0 +1,150 @@
+// The line buffer: the block being converted, one source line per line, the
+// brush ranges that say where its brushes lie, and the reading of source
+// lines and words that fills it.
+//
+// One block is held at a time; every read empties the buffer first, so what
+// a read leaves behind (also after a failure) stays valid for the following
+// rewrite, write and log record, until the next read.
+#ifndef KORVEX_LINES_H
+#define KORVEX_LINES_H
+
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "settings.h"
+#include "status.h"
+
+// A place in the line buffer: a line and a column. line < 0: no place.
+struct TextPos {
+  int line;
+  int col;
+};
+inline constexpr TextPos no_pos{-1, 0};
+
+struct BrushRange {
+  int first;  // index of the brush's first plane line
+  int last;   // index of its last plane line (first - 1 when it has none)
+};
+
+// A text stream read line by line through a buffer of its own, so that a
+// line is found with one scan rather than one call per character.
+struct TextInput {
+  FILE* stream = nullptr;
+  size_t pos = 0;  // next unread byte of buf
+  size_t len = 0;  // bytes in buf
+  char buf[1 << 16];
+};
+
+// Starts reading stream (null: none) from its current position.
+void open_input(TextInput& input, FILE* stream);
+
+// Reads one line of at most size - 1 characters into buf, cut at its
+// newline, with a carriage return that ends the line dropped. A longer line
+// is left for the next reads. Returns the length of the line's text (up to a
+// zero byte in it), or -1 at the end of the input.
+int read_text_line(TextInput& input, char* buf, int size);
+
+// The map being read: its stream and what the line splitting keeps between
+// two reads.
+struct SourceInput {
+  TextInput text;
+  bool queued_close = false;  // the "}" of a "{}" line, read next
+};
+
+// Takes the next word of `from` into buf (word_size bytes) of at most
+// word_chars characters (delims null: blank, tab, newline). Returns the
+// position behind it, or null, the library's last status telling why
+// (KIT_TOO_MANY: too long, KIT_END_OF_STRING: none left).
+[[nodiscard]] const char* take_word(char* buf, const char* from, int word_chars,
+                                    const char* delims = nullptr);
+
+class LineBuffer {
+ public:
+  LineBuffer();
+
+  // Sizes the buffer for a run's limits: classic limits use fixed slots and
+  // never touch the heap; extended ones pack lines in storage that grows
+  // with the largest block and is reused.
+  void configure(const Limits& limits, bool packed);
+
+  // Starts reading a new source (null: none), with an empty block.
+  void start_source(SourceInput& input, FILE* source);
+
+  // Empties the block (and the line read after it).
+  void clear();
+
+  [[nodiscard]] int size() const { return line_count_; }
+  // Text of line i (0 <= i < size()), zero-terminated. Valid until the block
+  // changes.
+  [[nodiscard]] char* text(int i) { return text_ + spans_[i].start; }
+  [[nodiscard]] const char* text(int i) const { return text_ + spans_[i].start; }
+  [[nodiscard]] int length(int i) const { return spans_[i].len; }
+  [[nodiscard]] std::string_view view(int i) const {
+    return {text(i), static_cast<size_t>(spans_[i].len)};
+  }
+
+  // Replaces line i from column col on by text. Returns CONV_OK, or
+  // CONV_LINE_TOO_LONG (line unchanged) when the result exceeds the line
+  // limit. text must not point into the line buffer.
+  [[nodiscard]] conv_status replace_tail(int i, int col, std::string_view text);
+
+  // Adds a line after the block's last one. Returns CONV_OK,
+  // CONV_TOO_MANY_LINES when the block is full, or CONV_LINE_TOO_LONG.
+  [[nodiscard]] conv_status add(std::string_view text);
+
+  // Reads the next source line into the slot after the block (not yet part
+  // of it), as read_text_line does. Returns the slot's text, or null at the
+  // end of the input.
+  char* read_next(SourceInput& input);
+
+  // Makes the line read last a line of the block.
+  void keep();
+  // Empties the line read last (a closing brace), so the log does not show it.
+  void drop() { pending_ = false; }
+  // The line read last and not kept, when it holds text (a blank or comment
+  // line not yet overwritten), else null.
+  [[nodiscard]] const char* pending() const;
+
+  void reset_brushes() { brushes_used_ = 0; }
+  // Starts a brush whose first plane line will be line `first`; close_brush
+  // ends it at line `last` and counts it.
+  void open_brush(int first) { brush_rows()[brushes_used_] = {first, first - 1}; }
+  void close_brush(int last) { brush_rows()[brushes_used_++].last = last; }
+  [[nodiscard]] int brush_count() const { return brushes_used_; }
+  [[nodiscard]] BrushRange brush(int n) const { return brushes_[n]; }
+
+  [[nodiscard]] const Limits& limits() const { return *limits_; }
+
+ private:
+  struct Span {
+    size_t start;  // offset of the line's text in the storage
+    int len;       // characters, without the terminating zero
+    int cap;       // bytes the line may use in place, terminating zero included
+  };
+  static constexpr int classic_slots = classic_limits.block_lines + 1;
+  static constexpr int classic_slot_size = classic_limits.line_chars + 1;
+
+  char* open_next_slot();
+  BrushRange* brush_rows();
+
+  const Limits* limits_ = &classic_limits;
+  bool packed_ = false;
+  std::vector<char> classic_text_;  // classic_slots fixed slots, allocated once
+  std::vector<Span> classic_spans_;
+  std::vector<BrushRange> classic_brushes_;
+  std::vector<char> packed_text_;
+  std::vector<Span> packed_spans_;
+  std::vector<BrushRange> packed_brushes_;
+
+  char* text_ = nullptr;
+  Span* spans_ = nullptr;
+  BrushRange* brushes_ = nullptr;
+  int line_count_ = 0;
+  size_t text_used_ = 0;      // packed: bytes taken by the block's lines
+  Span next_slot_{0, 0, 0};   // where the next line is read
+  bool pending_ = false;      // next_slot_ holds a line read and not kept
+  int brushes_used_ = 0;
+};
+
+#endif
