@@ -36,7 +36,8 @@ conv_status read_key(const char* line, int line_index, const ClassTable& table,
   char value_word[word_size];
   const char* after = take_word(word, line, limits.word_chars);
   if (after == nullptr) return CONV_TOKEN;
-  if (fields.light_line < 0 && std::strcmp(word, "\"light\"") == 0) fields.light_line = line_index;
+  if (fields.light_line < 0 && word[1] == 'l' && std::strcmp(word, "\"light\"") == 0)
+    fields.light_line = line_index;
   const bool is_class = std::strcmp(word, "\"classname\"") == 0;
   if (!is_class && std::strcmp(word, "\"origin\"") != 0) return CONV_OK;
   if (take_word(value_word, after, limits.word_chars) == nullptr) {
@@ -52,14 +53,6 @@ conv_status read_key(const char* line, int line_index, const ClassTable& table,
     fields.origin_value = where;
   }
   return CONV_OK;
-}
-
-// A brace line's first word is taken by nothing else; the light-key search
-// of the rewriting stops at the first one that cannot be taken.
-void note_brace_line(const char* line, int line_index, EntityFields& fields, const Limits& limits) {
-  if (fields.unworded_line >= 0) return;
-  char word[word_size];
-  if (take_word(word, line, limits.word_chars) == nullptr) fields.unworded_line = line_index;
 }
 
 enum BrushFault { BRUSHES_OK, BRUSH_TOO_SMALL, BRUSH_TOO_LARGE };
@@ -114,7 +107,8 @@ bool find_worldspawn(SourceInput& input, FILE* source, Block& block, const Setti
   return s != nullptr && *s == '{';
 }
 
-conv_status read_world_brush(SourceInput& input, Block& block, const Settings& settings) {
+conv_status read_world_brush(SourceInput& input, Block& block, const Settings& settings,
+                             std::vector<std::string>* world_keys) {
   LineBuffer& lines = block.lines;
   lines.clear();
   // The world's own key lines are dropped: only its brushes are kept.
@@ -123,6 +117,7 @@ conv_status read_world_brush(SourceInput& input, Block& block, const Settings& s
     if (s == nullptr) return CONV_EOF;
     if (*s == '}') return CONV_END;
     if (*s == '{') break;
+    if (world_keys != nullptr && *s == '"') world_keys->emplace_back(s);
   }
   // Inside a brush every line up to its closing brace is a plane line. In
   // extended mode a "{" there opens a nested brush, which damages the brush.
@@ -179,7 +174,6 @@ conv_status read_entity(SourceInput& input, Block& block, const ClassTable& tabl
     const int j = lines.size();
     if (depth > 0) {
       depth += (*s == '{') - (*s == '}');
-      note_brace_line(line, j, block.entity, limits);
     } else if (*s == '{') {
       if (brush_open) {
         if (!settings.extended()) return CONV_BAD_BRUSH;
@@ -189,7 +183,6 @@ conv_status read_entity(SourceInput& input, Block& block, const ClassTable& tabl
         lines.open_brush(j + 1);
         brush_open = true;
       }
-      note_brace_line(line, j, block.entity, limits);
     } else if (*s == '}') {
       if (!brush_open) {
         lines.drop();
@@ -197,7 +190,6 @@ conv_status read_entity(SourceInput& input, Block& block, const ClassTable& tabl
       }
       lines.close_brush(j - 1);
       brush_open = false;
-      note_brace_line(line, j, block.entity, limits);
     } else {
       bool no_value = false;
       const conv_status r = read_key(line, j, table, block.entity, limits, &no_value);

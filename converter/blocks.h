@@ -9,6 +9,8 @@
 #define KORVEX_BLOCKS_H
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "class_table.h"
 #include "lines.h"
@@ -20,8 +22,7 @@ struct EntityFields {
   int class_slot = class_none;  // a table slot, class_unlisted or class_none
   TextPos class_value = no_pos;   // opening quote of the last classname value
   TextPos origin_value = no_pos;  // opening quote of the last origin value
-  int light_line = -1;            // first line whose first word is "light"
-  int unworded_line = -1;         // first line whose first word cannot be taken
+  int light_line = -1;            // first key line whose first word is "light"
 };
 
 // The block being converted: its lines and brushes, and its entity's fields.
@@ -35,11 +36,12 @@ struct Block {
 [[nodiscard]] bool find_worldspawn(SourceInput& input, FILE* source, Block& block,
                                    const Settings& settings);
 
-// Reads the next brush of the world block; the world's own key lines are
-// skipped. Returns CONV_END at the world's closing brace, CONV_OK, CONV_EOF,
-// CONV_TOO_MANY_LINES or CONV_DISCARD.
-[[nodiscard]] conv_status read_world_brush(SourceInput& input, Block& block,
-                                           const Settings& settings);
+// Reads the next brush of the world block. The world's own key lines met
+// on the way are appended to world_keys (from their first significant
+// character on), or skipped when it is null. Returns CONV_END at the world's
+// closing brace, CONV_OK, CONV_EOF, CONV_TOO_MANY_LINES or CONV_DISCARD.
+[[nodiscard]] conv_status read_world_brush(SourceInput& input, Block& block, const Settings& settings,
+                                           std::vector<std::string>* world_keys);
 
 // Reads the next entity block and finds its class in table. Returns
 // CONV_END when none is left, CONV_OK, CONV_EOF, CONV_TOO_MANY_LINES,

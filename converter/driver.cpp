@@ -5,7 +5,9 @@
 
 #include <array>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <string>
 
 #include "bounded_text.h"
 #include "coords.h"
@@ -16,7 +18,7 @@ namespace {
 
 constexpr const char* notice = "by the KORVEX developers, 2026";
 
-using OptionTable = std::array<kit_arg, 9>;
+using OptionTable = std::array<kit_arg, 12>;
 
 OptionTable options_of(Settings& s) {
   return {{
@@ -28,6 +30,9 @@ OptionTable options_of(Settings& s) {
       {KIT_VALUE, 0, "l", s.paths.light_arg, 0},
       {KIT_VALUE, 0, "g", s.paths.size_arg, 0},
       {KIT_FLAG, 0, "x", &s.modes.extended, 0},
+      {KIT_VALUE, 0, "t", s.paths.textures, 0},
+      {KIT_FLAG, 0, "k", &s.modes.keep_keys, 0},
+      {KIT_FLAG, 0, "q3", &s.modes.q3, 0},
       {KIT_END, 0, nullptr, nullptr, 0},
   }};
 }
@@ -55,10 +60,50 @@ bool derive_output_name(Settings& s) {
       .ok();
 }
 
+#ifndef KORVEX_TABLE_DIR
+#define KORVEX_TABLE_DIR "/usr/local/share/korvex"
+#endif
+
+// Where a shipped table is found: the working folder, then the folder the
+// tables are installed in beside the program, then the one it was built for.
+std::string shipped_table(const char* name) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  if (fs::exists(name, error)) return name;
+  const fs::path program = fs::read_symlink("/proc/self/exe", error);
+  if (!error) {
+    const fs::path beside = program.parent_path().parent_path() / "share" / "korvex" / name;
+    if (fs::exists(beside, error)) return beside.string();
+  }
+  const fs::path built_for = fs::path(KORVEX_TABLE_DIR) / name;
+  if (fs::exists(built_for, error)) return built_for.string();
+  return name;
+}
+
+bool copy_path(char (&field)[path_chars + 1], const std::string& path) {
+  return BoundedText(field, sizeof field).add(path).ok();
+}
+
+// The texture rules of -t (and -q3); false when the run must end.
+bool load_textures(RunContext& ctx) {
+  Settings& s = ctx.settings;
+  if (s.paths.textures[0] == '\0') return true;
+  std::string error;
+  if (!load_texture_rules(s.paths.textures, ctx.texture_rules, error)) {
+    printf("Texture table error: %s\n", error.c_str());
+    return false;
+  }
+  ctx.chooser = std::make_unique<TextureChooser>(ctx.texture_rules, s.modes.q2 != 0);
+  ctx.playable.textures = ctx.chooser.get();
+  return true;
+}
+
 // Factors and table of conversion mode; false when the run must end.
 bool prepare_conversion(RunContext& ctx) {
   Settings& s = ctx.settings;
-  if (s.paths.table[0] == '\0') std::strcpy(s.paths.table, s.modes.q2 ? "q2.ent" : "q1.ent");
+  const char* table = s.modes.q2 ? "q2.ent" : "q1.ent";
+  if (s.paths.table[0] == '\0' && s.modes.q3) (void)copy_path(s.paths.table, shipped_table(table));
+  if (s.paths.table[0] == '\0') std::strcpy(s.paths.table, table);
   if (s.paths.light_arg[0] != '\0' && !read_number(s.paths.light_arg, &s.factors.light, s.extended()))
     printf("Bad light scale value, using default (%f)\n", 1.0);
   if (s.paths.size_arg[0] != '\0' && !read_number(s.paths.size_arg, &s.factors.size, s.extended()))
@@ -72,7 +117,58 @@ bool prepare_conversion(RunContext& ctx) {
   }
   if (ctx.classes.full) puts("Warning: too many classnames in entity replacement table");
   printf("%d classnames in '%s'\n", ctx.classes.count, s.paths.table);
+  return load_textures(ctx);
+}
+
+// The world's key lines read so far, and the alignment form's own key once
+// it is known; the classname is written already, and WAD lists mean
+// nothing to a Q3 compiler.
+void write_world_keys(RunContext& ctx, FILE* out) {
+  for (const std::string& line : ctx.world_keys) {
+    std::string_view key = line;
+    key = key.substr(0, key.find('"', 1) + 1);
+    if (key == "\"classname\"" || key == "\"wad\"" || key == "\"_wad\"") continue;
+    if (key == "\"mapversion\"") ctx.mapversion_written = true;
+    fprintf(out, "  %s\n", line.c_str());
+  }
+  ctx.world_keys.clear();
+  if (ctx.playable.valve && !ctx.mapversion_written) {
+    fputs("  \"mapversion\" \"220\"\n", out);
+    ctx.mapversion_written = true;
+  }
+}
+
+// -q3 needs every entity's keys before the first one is written: a first
+// pass reads them, then the source is read again from its start.
+bool plan_entity_graph(RunContext& ctx, FILE* source) {
+  std::vector<EntityKeys> keys = read_entity_keys(ctx.input, source, ctx.block, ctx.classes, ctx.settings);
+  if (ferror(source) || fseek(source, 0, SEEK_SET) != 0) {
+    printf("Error when reading %s: -q3 reads the map twice, so it must be a file\n", ctx.settings.paths.source);
+    return false;
+  }
+  ctx.edits = plan_graph_edits(std::move(keys));
+  ctx.playable.edits = &ctx.edits;
   return true;
+}
+
+// What -t and -q3 did, on standard error: the console's lines stay as they
+// are for the scripts that read them.
+void report_playable(const RunContext& ctx) {
+  if (ctx.chooser) {
+    const TextureChooser& c = *ctx.chooser;
+    long by_rules = 0;
+    for (long n : c.faces_by_rule) by_rules += n;
+    fprintf(stderr, "Texture rules '%s': %ld faces chose by rule, %ld matched no rule; %ld faces got their owner's texture; %zu source names kept\n",
+            ctx.settings.paths.textures, by_rules, c.faces_unmatched, c.faces_owner, c.names_kept());
+    for (size_t i = 0; i < c.faces_by_rule.size(); ++i) {
+      if (c.faces_by_rule[i] == 0) continue;
+      const TextureRule& r = ctx.texture_rules.rules[i];
+      fprintf(stderr, "  line %d  %-24s %-28s %ld faces\n", r.line, r.pattern.c_str(),
+              r.choice == TextureChoice::KEEP ? "@keep" : r.choice == TextureChoice::OWNER ? "@owner" : r.name.c_str(),
+              c.faces_by_rule[i]);
+    }
+  }
+  for (const std::string& line : ctx.edits.report) fprintf(stderr, "-q3: %s\n", line.c_str());
 }
 
 // Creating the output would truncate the map being read.
@@ -110,7 +206,7 @@ bool world_pass(RunContext& ctx, FILE* out) {
   const Settings& s = ctx.settings;
   int& n = ctx.counts.brushes;
   for (;;) {
-    const conv_status r = read_world_brush(ctx.input, ctx.block, s);
+    const conv_status r = read_world_brush(ctx.input, ctx.block, s, s.modes.keep_keys ? &ctx.world_keys : nullptr);
     if (r == CONV_END) break;
     ++n;  // the brush's position, counted from 1; discarded ones count too
     if (r == CONV_DISCARD) {
@@ -122,7 +218,8 @@ bool world_pass(RunContext& ctx, FILE* out) {
       log_block(ctx.block, s.paths.log);
       return false;
     }
-    const conv_status w = s.modes.enumerate ? CONV_OK : rewrite_world_brush(ctx.block, s);
+    const conv_status w = s.modes.enumerate ? CONV_OK : rewrite_world_brush(ctx.block, s, ctx.playable);
+    write_world_keys(ctx, out);
     if (w != CONV_OK) {
       printf("Brush #%d write error: %s\n", n - 1, conv_message(w));
       log_block(ctx.block, s.paths.log);
@@ -139,6 +236,7 @@ bool world_pass(RunContext& ctx, FILE* out) {
     }
     puts("No brush found: the world is written without brushes");
   }
+  write_world_keys(ctx, out);
   fputs("}\n", out);
   if (n > 0) printf("%d brushes\n", n);
   return true;
@@ -161,8 +259,8 @@ bool entity_pass(RunContext& ctx, FILE* out) {
       return false;
     }
     if (!s.modes.enumerate) {
-      if (ctx.block.entity.class_slot < 0) continue;  // not in the table: left out
-      const conv_status w = rewrite_entity(ctx.block, ctx.classes, s);
+      if (!entity_kept(ctx.block, ctx.playable, n)) continue;  // not in the table, or left out
+      const conv_status w = rewrite_entity(ctx.block, ctx.classes, s, ctx.playable, n);
       if (w != CONV_OK) {
         printf("Ent #%d write error: %s\n", n, conv_message(w));
         log_block(ctx.block, s.paths.log);
@@ -216,6 +314,12 @@ void reset(RunContext& ctx) {
   ctx.block.lines.configure(classic_limits, false);
   ctx.log = kit_log_state{};
   ctx.counts = RunCounts{};
+  ctx.texture_rules = TextureRules{};
+  ctx.chooser.reset();
+  ctx.edits = GraphEdits{};
+  ctx.playable = PlayableRewrite{};
+  ctx.world_keys.clear();
+  ctx.mapversion_written = false;
 }
 
 int run(RunContext& ctx, int argc, char** argv) {
@@ -234,6 +338,15 @@ int run(RunContext& ctx, int argc, char** argv) {
     wait_for_enter();
     return 1;
   }
+  if (s.modes.q3) {
+    // A map to play: extended limits, the world's keys, the shipped
+    // texture rules unless a table is named.
+    s.modes.extended = s.modes.keep_keys = 1;
+    if (s.paths.textures[0] == '\0' && !s.modes.enumerate)
+      (void)copy_path(s.paths.textures, shipped_table(s.modes.q2 ? "q2.tex" : "q1.tex"));
+  }
+  if (s.modes.enumerate) s.modes.keep_keys = 0;  // numbering copies the blocks alone
+  ctx.playable.q2 = s.modes.q2 != 0;
   s.limits = s.extended() ? &extended_limits : &classic_limits;
   if (s.paths.dest[0] == '\0' && !derive_output_name(s)) {
     printf("Output file name too long: more than %d characters; name it with -d\n", path_chars);
@@ -251,6 +364,7 @@ int run(RunContext& ctx, int argc, char** argv) {
     printf("Output file %s is the source map itself; name another with -d\n", s.paths.dest);
     return 1;
   }
+  if (s.modes.q3 && !s.modes.enumerate && !plan_entity_graph(ctx, source.get())) return 1;
   FILE* out = open_output(ctx.output, s.paths.dest);
   if (out == nullptr) {
     printf("Error when creating %s\n", s.paths.dest);
@@ -262,6 +376,7 @@ int run(RunContext& ctx, int argc, char** argv) {
     return 1;
   }
   print_summary(ctx);
+  report_playable(ctx);
   return 0;
 }
 

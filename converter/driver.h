@@ -4,7 +4,14 @@
 #ifndef KORVEX_DRIVER_H
 #define KORVEX_DRIVER_H
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "blocks.h"
+#include "entity_graph.h"
+#include "rewrite.h"
+#include "texture_rules.h"
 #include "class_table.h"
 #include "debug.h"
 #include "lines.h"
@@ -28,6 +35,14 @@ struct RunContext {
   OutputFile output;
   kit_log_state log;
   RunCounts counts;
+
+  // What the new options bring (-t, -k, -q3).
+  TextureRules texture_rules;
+  std::unique_ptr<TextureChooser> chooser;
+  GraphEdits edits;
+  PlayableRewrite playable;
+  std::vector<std::string> world_keys;  // read and not yet written
+  bool mapversion_written = false;
 };
 
 // Runs the program on a command line with ctx; returns the exit status (0

@@ -1,11 +1,20 @@
 #include "face.h"
 
-#include <charconv>
+#include <array>
+
 
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-bool ends_coord(char c) { return is_blank(c) || c == '(' || c == ')'; }
+// Character classes of the plane-line scanner, looked up rather than
+// compared: the scan runs over every face of the map.
+enum : uint8_t { OTHER = 0, BLANK = 1, PAREN = 2 };
+constexpr std::array<uint8_t, 256> char_class = [] {
+  std::array<uint8_t, 256> table{};
+  table[' '] = table['\t'] = BLANK;
+  table['('] = table[')'] = PAREN;
+  return table;
+}();
+inline uint8_t class_of(char c) { return char_class[static_cast<unsigned char>(c)]; }
 
 // A cursor over the line; every take either succeeds and moves on, or fails
 // and leaves the cursor where it was.
@@ -15,7 +24,7 @@ struct Cursor {
 
   size_t blanks_end() const {
     size_t p = pos;
-    while (p < line.size() && is_blank(line[p])) ++p;
+    while (p < line.size() && class_of(line[p]) == BLANK) ++p;
     return p;
   }
   bool take_char(char c) {
@@ -27,7 +36,7 @@ struct Cursor {
   bool take_coord(std::string_view* text) {
     const size_t first = blanks_end();
     size_t p = first;
-    while (p < line.size() && !ends_coord(line[p])) ++p;
+    while (p < line.size() && class_of(line[p]) == OTHER) ++p;
     if (p == first) return false;
     *text = line.substr(first, p - first);
     pos = p;
@@ -37,7 +46,7 @@ struct Cursor {
   bool take_part(FacePart* part) {
     const size_t first = blanks_end();
     size_t p = first;
-    while (p < line.size() && !is_blank(line[p])) ++p;
+    while (p < line.size() && class_of(line[p]) != BLANK) ++p;
     if (p == first) return false;
     *part = {line.substr(pos, first - pos), line.substr(first, p - first)};
     pos = p;
@@ -74,35 +83,60 @@ bool take_pattern(Cursor& c, std::string_view pattern, FacePart* parts) {
 }  // namespace
 
 bool is_number_text(std::string_view text) {
-  if (text.empty()) return false;
-  const char* first = text.data() + (text[0] == '+' && text.size() > 1 && text[1] != '-');
-  const char* last = text.data() + text.size();
-  double value;
-  const auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
-  return error == std::errc() && end == last;
+  // [+-] digits [. digits] [e [+-] digits], with a digit before or after the point.
+  size_t i = 0;
+  const size_t n = text.size();
+  auto digits = [&] {
+    const size_t first = i;
+    while (i < n && text[i] >= '0' && text[i] <= '9') ++i;
+    return i > first;
+  };
+  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+  bool mantissa = digits();
+  if (i < n && text[i] == '.') {
+    ++i;
+    mantissa = digits() || mantissa;
+  }
+  if (!mantissa) return false;
+  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    if (!digits()) return false;
+  }
+  return i == n;
 }
 
-bool parse_face(std::string_view line, Face* face) {
-  Face f;
+bool parse_face(std::string_view line, Face* face, bool alignment) {
+  std::array<std::string_view, 9> coords;
   Cursor c{line};
   size_t ninth_end = 0;
-  for (int p = 0; p < 3; ++p) {
+  for (size_t p = 0; p < 3; ++p) {
     if (!c.take_char('(')) return false;
-    for (int i = 0; i < 3; ++i) {
-      if (!c.take_coord(&f.coords[static_cast<size_t>(p * 3 + i)])) return false;
+    for (size_t i = 0; i < 3; ++i) {
+      if (!c.take_coord(&coords[p * 3 + i])) return false;
     }
     ninth_end = c.pos;
     if (!c.take_char(')')) return false;
   }
-  f.points = line.substr(0, c.pos);
+  const size_t points_end = c.pos;
   // Nothing after the points may hold a right parenthesis: the texture part
   // of a face begins after the line's last one.
-  if (line.find(')', c.pos) != std::string_view::npos) return false;
-  if (!c.take_part(&f.texture) || f.texture.text[0] == '(') return false;
-  f.rest_gap = static_cast<size_t>(f.texture.text.data() - line.data()) - ninth_end;
+  if (line.find(')', points_end) != std::string_view::npos) return false;
+  FacePart texture;
+  if (!c.take_part(&texture) || texture.text[0] == '(') return false;
 
+  // From here on the line is a face: the parts go straight to *face.
+  Face& f = *face;
+  f.points = line.substr(0, points_end);
+  f.coords = coords;
+  f.texture = texture;
+  f.rest_gap = static_cast<size_t>(texture.text.data() - line.data()) - ninth_end;
+  f.form = AlignForm::NONE;
+  f.align_count = 0;
+  f.has_flags = false;
   using namespace align_at;
-  if (take_pattern(c, "[nnnn][nnnn]nnn", f.align.data())) {
+  if (!alignment) {
+  } else if (take_pattern(c, "[nnnn][nnnn]nnn", f.align.data())) {
     f.form = AlignForm::VALVE220;
     f.align_count = valve_count;
   } else if (take_pattern(c, "nnnnn", f.align.data())) {
@@ -112,7 +146,22 @@ bool parse_face(std::string_view line, Face* face) {
   if (f.form != AlignForm::NONE) f.has_flags = take_pattern(c, "iii", f.flags.data());
   const size_t rest = c.blanks_end();
   f.tail = {line.substr(c.pos, rest - c.pos), line.substr(rest)};
-  *face = f;
+  return true;
+}
+
+bool split_face(std::string_view line, Face* face) {
+  const size_t paren = line.rfind(')');
+  if (paren == std::string_view::npos) return false;
+  Face& f = *face;
+  f.points = line.substr(0, paren + 1);
+  f.rest_gap = 0;
+  f.form = AlignForm::NONE;
+  f.align_count = 0;
+  f.has_flags = false;
+  Cursor c{line, paren + 1};
+  if (!c.take_part(&f.texture)) f.texture = {line.substr(c.pos), {}};
+  const size_t rest = c.blanks_end();
+  f.tail = {line.substr(c.pos, rest - c.pos), line.substr(rest)};
   return true;
 }
 

@@ -41,17 +41,28 @@ struct Face {
   size_t rest_gap = 0;                     // characters between the ninth coordinate and the texture
   FacePart texture;
   AlignForm form = AlignForm::NONE;
-  std::array<FacePart, align_at::valve_count> align{};
+  // Parts beyond align_count, and the flags without has_flags, hold nothing
+  // defined: a face is parsed on the hot path, and filling them costs.
+  std::array<FacePart, align_at::valve_count> align;
   int align_count = 0;
-  std::array<FacePart, 3> flags{};  // contents surface value
+  std::array<FacePart, 3> flags;  // contents surface value
   bool has_flags = false;
   FacePart tail;  // whatever else the line holds, possibly nothing
 };
 
 // Parses a plane line. True and *face, or false (face untouched) when the
 // line is not `( x y z ) ( x y z ) ( x y z ) texture ...` with nothing after
-// the points that holds a right parenthesis. Never reads beyond line.
-[[nodiscard]] bool parse_face(std::string_view line, Face* face);
+// the points that holds a right parenthesis. Without `alignment`, all that
+// follows the texture is left as the tail, which is cheaper when only the
+// points and the texture matter. Never reads beyond line.
+[[nodiscard]] bool parse_face(std::string_view line, Face* face, bool alignment = true);
+
+// The cheap reading for a face whose points stay as written: the points are
+// all that stands before the line's last right parenthesis, unchecked, and
+// the texture the word after it (empty when there is none). coords hold
+// nothing defined and form is NONE; the rest of the line is the tail. False (face
+// untouched) when the line has no right parenthesis.
+[[nodiscard]] bool split_face(std::string_view line, Face* face);
 
 // Writes the face. False when out overflowed.
 [[nodiscard]] bool format_face(const Face& face, BoundedText& out);

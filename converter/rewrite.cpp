@@ -1,5 +1,6 @@
 #include "rewrite.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <string_view>
@@ -7,6 +8,7 @@
 #include "bounded_text.h"
 #include "coords.h"
 #include "face.h"
+#include "texture_axes.h"
 #include "fixed_textures.h"
 #include "kit.h"
 
@@ -21,10 +23,11 @@ constexpr size_t rest_search = 64;
 // Room for any rewritten line; what exceeds the line limit is refused.
 constexpr size_t line_room = extended_limits.line_chars + 1;
 
-// Texture of a listed class, by the kind of its source name.
-std::string_view texture_of(const ClassSlot& slot) {
-  std::string_view quoted(slot.source);
-  return fixed_textures[kind_of(quoted.substr(1, quoted.size() - 2))];
+constexpr uint32_t detail_bit = 134217728;
+
+std::string_view unquoted(const char* quoted) {
+  const std::string_view q(quoted);
+  return q.substr(1, q.size() - 2);
 }
 
 // The text road, for a plane line the face model does not know: the first
@@ -71,55 +74,230 @@ conv_status retexture_face(LineBuffer& lines, int i, const Face& face, const Set
                            std::string_view texture, char* scratch) {
   const Limits& limits = settings.limit();
   BoundedText out(scratch, line_room);
-  if (settings.factors.size == 1.0) {
+  double values[9];
+  char word[word_size];
+  for (size_t k = 0; k < 9; ++k) {
+    const std::string_view coord = face.coords[k];
+    if (coord.size() > static_cast<size_t>(limits.word_chars)) return CONV_DISCARD;
+    std::memcpy(word, coord.data(), coord.size());
+    word[coord.size()] = '\0';
+    if (!read_number(word, &values[k], settings.extended())) return CONV_DISCARD;
+  }
+  for (size_t k = 0; k < 9; ++k) {
+    out.add(k % 3 == 0 ? (k == 0 ? "( " : " ) ( ") : " ");
+    if (!add_coord(out, values[k], settings.factors.size, settings.extended())) return CONV_BAD_COORD;
+  }
+  out.add(" )");
+  // The scaled points are first written before the line's own texture part,
+  // which must fit the line as well.
+  const size_t rest = lines.view(i).size() - face.points.size() - face.texture.sep.size();
+  if (out.view().size() + 1 + rest > static_cast<size_t>(limits.line_chars)) return CONV_LINE_TOO_LONG;
+  const size_t points_len = out.view().size();
+  out.add(" ").add(texture);
+  if (out.ok() && out.view().size() <= static_cast<size_t>(limits.line_chars))
+    return lines.replace_tail(i, 0, out.view());
+  // Too long with the new texture: the line keeps the scaled points before
+  // its own texture part, as the log then shows it.
+  BoundedText own(scratch + points_len, line_room - points_len);
+  own.add(" ").add(lines.view(i).substr(lines.view(i).size() - rest));
+  (void)lines.replace_tail(i, 0, std::string_view(scratch, points_len + own.view().size()));
+  return CONV_LINE_TOO_LONG;
+}
+
+// The parts of a fixed texture: its name and the five alignment numbers.
+struct FixedTexture {
+  std::string_view name;
+  std::array<std::string_view, 5> align;
+};
+
+FixedTexture split_fixed(std::string_view fixed) {
+  FixedTexture f;
+  size_t at = fixed.find(' ');
+  f.name = fixed.substr(0, at);
+  for (std::string_view& part : f.align) {
+    const size_t from = at + 1;
+    at = fixed.find(' ', from);
+    part = fixed.substr(from, at - from);
+  }
+  return f;
+}
+
+double number_of(std::string_view text) {
+  double value = 0;
+  const char* first = text.data() + (!text.empty() && text[0] == '+');
+  (void)std::from_chars(first, text.data() + text.size(), value);
+  return value;
+}
+
+uint32_t flags_of(std::string_view text) {
+  long long value = 0;
+  const char* first = text.data() + (!text.empty() && text[0] == '+');
+  (void)std::from_chars(first, text.data() + text.size(), value);
+  return static_cast<uint32_t>(value);
+}
+
+void add_axis(BoundedText& out, const Vec3& axis, std::string_view offset) {
+  out.add(" [");
+  for (double c : axis) {
+    out.add(" ");
+    (void)add_real(out, c);
+  }
+  out.add(" ").add(offset).add(" ]");
+}
+
+// A face retextured by the rules, its alignment kept (-t). Returns
+// CONV_DISCARD for a line the face model cannot read, which then takes the
+// text road with its owner's texture.
+conv_status retexture_face_by_rules(LineBuffer& lines, int i, const Settings& settings, PlayableRewrite& p,
+                                    owner_kind kind, bool detail, char* scratch) {
+  const Limits& limits = settings.limit();
+  Face face;
+  if (!parse_face(lines.view(i), &face)) return CONV_DISCARD;
+  std::array<double, 9> points;
+  char word[word_size];
+  for (size_t k = 0; k < 9; ++k) {
+    const std::string_view coord = face.coords[k];
+    if (coord.size() > static_cast<size_t>(limits.word_chars)) return CONV_DISCARD;
+    std::memcpy(word, coord.data(), coord.size());
+    word[coord.size()] = '\0';
+    if (!read_number(word, &points[k], settings.extended())) return CONV_DISCARD;
+  }
+  if (!p.form_known) {
+    p.form_known = true;
+    p.valve = face.form == AlignForm::VALVE220;
+  }
+  const bool q2_flags = p.q2 && face.has_flags;
+  const uint32_t contents = q2_flags ? flags_of(face.flags[0].text) : 0;
+  const uint32_t surface = q2_flags ? flags_of(face.flags[1].text) : 0;
+  std::string_view name;
+  if (kind != KIND_TRIGGER) name = p.textures->choose(face.texture.text, contents, surface).name;
+
+  const double g = settings.factors.size;
+  BoundedText out(scratch, line_room);
+  if (g == 1.0) {
     out.add(face.points);
   } else {
-    double values[9];
-    char word[word_size];
-    for (size_t k = 0; k < 9; ++k) {
-      const std::string_view coord = face.coords[k];
-      if (coord.size() > static_cast<size_t>(limits.word_chars)) return CONV_DISCARD;
-      std::memcpy(word, coord.data(), coord.size());
-      word[coord.size()] = '\0';
-      if (!read_number(word, &values[k], settings.extended())) return CONV_DISCARD;
-    }
     for (size_t k = 0; k < 9; ++k) {
       out.add(k % 3 == 0 ? (k == 0 ? "( " : " ) ( ") : " ");
-      if (!add_coord(out, values[k], settings.factors.size, settings.extended())) return CONV_BAD_COORD;
+      if (!add_coord(out, points[k], g, settings.extended())) return CONV_BAD_COORD;
     }
     out.add(" )");
-    // The scaled points are first written before the line's own texture part,
-    // which must fit the line as well.
-    const size_t rest = lines.view(i).size() - face.points.size() - face.texture.sep.size();
-    if (out.view().size() + 1 + rest > static_cast<size_t>(limits.line_chars)) return CONV_LINE_TOO_LONG;
-    const size_t points_len = out.view().size();
-    out.add(" ").add(texture);
-    if (out.ok() && out.view().size() <= static_cast<size_t>(limits.line_chars))
-      return lines.replace_tail(i, 0, out.view());
-    // Too long with the new texture: the line keeps the scaled points before
-    // its own texture part, as the log then shows it.
-    BoundedText own(scratch + points_len, line_room - points_len);
-    own.add(" ").add(lines.view(i).substr(lines.view(i).size() - rest));
-    (void)lines.replace_tail(i, 0, std::string_view(scratch, points_len + own.view().size()));
-    return CONV_LINE_TOO_LONG;
   }
-  out.add(" ").add(texture);
-  if (!out.ok()) return CONV_LINE_TOO_LONG;
+  // A scale follows the size factor, so the texture stays where it was on
+  // the geometry; a scale the factor leaves alone keeps its text.
+  auto add_scale = [&](std::string_view text) {
+    out.add(" ");
+    if (g == 1.0 || !add_real(out, number_of(text) * g)) out.add(text);
+  };
+  using namespace align_at;
+  auto part = [&face](int k) { return face.align[static_cast<size_t>(k)].text; };
+  if (name.empty()) {
+    // The owner's fixed texture, with its own alignment.
+    const FixedTexture fixed = split_fixed(fixed_textures[kind]);
+    out.add(" ").add(fixed.name);
+    if (p.valve) {
+      const TextureAxes axes = standard_axes(points, 0);
+      add_axis(out, axes.u, fixed.align[0]);
+      add_axis(out, axes.v, fixed.align[1]);
+      out.add(" ").add(fixed.align[2]).add(" ").add(fixed.align[3]).add(" ").add(fixed.align[4]);
+    } else {
+      for (std::string_view a : fixed.align) out.add(" ").add(a);
+    }
+  } else if (face.form == AlignForm::VALVE220) {
+    out.add(" ").add(name);
+    if (p.valve) {
+      for (int k = 0; k < valve_xscale; ++k) out.add(" ").add(part(k));
+    } else {  // the offsets and rotation are all the standard form can hold
+      out.add(" ").add(part(u_off)).add(" ").add(part(v_off)).add(" ").add(part(valve_rot));
+    }
+    add_scale(part(valve_xscale));
+    add_scale(part(valve_yscale));
+  } else {
+    const bool aligned = face.form == AlignForm::STANDARD;
+    const std::string_view xoff = aligned ? part(std_xoff) : "0", yoff = aligned ? part(std_yoff) : "0";
+    const std::string_view rot = aligned ? part(std_rot) : "0";
+    out.add(" ").add(name);
+    if (p.valve) {
+      const TextureAxes axes = standard_axes(points, number_of(rot));
+      add_axis(out, axes.u, xoff);
+      add_axis(out, axes.v, yoff);
+      out.add(" ").add(rot);
+    } else {
+      out.add(" ").add(xoff).add(" ").add(yoff).add(" ").add(rot);
+    }
+    add_scale(aligned ? part(std_xscale) : "1");
+    add_scale(aligned ? part(std_yscale) : "1");
+  }
+  // Of the contents a Q3 compiler reads the detail bit alone.
+  out.add(" ").add(static_cast<long long>((contents & detail_bit) | (detail ? detail_bit : 0)));
+  if (q2_flags) {
+    out.add(" ").add(face.flags[1].text).add(" ").add(face.flags[2].text);
+  } else {
+    out.add(" 0 0");
+  }
+  if (!out.ok() || out.view().size() > static_cast<size_t>(limits.line_chars)) return CONV_LINE_TOO_LONG;
   return lines.replace_tail(i, 0, out.view());
 }
 
-conv_status retexture_brushes(LineBuffer& lines, const Settings& settings, std::string_view texture) {
+conv_status retexture_brushes(LineBuffer& lines, const Settings& settings, PlayableRewrite& playable,
+                              owner_kind kind, bool detail) {
+  const std::string_view texture = fixed_textures[kind];
   char buffer[line_room];
+  const bool scaled = settings.factors.size != 1.0;
+  Face face;
   for (int n = 0; n < lines.brush_count(); ++n) {
     const BrushRange b = lines.brush(n);
     for (int i = b.first; i <= b.last; ++i) {
-      Face face;
       conv_status r = CONV_DISCARD;
-      if (parse_face(lines.view(i), &face) && face.rest_gap < rest_search)
+      if (playable.textures != nullptr) {
+        r = retexture_face_by_rules(lines, i, settings, playable, kind, detail, buffer);
+      } else if (!scaled) {
+        // The points stay as written; only what follows them changes.
+        if (!split_face(lines.view(i), &face)) return CONV_NO_PAREN;
+        char tail[128];
+        BoundedText retexture(tail, sizeof tail);
+        retexture.add(" ").add(texture);
+        r = lines.replace_tail(i, static_cast<int>(face.points.size()), retexture.view());
+      } else if (parse_face(lines.view(i), &face, false) && face.rest_gap < rest_search) {
         r = retexture_face(lines, i, face, settings, texture, buffer);
+      }
       if (r == CONV_DISCARD) r = retexture_plane_text(lines, i, settings, texture, buffer);
       if (r != CONV_OK) return r;
     }
+  }
+  return CONV_OK;
+}
+
+// The line of the entity's first `"target"` key, or -1.
+int target_line(const LineBuffer& lines) {
+  for (int i = 0; i < lines.size(); ++i) {
+    const std::string_view line = lines.view(i);
+    const size_t s = line.find_first_not_of(" \t");
+    if (s != std::string_view::npos && line.substr(s).starts_with("\"target\"")) return i;
+  }
+  return -1;
+}
+
+// The entity graph's edits of one entity (-q3).
+conv_status edit_targets(LineBuffer& lines, const GraphEdits& edits, int number) {
+  if (const auto found = edits.set_target.find(number); found != edits.set_target.end()) {
+    char text[texture_name_chars * 4 + 16];
+    BoundedText line(text, sizeof text);
+    line.add("\"target\" \"").add(found->second).add("\"");
+    if (!line.ok()) return CONV_LINE_TOO_LONG;
+    const int at = target_line(lines);
+    return at < 0 ? lines.add(line.view()) : lines.replace_tail(at, 0, line.view());
+  }
+  if (edits.cut_target.count(number)) {
+    const int at = target_line(lines);
+    if (at < 0) return CONV_OK;
+    const std::string_view line = lines.view(at);
+    const size_t key = line.find('"');
+    // Renamed rather than removed: the map still tells what was cut.
+    char text[line_room];
+    BoundedText renamed(text, sizeof text);
+    renamed.add("\"_cut_target\"").add(line.substr(key + 8));
+    return renamed.ok() ? lines.replace_tail(at, 0, renamed.view()) : CONV_LINE_TOO_LONG;
   }
   return CONV_OK;
 }
@@ -149,13 +327,18 @@ conv_status scale_light(LineBuffer& lines, const EntityFields& fields, const Set
   const Limits& limits = settings.limit();
   char scratch[64];
   BoundedText text(scratch, sizeof scratch);
-  // Lines are searched in order; one whose first word cannot be taken ends
-  // the search.
-  if (fields.unworded_line >= 0 && (fields.light_line < 0 || fields.unworded_line < fields.light_line))
-    return CONV_TOKEN;
+  // The key lines are searched in order, and a line whose first word cannot
+  // be taken ends the search. Only a brace line of a brush can be such a
+  // line: the reader took the first word of every other.
+  char word[word_size];
+  const int searched = fields.light_line >= 0 ? fields.light_line : lines.size();
+  for (int i = 0; i < searched; ++i) {
+    const char* s = kit_skip_blanks(lines.text(i), limits.line_chars + 1);
+    if (s != nullptr && (*s == '{' || *s == '}') && take_word(word, lines.text(i), limits.word_chars) == nullptr)
+      return CONV_TOKEN;
+  }
   if (fields.light_line >= 0) {
     const int i = fields.light_line;
-    char word[word_size];
     const char* line = lines.text(i);
     const char* after = take_word(word, line, limits.word_chars);
     if (after == nullptr || take_word(word, after, limits.word_chars) == nullptr) return CONV_TOKEN;
@@ -179,19 +362,31 @@ conv_status scale_light(LineBuffer& lines, const EntityFields& fields, const Set
 
 }  // namespace
 
-conv_status rewrite_world_brush(Block& block, const Settings& settings) {
-  return retexture_brushes(block.lines, settings, fixed_textures[KIND_WORLD]);
+conv_status rewrite_world_brush(Block& block, const Settings& settings, PlayableRewrite& playable) {
+  return retexture_brushes(block.lines, settings, playable, KIND_WORLD, false);
 }
 
-conv_status rewrite_entity(Block& block, const ClassTable& table, const Settings& settings) {
+bool entity_kept(const Block& block, const PlayableRewrite& playable, int number) {
+  if (block.entity.class_slot < 0) return false;  // not in the table
+  return playable.edits == nullptr || !playable.edits->omitted.count(number);
+}
+
+conv_status rewrite_entity(Block& block, const ClassTable& table, const Settings& settings,
+                           PlayableRewrite& playable, int number) {
   LineBuffer& lines = block.lines;
   const EntityFields& fields = block.entity;
   const ClassSlot& slot = table.slots[static_cast<size_t>(fields.class_slot)];
   conv_status r = lines.replace_tail(fields.class_value.line, fields.class_value.col, slot.target);
   if (r == CONV_OK && settings.factors.light != 1.0 && std::strcmp(slot.source, "\"light\"") == 0)
     r = scale_light(lines, fields, settings);
+  if (r == CONV_OK && playable.edits != nullptr) r = edit_targets(lines, *playable.edits, number);
   if (r != CONV_OK) return r;
-  if (lines.brush_count() > 0) return retexture_brushes(lines, settings, texture_of(slot));
+  if (lines.brush_count() > 0) {
+    const owner_kind kind = kind_of(unquoted(slot.source));
+    // Detail brushes grouped into the world stay detail for the compiler.
+    const bool detail = unquoted(slot.source).starts_with("func_detail") && unquoted(slot.target) == "func_group";
+    return retexture_brushes(lines, settings, playable, kind, detail);
+  }
   if (settings.factors.size != 1.0) return scale_origin(lines, fields.origin_value, settings);
   return CONV_OK;
 }

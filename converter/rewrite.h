@@ -7,19 +7,35 @@
 
 #include "blocks.h"
 #include "class_table.h"
+#include "entity_graph.h"
 #include "settings.h"
 #include "status.h"
+#include "texture_rules.h"
+
+// What -t and -q3 add to the rewriting, owned by the run. With no texture
+// rules every face gets its owner's fixed texture, as in classic conversion.
+struct PlayableRewrite {
+  TextureChooser* textures = nullptr;  // -t: the rules' verdicts
+  const GraphEdits* edits = nullptr;   // -q3: the entity graph's edits
+  bool q2 = false;
+  bool form_known = false;  // the map's alignment form, decided at its first face
+  bool valve = false;       // ... the Valve 220 form: every face is written so
+};
 
 // Rewrites a world brush. Returns CONV_OK, CONV_NO_PAREN, CONV_TOKEN,
 // CONV_BAD_COORD or CONV_LINE_TOO_LONG; on failure the lines rewritten so
 // far stay rewritten (the log shows them so).
-[[nodiscard]] conv_status rewrite_world_brush(Block& block, const Settings& settings);
+[[nodiscard]] conv_status rewrite_world_brush(Block& block, const Settings& settings,
+                                              PlayableRewrite& playable);
 
-// Rewrites an entity whose class the table lists (block.entity.class_slot
-// >= 0). Returns CONV_OK, CONV_TOO_MANY_LINES (no room for a light key),
-// CONV_NO_PAREN, CONV_TOKEN, CONV_BAD_LIGHT, CONV_BAD_COORD or
-// CONV_LINE_TOO_LONG.
-[[nodiscard]] conv_status rewrite_entity(Block& block, const ClassTable& table,
-                                         const Settings& settings);
+// True when entity `number`, just read, is written at all: its class is
+// listed and no edit leaves it out.
+[[nodiscard]] bool entity_kept(const Block& block, const PlayableRewrite& playable, int number);
+
+// Rewrites entity `number`, which entity_kept keeps. Returns CONV_OK,
+// CONV_TOO_MANY_LINES (no room for a light key), CONV_NO_PAREN, CONV_TOKEN,
+// CONV_BAD_LIGHT, CONV_BAD_COORD or CONV_LINE_TOO_LONG.
+[[nodiscard]] conv_status rewrite_entity(Block& block, const ClassTable& table, const Settings& settings,
+                                         PlayableRewrite& playable, int number);
 
 #endif

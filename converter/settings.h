@@ -29,6 +29,8 @@ struct Modes {
   int q2 = 0;         // the source is a Quake2 map
   int enumerate = 0;  // numbering mode: copy and number, rewrite nothing
   int extended = 0;   // -x: extended limits, full-precision numbers
+  int keep_keys = 0;  // -k: the world's key lines are written
+  int q3 = 0;         // -q3: a map to play: -x, -k, -t and a safe entity graph
 };
 
 struct Factors {
@@ -40,6 +42,7 @@ struct Paths {
   char source[path_chars + 1] = "";
   char dest[path_chars + 1] = "";
   char table[path_chars + 1] = "";
+  char textures[path_chars + 1] = "";  // -t: the texture rules
   char light_arg[path_chars + 1] = "";
   char size_arg[path_chars + 1] = "";
   char program[path_chars + 1] = "";

@@ -27,6 +27,7 @@ struct Mode {
   std::vector<std::string> args;
   bool numbering;
   bool extended;
+  bool playable = false;  // -q3: texture rules, world keys, a safe entity graph
 };
 
 const Mode modes[] = {
@@ -36,6 +37,7 @@ const Mode modes[] = {
     {"numbering -x", {"-enum", "-x"}, true, true},
     {"conversion -x", {"-x"}, false, true},
     {"conversion -x -g 1.5 -l 0.5", {"-x", "-g", "1.5", "-l", "0.5"}, false, true},
+    {"playable -q3", {"-q3"}, false, true, true},
 };
 
 const char* const textures[] = {
@@ -74,7 +76,12 @@ struct Layout {
   std::vector<std::string> untextured;
 };
 
-Layout read_layout(const std::string& output, bool textured) {
+// A plane line of a playable map: points, a texture, an alignment in one of
+// the two forms, and the three numbers.
+const std::regex playable_face(
+    R"(\s*(\( \S+ \S+ \S+ \) ?){3} \S+ (\[ \S+ \S+ \S+ \S+ \] \[ \S+ \S+ \S+ \S+ \]|\S+ \S+) \S+ \S+ \S+ -?\d+ -?\d+ -?\d+)");
+
+Layout read_layout(const std::string& output, bool textured, bool playable = false) {
   Layout layout;
   bool in_world = false;
   bool in_brush = false;
@@ -89,6 +96,8 @@ Layout read_layout(const std::string& output, bool textured) {
     } else if (in_world ? (line == "  {" || line == "  }") : line.starts_with("    ") &&
                                                                (significant(line) == '{' || significant(line) == '}')) {
       in_brush = significant(line) == '{';
+    } else if (in_brush && playable) {
+      if (!std::regex_match(line, playable_face)) layout.untextured.push_back(line);
     } else if (in_brush && textured &&
                std::none_of(std::begin(textures), std::end(textures),
                             [&](const char* t) { return line.ends_with(t); })) {
@@ -96,6 +105,48 @@ Layout read_layout(const std::string& output, bool textured) {
     }
   }
   return layout;
+}
+
+// The entities' keys of an output map, in order.
+std::vector<std::map<std::string, std::string>> entity_keys(const std::string& output) {
+  static const std::regex key_line(R"re(\s*"([^"]*)" "([^"]*)"\s*)re");
+  std::vector<std::map<std::string, std::string>> entities;
+  for (const std::string& line : lines_of(output)) {
+    std::smatch m;
+    if (line.starts_with("// entity ")) entities.emplace_back();
+    else if (!entities.empty() && std::regex_match(line, m, key_line)) entities.back()[m[1]] = m[2];
+  }
+  return entities;
+}
+
+// Walks every train's corner chain as a Q3 game sets the train up: from the
+// first corner, corner to corner by target, until it meets the first corner
+// again or a target it cannot find. Returns the trains that would walk on
+// forever.
+std::vector<std::string> endless_trains(const std::string& output) {
+  const auto entities = entity_keys(output);
+  auto corner = [&](const std::string& name) -> const std::map<std::string, std::string>* {
+    for (const auto& e : entities)
+      if (e.count("classname") && e.at("classname") == "path_corner" && e.count("targetname") &&
+          e.at("targetname") == name)
+        return &e;
+    return nullptr;
+  };
+  std::vector<std::string> endless;
+  for (const auto& train : entities) {
+    if (!train.count("classname") || train.at("classname") != "func_train" || !train.count("target")) continue;
+    const auto* first = corner(train.at("target"));
+    const auto* at = first;
+    for (size_t steps = 0; at != nullptr; ++steps) {
+      if (steps > entities.size()) {
+        endless.push_back(train.at("target"));
+        break;
+      }
+      at = at->count("target") ? corner(at->at("target")) : nullptr;
+      if (at == first) break;
+    }
+  }
+  return endless;
 }
 
 struct Summary {
@@ -114,6 +165,7 @@ std::string check_run(const fs::path& map, const Mode& mode) {
   std::vector<std::string> args{"-s", map.string(), "-d", "out.map"};
   args.insert(args.end(), mode.args.begin(), mode.args.end());
   if (!mode.numbering) args.insert(args.end(), {"-e", table});
+  if (mode.playable) args.insert(args.end(), {"-t", source_file(q2 ? "tables/q2.tex" : "tables/q1.tex")});
   if (q2) args.push_back("-q2");
   const RunResult r = run_korvex(dir, args, "\n", 120);
   const std::string where = map.filename().string() + " [" + mode.name + "]";
@@ -131,8 +183,12 @@ std::string check_run(const fs::path& map, const Mode& mode) {
   }
 
   const std::string output = dir.read("out.map").value_or("");
-  const Layout written = read_layout(output, !mode.numbering);
+  const Layout written = read_layout(output, !mode.numbering, mode.playable);
   EXPECT_TRUE(written.untextured.empty()) << where << ": " << written.untextured.front();
+  if (mode.playable) {
+    const std::vector<std::string> endless = endless_trains(output);
+    EXPECT_TRUE(endless.empty()) << where << ": the train from corner '" << endless.front() << "' never ends";
+  }
 
   // The output is a map the reader takes back with the same counts.
   std::vector<std::string> back{"-s", "out.map", "-d", "back.map", "-enum"};

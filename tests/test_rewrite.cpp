@@ -42,11 +42,12 @@ Rewritten rewrite_text(const std::string& entity, double size, double light, con
   auto input = std::make_unique<SourceInput>();
   FILE* in = fmemopen(const_cast<char*>(map.data()), map.size(), "r");
   EXPECT_TRUE(find_worldspawn(*input, in, *block, *settings));
-  EXPECT_EQ(read_world_brush(*input, *block, *settings), CONV_OK);
-  EXPECT_EQ(read_world_brush(*input, *block, *settings), CONV_END);
+  EXPECT_EQ(read_world_brush(*input, *block, *settings, nullptr), CONV_OK);
+  EXPECT_EQ(read_world_brush(*input, *block, *settings, nullptr), CONV_END);
   EXPECT_EQ(read_entity(*input, *block, table, *settings), CONV_OK);
   fclose(in);
-  Rewritten result{rewrite_entity(*block, table, *settings), ""};
+  PlayableRewrite playable;
+  Rewritten result{rewrite_entity(*block, table, *settings, playable, 1), ""};
   char* text = nullptr;
   size_t length = 0;
   FILE* out = open_memstream(&text, &length);
@@ -134,6 +135,19 @@ INSTANTIATE_TEST_SUITE_P(Entities, Rewrite, ::testing::ValuesIn(rewrites),
                            for (char& ch : name) if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
                            return name;
                          });
+
+// The light key is searched line by line, and a brace line whose first word
+// is beyond the word limit ends the search before a light key after it.
+TEST(Rewrite, LightSearchStopsAtAnUntakeableBraceLine) {
+  const std::string brush = "{" + std::string(70, 'x') +
+                            "\n( 0 0 0 ) ( 1 0 0 ) ( 0 1 0 ) w\n( 0 0 1 ) ( 1 0 1 ) ( 0 1 1 ) w\n"
+                            "( 0 0 2 ) ( 1 0 2 ) ( 0 1 2 ) w\n}\n";
+  const char* table = "light *\n";
+  EXPECT_EQ(rewrite_text("{\n\"classname\" \"light\"\n" + brush + "\"light\" \"200\"\n}\n", 1, 2, table).status,
+            CONV_TOKEN);
+  EXPECT_EQ(rewrite_text("{\n\"classname\" \"light\"\n\"light\" \"200\"\n" + brush + "}\n", 1, 2, table).status,
+            CONV_OK);
+}
 
 // Runs korvex in process with its console going to a file; returns what it
 // printed.

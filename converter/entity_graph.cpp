@@ -1,0 +1,186 @@
+#include "entity_graph.h"
+
+#include <string_view>
+
+#include "kit.h"
+
+namespace {
+
+// The key and value of a line `"key" "value"`; false for any other line.
+bool split_key_line(std::string_view line, std::string_view* key, std::string_view* value) {
+  size_t i = line.find_first_not_of(" \t");
+  if (i == std::string_view::npos || line[i] != '"') return false;
+  const size_t key_end = line.find('"', i + 1);
+  if (key_end == std::string_view::npos) return false;
+  const size_t open = line.find('"', key_end + 1);
+  if (open == std::string_view::npos) return false;
+  const size_t close = line.find('"', open + 1);
+  if (close == std::string_view::npos) return false;
+  *key = line.substr(i + 1, key_end - i - 1);
+  *value = line.substr(open + 1, close - open - 1);
+  return true;
+}
+
+void take_keys(const LineBuffer& lines, EntityKeys& e) {
+  for (int i = 0; i < lines.size(); ++i) {
+    std::string_view key, value;
+    if (!split_key_line(lines.view(i), &key, &value)) continue;
+    std::string* field = key == "targetname"                    ? &e.targetname
+                         : key == "target"                      ? &e.target
+                         : key == "_tb_type"                    ? &e.tb_type
+                         : key == "_tb_id"                      ? &e.tb_id
+                         : key == "_tb_layer"                   ? &e.tb_layer
+                         : key == "_tb_group"                   ? &e.tb_group
+                         : key == "_tb_layer_omit_from_export" ? &e.tb_omit
+                                                                : nullptr;
+    // Of a repeated key the last wins, as in the game's spawn code.
+    if (field != nullptr) field->assign(value);
+  }
+}
+
+struct Index {
+  std::vector<EntityKeys>& all;
+  // The first written path_corner of a targetname, as the game finds it.
+  const EntityKeys* corner(const std::string& name) const {
+    for (const EntityKeys& e : all)
+      if (e.target_class == "path_corner" && e.targetname == name) return &e;
+    return nullptr;
+  }
+};
+
+void close_trains(std::vector<EntityKeys>& all, GraphEdits& edits) {
+  Index index{all};
+  for (EntityKeys& train : all) {
+    if (train.target_class != "func_train" || train.target.empty()) continue;
+    const EntityKeys* first = index.corner(train.target);
+    if (first == nullptr) continue;  // the game reports a train without a path
+    std::vector<const EntityKeys*> seen{first};
+    const EntityKeys* at = first;
+    for (;;) {
+      const EntityKeys* next = at->target.empty() ? nullptr : index.corner(at->target);
+      if (next == first) break;
+      bool loops = false;
+      for (const EntityKeys* s : seen) loops = loops || s == next;
+      if (next != nullptr && !loops) {
+        seen.push_back(next);
+        at = next;
+        continue;
+      }
+      std::string why = next == nullptr ? (at->target.empty() ? "has no target" : "targets no corner ('" + at->target + "')")
+                                        : (next == at ? "targets itself" : "loops back to '" + next->targetname + "'");
+      EntityKeys& last = const_cast<EntityKeys&>(*at);
+      last.target = first->targetname;
+      edits.set_target[last.number] = first->targetname;
+      ++edits.trains_closed;
+      edits.report.push_back("train of entity " + std::to_string(train.number) + ": corner '" + last.targetname +
+                             "' (entity " + std::to_string(last.number) + ") " + why +
+                             "; it now targets the first corner '" + first->targetname + "'");
+      break;
+    }
+  }
+}
+
+void cut_relay_cycles(std::vector<EntityKeys>& all, GraphEdits& edits) {
+  std::vector<EntityKeys*> relays;
+  for (EntityKeys& e : all)
+    if (e.target_class == "target_relay") relays.push_back(&e);
+  enum Mark { NEW, ON_PATH, DONE };
+  std::unordered_map<const EntityKeys*, Mark> mark;
+  // Depth first, without recursion: a chain of relays may be long.
+  for (EntityKeys* start : relays) {
+    if (mark[start] != NEW) continue;
+    struct Frame {
+      EntityKeys* relay;
+      size_t next;  // the next relay to look at
+    };
+    std::vector<Frame> path{{start, 0}};
+    mark[start] = ON_PATH;
+    while (!path.empty()) {
+      Frame& top = path.back();
+      EntityKeys* from = top.relay;
+      if (top.next == relays.size() || from->target.empty()) {
+        mark[from] = DONE;
+        path.pop_back();
+        continue;
+      }
+      EntityKeys* to = relays[top.next++];
+      if (to->targetname != from->target) continue;
+      if (mark[to] == ON_PATH) {
+        edits.cut_target.insert(from->number);
+        ++edits.relays_cut;
+        edits.report.push_back("relay entity " + std::to_string(from->number) + " targets '" + from->target +
+                               "', which fires it again; its target is cut");
+        from->target.clear();
+      } else if (mark[to] == NEW) {
+        mark[to] = ON_PATH;
+        path.push_back({to, 0});
+      }
+    }
+  }
+}
+
+void omit_layers(const std::vector<EntityKeys>& all, GraphEdits& edits) {
+  std::unordered_set<std::string> layers, groups;
+  for (const EntityKeys& e : all)
+    if (e.tb_type == "_tb_layer" && e.tb_omit == "1" && !e.tb_id.empty()) {
+      layers.insert(e.tb_id);
+      edits.omitted.insert(e.number);
+      ++edits.layers_omitted;
+    }
+  if (layers.empty()) return;
+  // Groups nest: a group is in the layer when its parent is.
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (const EntityKeys& e : all)
+      if (e.tb_type == "_tb_group" && !e.tb_id.empty() && !groups.count(e.tb_id) &&
+          (layers.count(e.tb_layer) || groups.count(e.tb_group))) {
+        groups.insert(e.tb_id);
+        grew = true;
+      }
+  }
+  int left_out = 0;
+  for (const EntityKeys& e : all)
+    if (layers.count(e.tb_layer) || groups.count(e.tb_group)) {
+      left_out += edits.omitted.insert(e.number).second;
+    }
+  edits.report.push_back(std::to_string(layers.size()) + " editor layer(s) marked to be left out of the level: " +
+                         std::to_string(left_out + static_cast<int>(layers.size())) + " entities left out");
+}
+
+}  // namespace
+
+std::vector<EntityKeys> read_entity_keys(SourceInput& input, FILE* source, Block& block,
+                                         const ClassTable& table, const Settings& settings) {
+  std::vector<EntityKeys> entities;
+  if (!find_worldspawn(input, source, block, settings)) return entities;
+  for (;;) {
+    const conv_status r = read_world_brush(input, block, settings, nullptr);
+    if (r == CONV_END) break;
+    if (r != CONV_OK && r != CONV_DISCARD) return entities;
+  }
+  for (int n = 1;; ++n) {
+    const conv_status r = read_entity(input, block, table, settings);
+    if (r == CONV_END || (r != CONV_OK && r != CONV_DISCARD)) return entities;
+    if (r == CONV_DISCARD) continue;
+    EntityKeys e;
+    e.number = n;
+    e.class_slot = block.entity.class_slot;
+    if (e.class_slot >= 0) {
+      std::string_view quoted(table.slots[static_cast<size_t>(e.class_slot)].target);
+      e.target_class = quoted.substr(1, quoted.size() - 2);
+    }
+    take_keys(block.lines, e);
+    entities.push_back(std::move(e));
+  }
+}
+
+GraphEdits plan_graph_edits(std::vector<EntityKeys> entities) {
+  GraphEdits edits;
+  omit_layers(entities, edits);
+  // What is left out plays no part in the graph.
+  for (EntityKeys& e : entities)
+    if (edits.omitted.count(e.number)) e.target_class.clear();
+  close_trains(entities, edits);
+  cut_relay_cycles(entities, edits);
+  return edits;
+}

@@ -1,0 +1,88 @@
+// Texture rules (-t): a table that chooses each face's texture from its
+// source texture name and, for Quake 2 maps, its contents and surface flags.
+//
+// The table is plain text, one rule per line: a pattern, optional flag
+// tests, and the replacement. `#` starts a comment; blank lines are ignored.
+//   pattern      a glob on the source name, without regard to case: `*` any
+//                run of characters, `?` one character, `\` makes the next
+//                character literal (`\*lava*` matches Quake's `*lava1`)
+//   +flag !flag  the face's flag is set / clear (Quake 2): water slime lava
+//                playerclip areaportal origin detail (contents), sky nodraw
+//                hint skip (surface)
+//   replacement  a Q3 texture name; `@keep`, the source name kept under
+//                q1/ or q2/ (lowercased, `*` written `#`); or `@owner`, the
+//                fixed texture of the brush's owner
+// The first rule that matches a face chooses; a face no rule matches gets
+// its owner's fixed texture.
+#ifndef KORVEX_TEXTURE_RULES_H
+#define KORVEX_TEXTURE_RULES_H
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+enum class TextureChoice : uint8_t { NAME, KEEP, OWNER };
+
+struct TextureRule {
+  std::string pattern;  // as written, escapes included
+  uint32_t contents_set = 0, contents_clear = 0;
+  uint32_t surface_set = 0, surface_clear = 0;
+  TextureChoice choice = TextureChoice::OWNER;
+  std::string name;  // the texture of a NAME rule
+  int line = 0;      // where the rule stands in its file
+};
+
+struct TextureRules {
+  std::vector<TextureRule> rules;
+  uint32_t contents_tested = 0;  // every contents bit some rule tests
+  uint32_t surface_tested = 0;
+};
+
+// Longest texture name written (a Q3 shader name).
+inline constexpr size_t texture_name_chars = 63;
+
+// Loads the rules of the file at path. True, or false with error set to a
+// message that names the file and the line; rules are written only on
+// success.
+[[nodiscard]] bool load_texture_rules(const char* path, TextureRules& rules, std::string& error);
+
+// The first rule that matches the face, or -1.
+[[nodiscard]] int match_texture_rule(const TextureRules& rules, std::string_view name, uint32_t contents,
+                                     uint32_t surface);
+
+// True when name matches the glob pattern, without regard to case.
+[[nodiscard]] bool glob_match(std::string_view pattern, std::string_view name);
+
+// The name a kept texture is written under: q1/ or q2/, lowercased, `*` as `#`.
+[[nodiscard]] std::string kept_texture_name(std::string_view source, bool q2);
+
+// The rules' verdicts by source name and flags, so that each distinct
+// texture is looked up once per run; and what they did, for the report.
+class TextureChooser {
+ public:
+  struct Verdict {
+    int rule;          // -1: no rule matched
+    std::string name;  // the texture to write; empty: the owner's
+  };
+
+  explicit TextureChooser(const TextureRules& rules, bool q2) : rules_(&rules), q2_(q2) {}
+
+  // The verdict for a face; counts it.
+  const Verdict& choose(std::string_view name, uint32_t contents, uint32_t surface);
+
+  std::vector<long> faces_by_rule;  // faces each rule chose, by rule index
+  long faces_unmatched = 0;
+  long faces_owner = 0;             // faces given their owner's texture by a rule or by none
+  [[nodiscard]] size_t names_kept() const { return kept_; }
+
+ private:
+  const TextureRules* rules_;
+  bool q2_;
+  std::unordered_map<std::string, Verdict> verdicts_;
+  std::string key_;
+  size_t kept_ = 0;
+};
+
+#endif
