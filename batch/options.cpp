@@ -161,7 +161,7 @@ std::string_view usage_text() {
          "  -o OUTDIR  write outputs under OUTDIR, mirroring each folder's layout\n"
          "             (default: beside each source)\n"
          "  -j N       run N maps at a time (default: one per core)\n"
-         "  -h, --help, --version\n"
+         "  -h, --help, -help, --version\n"
          "\n"
          "Each output gets korvex's log beside it, named like the output with .log.\n"
          "Exit status: 0 all maps converted, 1 some map failed or none found,\n"
