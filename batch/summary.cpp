@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::array<const char*, 4> outcome_names{"not run", "ok", "failed", "interrupted"};
+constexpr std::array<const char*, 4> outcome_names{"skipped", "ok", "failed", "interrupted"};
 static_assert(outcome_names.size() == static_cast<size_t>(Outcome::interrupted) + 1);
 
 std::string format_row(int map_width, const std::string& map, const std::string& result, const std::string& brushes,
