@@ -11,7 +11,7 @@ DEB_BUILD     ?= build-deb
 JOBS          ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS  ?= 60
 CMAKE_FLAGS   ?=
-PREFIX        ?=
+PREFIX        ?= /usr/local
 
 .PHONY: all build demo test test-sanitize install deb fuzz bench deps clean
 
@@ -47,9 +47,9 @@ test-sanitize: | deps
 	cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The programs look for the installed tables under the prefix they were
-# built for, so a PREFIX given here is configured into the build first.
+# built for, so PREFIX is configured into the build first.
 install: $(BUILD)/CMakeCache.txt
-	$(if $(PREFIX),cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(abspath $(PREFIX)))
+	cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(abspath $(PREFIX))
 	cmake --build $(BUILD) --target korvex korvex-batch -j $(JOBS)
 	cmake --install $(BUILD)
 
