@@ -17,9 +17,10 @@ bool executable(const fs::path& p) {
 }  // namespace
 
 std::optional<std::string> find_korvex() {
-  if (const char* chosen = std::getenv("KORVEX_BIN"); chosen != nullptr && chosen[0] != '\0')
-    return executable(chosen) ? std::optional<std::string>(chosen) : std::nullopt;
   std::error_code ec;
+  // Absolute, since every run starts in a folder of its own.
+  if (const char* chosen = std::getenv("KORVEX_BIN"); chosen != nullptr && chosen[0] != '\0')
+    return executable(chosen) ? std::optional<std::string>(fs::absolute(chosen, ec).string()) : std::nullopt;
   const fs::path self = fs::read_symlink("/proc/self/exe", ec);
   if (!ec && executable(self.parent_path() / "korvex")) return (self.parent_path() / "korvex").string();
   const char* path = std::getenv("PATH");

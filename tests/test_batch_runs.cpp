@@ -139,8 +139,10 @@ TEST(BatchRuns, OutputsGoBesideTheSourcesAndTheWorkingFolderTableIsUsed) {
   EXPECT_EQ(read_summary(run.out)["a.map"].counts, (std::vector<long>{2, 4, 1, 1})) << run.out;
   for (const char* name : {"a.1q3", "a.log", "deep/er/b.1q3", "deep/er/b.log"}) EXPECT_TRUE(dir.exists(name)) << name;
 
-  // Numbering mode of a Quake 2 folder: .q2n names, every entity written.
-  run = run_batch(dir.path(), {"-enum", "-q2", "deep"});
+  // Numbering mode of a Quake 2 folder: .q2n names, every entity written;
+  // korvex named by a path relative to the working folder.
+  fs::create_symlink(KORVEX_BIN, dir.file("kx"));
+  run = run_batch(dir.path(), {"-enum", "-q2", "deep"}, {"KORVEX_BIN=kx"});
   EXPECT_EQ(run.status, 0) << run.out << run.err;
   EXPECT_EQ(read_summary(run.out)["deep/er/b.map"].counts, (std::vector<long>{1, 1, 0, 0})) << run.out;
   EXPECT_TRUE(dir.exists("deep/er/b.q2n"));
