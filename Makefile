@@ -1,16 +1,19 @@
 # The two everyday commands:
 #   make demo   build korvex and convert the bundled example map
 #   make test   build everything and run every test
-# Also: make test-sanitize, make fuzz [FUZZ_SECONDS=60], make bench, make clean.
+# Also: make install [PREFIX=/usr/local], make deb, make test-sanitize,
+# make fuzz [FUZZ_SECONDS=60], make bench, make clean.
 
 BUILD         ?= build
 SAN_BUILD     ?= build-sanitize
 FUZZ_BUILD    ?= build-fuzz
+DEB_BUILD     ?= build-deb
 JOBS          ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS  ?= 60
 CMAKE_FLAGS   ?=
+PREFIX        ?= /usr/local
 
-.PHONY: all build demo test test-sanitize fuzz bench deps clean
+.PHONY: all build demo test test-sanitize install deb fuzz bench deps clean
 
 all: build
 
@@ -25,7 +28,9 @@ $(BUILD)/CMakeCache.txt: | deps
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-demo: build
+# Builds only the program it runs.
+demo: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) --target korvex -j $(JOBS)
 	@rm -rf $(BUILD)/demo && mkdir -p $(BUILD)/demo
 	@cp examples/test.map tables/q1.ent $(BUILD)/demo/
 	cd $(BUILD)/demo && ../korvex -s test.map
@@ -41,6 +46,24 @@ test-sanitize: | deps
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The programs look for the installed tables under the prefix they were
+# built for, so PREFIX is configured into the build first.
+install: $(BUILD)/CMakeCache.txt
+	cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(abspath $(PREFIX))
+	cmake --build $(BUILD) --target korvex korvex-batch -j $(JOBS)
+	cmake --install $(BUILD)
+
+# A Debian package of the programs, built for /usr in a folder of its own,
+# written to $(BUILD)/korvex_<version>_<arch>.deb.
+deb:
+	@sh tools/deps.sh deb
+	cmake -S . -B $(DEB_BUILD) -DCMAKE_INSTALL_PREFIX=/usr -DKORVEX_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(DEB_BUILD) -j $(JOBS)
+	@rm -f $(DEB_BUILD)/korvex_*.deb
+	cd $(DEB_BUILD) && cpack -G DEB
+	@mkdir -p $(BUILD)
+	cp $(DEB_BUILD)/korvex_*.deb $(BUILD)/
+
 bench: build
 	sh bench/bench.sh $(BUILD)/korvex
 
@@ -48,4 +71,4 @@ fuzz:
 	sh tools/fuzz.sh $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD)

@@ -1,10 +1,17 @@
 #!/bin/sh
-# Makes sure the build's Debian packages are present: cmake, g++ and the
-# GoogleTest headers and libraries. Installs what is missing when it can.
+# Makes sure the build's Debian packages are present: cmake, g++, the
+# GoogleTest headers and libraries, and groff (the tests render the manual
+# page). With the argument "deb", also what a Debian package is made with.
+# Installs what is missing when it can.
 missing=""
 command -v cmake >/dev/null 2>&1 || missing="$missing cmake"
 command -v g++ >/dev/null 2>&1 || missing="$missing g++"
 [ -f /usr/include/gtest/gtest.h ] || missing="$missing libgtest-dev"
+command -v groff >/dev/null 2>&1 || missing="$missing groff-base"
+if [ "$1" = deb ]; then
+  command -v dpkg-shlibdeps >/dev/null 2>&1 || missing="$missing dpkg-dev"
+  command -v file >/dev/null 2>&1 || missing="$missing file"
+fi
 [ -z "$missing" ] && exit 0
 
 echo "Missing packages:$missing"

@@ -1,0 +1,169 @@
+#include "options.h"
+
+#include <array>
+#include <charconv>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class Role {
+  flag,      // a korvex option without a value
+  value,     // a korvex option with a value, passed as it is
+  path,      // a korvex option with a file name, made absolute
+  refused,   // a korvex option the batch sets itself for each map
+  out_dir,   // -o
+  jobs,      // -j
+  help,
+  version,
+};
+
+struct OptionRow {
+  std::string_view name;
+  Role role;
+};
+
+constexpr std::array<OptionRow, 17> option_rows{{
+    {"-e", Role::path},     {"-t", Role::path},     {"-l", Role::value},     {"-g", Role::value},
+    {"-q2", Role::flag},    {"-enum", Role::flag},  {"-x", Role::flag},      {"-k", Role::flag},
+    {"-q3", Role::flag},    {"-s", Role::refused},  {"-d", Role::refused},   {"-o", Role::out_dir},
+    {"-j", Role::jobs},     {"-h", Role::help},     {"-help", Role::help},   {"--help", Role::help},
+    {"--version", Role::version},
+}};
+
+constexpr bool names_unique() {
+  for (size_t i = 0; i < option_rows.size(); ++i)
+    for (size_t j = i + 1; j < option_rows.size(); ++j)
+      if (option_rows[i].name == option_rows[j].name) return false;
+  return true;
+}
+static_assert(names_unique(), "an option is listed twice");
+
+constexpr bool takes_value(Role role) {
+  return role == Role::value || role == Role::path || role == Role::out_dir || role == Role::jobs;
+}
+
+const OptionRow* find_option(std::string_view word) {
+  for (const OptionRow& row : option_rows)
+    if (row.name == word) return &row;
+  return nullptr;
+}
+
+constexpr unsigned max_jobs = 1024;
+
+bool read_jobs(std::string_view text, unsigned& jobs) {
+  unsigned n = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+  if (ec != std::errc() || end != text.data() + text.size() || n == 0 || n > max_jobs) return false;
+  jobs = n;
+  return true;
+}
+
+}  // namespace
+
+ParseStatus parse_options(const std::vector<std::string>& args, const fs::path& cwd,
+                          BatchOptions& options, std::string& error) {
+  BatchOptions read;
+  std::vector<std::string_view> seen;
+  bool options_ended = false;  // after "--" every word is a folder or file
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& word = args[i];
+    if (options_ended || word.empty() || word[0] != '-') {
+      read.inputs.push_back(word);
+      continue;
+    }
+    if (word == "--") {
+      options_ended = true;
+      continue;
+    }
+    const OptionRow* row = find_option(word);
+    if (row == nullptr) {
+      error = "unknown option '" + word + "'";
+      return ParseStatus::bad_usage;
+    }
+    if (row->role == Role::help) return ParseStatus::help;
+    if (row->role == Role::version) return ParseStatus::version;
+    if (row->role == Role::refused) {
+      error = "option " + word +
+              " is not taken: korvex-batch names each map's source and output itself "
+              "(give folders or files, and -o for an output folder)";
+      return ParseStatus::bad_usage;
+    }
+    for (std::string_view name : seen)
+      if (name == row->name) {
+        error = "option " + word + " given twice";
+        return ParseStatus::bad_usage;
+      }
+    seen.push_back(row->name);
+    std::string value;
+    if (takes_value(row->role)) {
+      if (i + 1 >= args.size()) {
+        error = "option " + word + " needs a value";
+        return ParseStatus::bad_usage;
+      }
+      value = args[++i];
+    }
+    switch (row->role) {
+      case Role::flag:
+        read.korvex_args.push_back(word);
+        read.q2 = read.q2 || word == "-q2";
+        read.numbering = read.numbering || word == "-enum";
+        break;
+      case Role::value:
+        read.korvex_args.insert(read.korvex_args.end(), {word, value});
+        break;
+      case Role::path:
+        read.korvex_args.insert(read.korvex_args.end(), {word, (cwd / value).lexically_normal().string()});
+        read.has_table = read.has_table || word == "-e";
+        break;
+      case Role::out_dir:
+        read.out_dir = (cwd / value).lexically_normal();
+        break;
+      case Role::jobs:
+        if (!read_jobs(value, read.jobs)) {
+          error = "-j takes a number of jobs from 1 to " + std::to_string(max_jobs) + ", not '" + value + "'";
+          return ParseStatus::bad_usage;
+        }
+        break;
+      default:
+        break;
+    }
+  }
+  if (read.inputs.empty()) {
+    error = "no folder or map given";
+    return ParseStatus::bad_usage;
+  }
+  options = std::move(read);
+  return ParseStatus::run;
+}
+
+std::string_view output_extension(const BatchOptions& options) {
+  static constexpr std::string_view extensions[2][2] = {{".1q3", ".q1n"}, {".2q3", ".q2n"}};
+  return extensions[options.q2][options.numbering];
+}
+
+std::string_view usage_text() {
+  return "Usage: korvex-batch [korvex options] DIR|FILE... [-o OUTDIR] [-j N]\n"
+         "Converts every .map file under each DIR (recursively) and each FILE,\n"
+         "running one korvex per map, N at a time.\n"
+         "\n"
+         "korvex options, passed on to every run:\n"
+         "  -e FILE   replacement table (default: q1.ent or q2.ent of the working\n"
+         "            folder, else the installed one)\n"
+         "  -t FILE   texture rules\n"
+         "  -l F      light factor          -g F   size factor\n"
+         "  -q2       Quake 2 sources       -enum  numbering mode\n"
+         "  -x        extended mode         -k     keep world keys\n"
+         "  -q3       a map to play in a Q3 engine\n"
+         "(-s and -d are not taken: the batch names each source and output.)\n"
+         "\n"
+         "Batch options:\n"
+         "  -o OUTDIR  write outputs under OUTDIR, mirroring each folder's layout\n"
+         "             (default: beside each source)\n"
+         "  -j N       run N maps at a time (default: one per core)\n"
+         "  -h, --help, -help, --version\n"
+         "\n"
+         "Each output gets korvex's log beside it, named like the output with .log.\n"
+         "Exit status: 0 all maps converted, 1 some map failed or none found,\n"
+         "2 bad command line, 130 interrupted.\n";
+}

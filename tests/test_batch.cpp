@@ -1,0 +1,182 @@
+// Unit tests of the batch program's parts: its command line, the reading of
+// korvex's console and log, and the choice of maps and output names.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "maps.h"
+#include "options.h"
+#include "run_korvex.h"
+#include "run_report.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct OptionsCase {
+  std::vector<std::string> args;
+  ParseStatus status;
+  std::vector<std::string> korvex_args;  // for ParseStatus::run
+  std::string out_dir;
+  unsigned jobs;
+  std::string extension;
+  std::string error;  // part of the message, for bad_usage
+};
+
+TEST(BatchOptions, ReadsEveryOptionAndRefusesWhatKorvexWouldNotTake) {
+  const OptionsCase cases[] = {
+      {{"maps"}, ParseStatus::run, {}, "", 0, ".1q3", ""},
+      {{"-x", "maps", "-e", "t/q1.ent", "-o", "out", "-j", "3", "-g", "1.5"}, ParseStatus::run,
+       {"-x", "-e", "/home/u/t/q1.ent", "-g", "1.5"}, "/home/u/out", 3, ".1q3", ""},
+      {{"-q2", "-enum", "-t", "/abs/r.tex", "-k", "-l", "2", "a.map"}, ParseStatus::run,
+       {"-q2", "-enum", "-t", "/abs/r.tex", "-k", "-l", "2"}, "", 0, ".q2n", ""},
+      {{"-q3", "-q2", "m", "-o", "../o"}, ParseStatus::run, {"-q3", "-q2"}, "/home/o", 0, ".2q3", ""},
+      {{"-enum", "--", "-odd.map"}, ParseStatus::run, {"-enum"}, "", 0, ".q1n", ""},
+      {{"maps", "--help"}, ParseStatus::help, {}, "", 0, "", ""},
+      {{"-help"}, ParseStatus::help, {}, "", 0, "", ""},
+      {{"--version", "-s"}, ParseStatus::version, {}, "", 0, "", ""},
+      {{"-s", "a.map"}, ParseStatus::bad_usage, {}, "", 0, "", "option -s is not taken"},
+      {{"maps", "-d", "o.map"}, ParseStatus::bad_usage, {}, "", 0, "", "option -d is not taken"},
+      {{"maps", "-j", "0"}, ParseStatus::bad_usage, {}, "", 0, "", "-j takes a number"},
+      {{"maps", "-j", "2x"}, ParseStatus::bad_usage, {}, "", 0, "", "-j takes a number"},
+      {{"maps", "-j", "1025"}, ParseStatus::bad_usage, {}, "", 0, "", "-j takes a number"},
+      {{"maps", "-e"}, ParseStatus::bad_usage, {}, "", 0, "", "-e needs a value"},
+      {{"-x", "maps", "-x"}, ParseStatus::bad_usage, {}, "", 0, "", "-x given twice"},
+      {{"maps", "-z"}, ParseStatus::bad_usage, {}, "", 0, "", "unknown option '-z'"},
+      {{"-x"}, ParseStatus::bad_usage, {}, "", 0, "", "no folder or map given"},
+  };
+  for (const OptionsCase& c : cases) {
+    const std::string where = ::testing::PrintToString(c.args);
+    BatchOptions options;
+    options.jobs = 99;
+    std::string error;
+    ASSERT_EQ(parse_options(c.args, "/home/u", options, error), c.status) << where;
+    if (c.status != ParseStatus::run) {
+      EXPECT_EQ(options.jobs, 99u) << where << ": options written without a run";
+      EXPECT_NE(error.find(c.error), std::string::npos) << where << ": " << error;
+      continue;
+    }
+    EXPECT_EQ(options.korvex_args, c.korvex_args) << where;
+    EXPECT_EQ(options.out_dir.string(), c.out_dir) << where;
+    EXPECT_EQ(options.jobs, c.jobs) << where;
+    EXPECT_EQ(output_extension(options), c.extension) << where;
+  }
+}
+
+struct ConsoleCase {
+  const char* console;
+  const char* log;
+  MapCounts counts;
+};
+
+TEST(BatchReport, CountsComeFromTheSummaryLinesAndTheLogRecords) {
+  const ConsoleCase cases[] = {
+      {"12 classnames in 'q1.ent'\nProcessing 'a.map'\n7 brushes\n5 entities (3 replaced)\n", "", {7, 5, 3, 0}},
+      {"Processing 'a.map'\r\n2 brushes\r\n4 entities numbered\r\n", "", {2, 4, 4, 0}},
+      {"Processing 'a.map'\nNo brush found: the world is written without brushes\nWarning: no entity\n", "",
+       {0, 0, 0, 0}},
+      // A map named like a summary line does not count as one.
+      {"Processing '9 brushes'\n3 brushes\n1 entities (1 replaced)\nWARNING: invalid objects have been discarded,\n",
+       R"(    1 Discarded invalid brush #1:
+    2 ( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) sky1 0 0 0 1 1
+    3 Discarded invalid entity 4:
+    4 "message" "Discarded invalid things"
+   12 Brush #3 write error
+)",
+       {3, 1, 1, 2}},
+      {"10 brushes extra\n5 entities (x replaced)\nbrushes\n", "", {0, 0, 0, 0}},
+  };
+  for (const ConsoleCase& c : cases) {
+    const MapCounts got = read_counts(c.console, c.log);
+    EXPECT_EQ(got.brushes, c.counts.brushes) << c.console;
+    EXPECT_EQ(got.entities, c.counts.entities) << c.console;
+    EXPECT_EQ(got.written, c.counts.written) << c.console;
+    EXPECT_EQ(got.discarded, c.counts.discarded) << c.console;
+  }
+}
+
+TEST(BatchReport, FailureReasonIsTheLastLineWithoutThePrompt) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Processing 'a.map'\nBrush #0 load error: end of file\n", "Brush #0 load error: end of file"},
+      {"Error when opening /x/a.map\nPress ENTER...", "Error when opening /x/a.map"},
+      {"Unknown argument\r\nPress ENTER...\n\n", "Unknown argument"},
+      {"one line without end", "one line without end"},
+      {"", ""},
+  };
+  for (const auto& [console, reason] : cases) EXPECT_EQ(last_line(console), reason) << console;
+}
+
+TEST(BatchMaps, MapExtensionInAnyCase) {
+  const std::pair<const char*, bool> cases[] = {
+      {"a.map", true}, {"b.MAP", true}, {"c.Map", true}, {"dir/e.mAp", true}, {"a.map.bak", false},
+      {"a.mapx", false}, {"amap", false}, {".map", false}, {"a.ma", false},
+  };
+  for (const auto& [name, is_map] : cases) EXPECT_EQ(has_map_extension(name), is_map) << name;
+}
+
+TEST(BatchMaps, FoldersAreSearchedSortedAndMirroredUnderTheOutputFolder) {
+  TempDir dir;
+  for (const char* folder : {"maps", "maps/b", "maps/a.map", "single"}) fs::create_directories(dir.file(folder));
+  for (const char* name : {"maps/z.map", "maps/b/Y.MAP", "maps/b/notes.txt", "maps/A.map", "single/x.txt"})
+    dir.write(name, "{\n}\n");
+  const fs::path root = dir.path();
+  std::vector<MapJob> jobs;
+  std::string error;
+  ASSERT_EQ(find_maps({"maps", "single/x.txt", "maps/z.map"}, root, root / "out", ".2q3", jobs, error),
+            FindStatus::found)
+      << error;
+  const std::vector<std::array<std::string, 3>> expected{
+      {"maps/A.map", "out/A.2q3", "out/A.log"},
+      {"maps/b/Y.MAP", "out/b/Y.2q3", "out/b/Y.log"},
+      {"maps/z.map", "out/z.2q3", "out/z.log"},
+      {"single/x.txt", "out/x.2q3", "out/x.log"},
+  };
+  ASSERT_EQ(jobs.size(), expected.size());
+  for (size_t i = 0; i < jobs.size(); ++i) {
+    EXPECT_EQ(jobs[i].shown, expected[i][0]);
+    EXPECT_EQ(jobs[i].source, root / expected[i][0]);
+    EXPECT_EQ(jobs[i].output, root / expected[i][1]);
+    EXPECT_EQ(jobs[i].log, root / expected[i][2]);
+  }
+
+  // Without an output folder, each output goes beside its source.
+  ASSERT_EQ(find_maps({"maps/b"}, root, "", ".q1n", jobs, error), FindStatus::found);
+  ASSERT_EQ(jobs.size(), 1u);
+  EXPECT_EQ(jobs[0].output, root / "maps/b/Y.q1n");
+  EXPECT_EQ(jobs[0].shown, "maps/b/Y.MAP");
+  EXPECT_FALSE(fs::exists(root / "out")) << "finding maps made a folder";
+}
+
+TEST(BatchMaps, CollisionsAndMissingInputsLeaveTheListAlone) {
+  TempDir dir;
+  fs::create_directories(dir.file("one"));
+  fs::create_directories(dir.file("two"));
+  for (const char* name : {"one/a.map", "two/a.map", "one/b.map", "one/b.MAP", "one/c.log"}) dir.write(name, "{\n}\n");
+  struct Case {
+    std::vector<std::string> inputs;
+    const char* out_dir;
+    FindStatus status;
+    const char* error;
+  };
+  const Case cases[] = {
+      {{"one/a.map", "two/a.map"}, "out", FindStatus::collision, "'one/a.map' and 'two/a.map' would both write"},
+      {{"one/b.map", "one/b.MAP"}, "", FindStatus::collision, "would both write"},
+      {{"one/c.log"}, "", FindStatus::collision, "would write over the map"},
+      {{"one/a.map", "nothing"}, "", FindStatus::missing_input, "'nothing' is neither a folder nor a file"},
+  };
+  for (const Case& c : cases) {
+    std::vector<MapJob> jobs(1);
+    std::string error;
+    const fs::path out = *c.out_dir ? dir.file(c.out_dir) : "";
+    EXPECT_EQ(find_maps(c.inputs, dir.path(), out, ".1q3", jobs, error), c.status) << c.error;
+    EXPECT_NE(error.find(c.error), std::string::npos) << error;
+    EXPECT_EQ(jobs.size(), 1u) << c.error;
+  }
+  // The same map named twice is converted once.
+  std::vector<MapJob> jobs;
+  std::string error;
+  ASSERT_EQ(find_maps({"one/a.map", "./one/../one/a.map"}, dir.path(), "", ".1q3", jobs, error), FindStatus::found);
+  EXPECT_EQ(jobs.size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,227 @@
+// End-to-end tests of korvex-batch: the built program over folders made in
+// temporary places, with the built korvex beside it.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "run_batch.h"
+#include "run_korvex.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The example map plus a monster: 2 world brushes (one discarded), 5
+// entities of which the shipped table writes 4.
+constexpr std::string_view good_map = R"({
+"classname" "worldspawn"
+"wad" "gfx/base.wad"
+{
+( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) rock1 0 0 0 1 1
+( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) rock1 0 0 0 1 1
+( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) rock1 0 0 0 1 1
+}
+{
+( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) sky1 0 0 0 1 1
+}
+}
+{
+"classname" "light"
+"origin" "32 32 48"
+"light" "200"
+}
+{
+"classname" "monster_army"
+"origin" "8 8 24"
+}
+{
+"classname" "info_notnull"
+"origin" "0 0 0"
+}
+{
+"classname" "info_player_start"
+"origin" "16 16 24"
+}
+{
+"classname" "func_door"
+{
+( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) door1 0 0 0 1 1
+( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) door1 0 0 0 1 1
+( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) door1 0 0 0 1 1
+}
+}
+)";
+
+constexpr std::string_view small_map = R"({
+"classname" "worldspawn"
+{
+( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) rock1 0 0 0 1 1
+( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) rock1 0 0 0 1 1
+( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) rock1 0 0 0 1 1
+}
+}
+{
+"classname" "info_player_start"
+"origin" "16 16 24"
+}
+)";
+
+// Ends inside its first brush.
+constexpr std::string_view broken_map = R"({
+"classname" "worldspawn"
+{
+( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) rock1 0 0 0 1 1
+)";
+
+void write_files(const TempDir& dir, const std::vector<std::pair<std::string, std::string_view>>& files) {
+  for (const auto& [name, text] : files) {
+    fs::create_directories(fs::path(dir.file(name)).parent_path());
+    dir.write(name, text);
+  }
+}
+
+std::vector<std::string> files_under(const std::string& root) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::recursive_directory_iterator(root))
+    names.push_back(e.path().lexically_relative(root).generic_string() + (e.is_directory() ? "/" : ""));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(BatchRuns, BrokenMapFailsAloneAndEveryOtherOutputIsKorvexOwn) {
+  TempDir dir;
+  write_files(dir, {{"maps/good.map", good_map}, {"maps/sub/small.MAP", small_map}, {"maps/broken.map", broken_map},
+                    {"maps/notes.txt", "not a map"}});
+  const std::string table = source_file("tables/q1.ent");
+  const BatchRun run =
+      run_batch(dir.path(), {"-g", "2", "maps", "-l", "0.5", "-e", table, "-o", "out", "-j", "2"});
+  ASSERT_FALSE(run.timed_out);
+  EXPECT_EQ(run.status, 1) << run.err;
+
+  auto rows = read_summary(run.out);
+  ASSERT_EQ(rows.size(), 4u) << run.out;
+  EXPECT_EQ(rows["maps/broken.map"].result, "failed") << run.out;
+  EXPECT_EQ(rows["maps/broken.map"].reason, "Brush #0 load error: end of file") << run.out;
+  EXPECT_EQ(rows["maps/good.map"].result, "ok");
+  EXPECT_EQ(rows["maps/good.map"].counts, (std::vector<long>{2, 4, 1, 1}));
+  EXPECT_EQ(rows["maps/sub/small.MAP"].counts, (std::vector<long>{1, 1, 0, 0}));
+  EXPECT_EQ(rows["total"].result, "2 ok");
+  EXPECT_EQ(rows["total"].counts, (std::vector<long>{3, 5, 1, 1}));
+  EXPECT_NE(run.out.find("\n3 maps: 2 ok, 1 failed\n"), std::string::npos) << run.out;
+  EXPECT_TRUE(run.err.ends_with("3/3 maps, 1 failed: maps/sub/small.MAP ok\n")) << run.err;
+  EXPECT_EQ(run.err.find('\r'), std::string::npos) << "carriage return on a non-terminal";
+
+  // The failed map keeps its log and has no output; nothing else is written.
+  EXPECT_EQ(files_under(dir.file("out")),
+            (std::vector<std::string>{"broken.log", "good.1q3", "good.log", "sub/", "sub/small.1q3", "sub/small.log"}));
+  EXPECT_NE(dir.read("out/good.log").value_or("").find("Discarded invalid brush #1"), std::string::npos);
+  EXPECT_NE(dir.read("out/broken.log").value_or("").find("( 0 0 0 ) ( 0 64 0 )"), std::string::npos);
+  EXPECT_EQ(dir.read("out/sub/small.log"), "");
+
+  // Each output is what korvex writes for that map with the same options.
+  for (const auto& [source, output] : {std::pair{"maps/good.map", "out/good.1q3"},
+                                       std::pair{"maps/sub/small.MAP", "out/sub/small.1q3"}}) {
+    TempDir alone;
+    const RunResult single =
+        run_korvex(alone, {"-s", dir.file(source), "-d", alone.file("x.1q3"), "-e", table, "-g", "2", "-l", "0.5"});
+    ASSERT_EQ(single.status, 0) << single.console;
+    EXPECT_EQ(dir.read(output), alone.read("x.1q3")) << output;
+  }
+}
+
+TEST(BatchRuns, OutputsGoBesideTheSourcesAndTheWorkingFolderTableIsUsed) {
+  TempDir dir;
+  write_files(dir, {{"a.map", good_map}, {"deep/er/b.map", small_map}});
+  dir.write("q1.ent", read_file(source_file("tables/q1.ent")).value_or(""));
+  BatchRun run = run_batch(dir.path(), {".", "-j", "1"});
+  EXPECT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(read_summary(run.out)["a.map"].counts, (std::vector<long>{2, 4, 1, 1})) << run.out;
+  for (const char* name : {"a.1q3", "a.log", "deep/er/b.1q3", "deep/er/b.log"}) EXPECT_TRUE(dir.exists(name)) << name;
+
+  // Numbering mode of a Quake 2 folder: .q2n names, every entity written;
+  // korvex named by a path relative to the working folder.
+  fs::create_symlink(KORVEX_BIN, dir.file("kx"));
+  run = run_batch(dir.path(), {"-enum", "-q2", "deep"}, {"KORVEX_BIN=kx"});
+  EXPECT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(read_summary(run.out)["deep/er/b.map"].counts, (std::vector<long>{1, 1, 0, 0})) << run.out;
+  EXPECT_TRUE(dir.exists("deep/er/b.q2n"));
+}
+
+TEST(BatchRuns, CommandLineFaultsStopBeforeAnyRun) {
+  TempDir dir;
+  write_files(dir, {{"m/a.map", small_map}, {"m/a.MAP", small_map}, {"n/b.map", small_map}, {"empty/x.txt", ""}});
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{"-s", "n/b.map"}, 2, "option -s is not taken"},
+      {{"n", "-d", "x.map"}, 2, "option -d is not taken"},
+      {{"n", "-j", "0"}, 2, "-j takes a number"},
+      {{"n", "nowhere"}, 2, "'nowhere' is neither a folder nor a file"},
+      {{"m"}, 2, "would both write"},
+      {{"empty"}, 1, "no .map file found"},
+  };
+  for (const Case& c : cases) {
+    const BatchRun run = run_batch(dir.path(), c.args);
+    EXPECT_EQ(run.status, c.status) << c.message;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "") << c.message;
+  }
+  EXPECT_EQ(files_under(dir.path()),
+            (std::vector<std::string>{"empty/", "empty/x.txt", "m/", "m/a.MAP", "m/a.map", "n/", "n/b.map"}));
+
+  const BatchRun korvex_missing = run_batch(dir.path(), {"n"}, {"KORVEX_BIN=/nonexistent/korvex"});
+  EXPECT_EQ(korvex_missing.status, 2);
+  EXPECT_NE(korvex_missing.err.find("cannot find korvex"), std::string::npos) << korvex_missing.err;
+}
+
+// Stands in for korvex on maps named slow*: leaves a temporary beside the
+// output, as a run cut off while writing does, and waits; other maps go to
+// the real program.
+constexpr std::string_view slow_korvex = R"(#!/bin/sh
+prev= src= dst=
+for a in "$@"; do
+  case $prev in -s) src=$a ;; -d) dst=$a ;; esac
+  prev=$a
+done
+case ${src##*/} in
+  slow*) : > "${dst%/*}/.korvex-${src##*/}"; exec sleep 60 ;;
+esac
+exec "$KORVEX_REAL" "$@"
+)";
+
+TEST(BatchRuns, InterruptLeavesNoPartialOutputAndNoTemporary) {
+  TempDir dir;
+  write_files(dir, {{"maps/a.map", small_map}, {"maps/b.map", small_map}, {"maps/sub/slow1.map", small_map},
+                    {"maps/sub/slow2.map", small_map}, {"maps/z/z.map", small_map}});
+  dir.write("korvex", slow_korvex);
+  chmod(dir.file("korvex").c_str(), 0755);
+  fs::create_directories(dir.file("out"));
+  dir.write("out/.korvex-before", "left by someone else");
+  dir.write("q1.ent", "info_player_start *\n");
+
+  for (int sig : {SIGINT, SIGTERM}) {
+    const auto both_started = [&] {
+      return dir.exists("out/sub/.korvex-slow1.map") && dir.exists("out/sub/.korvex-slow2.map");
+    };
+    const BatchRun run = run_batch(dir.path(), {"maps", "-o", "out", "-j", "2"},
+                                   {"KORVEX_BIN=" + dir.file("korvex"), std::string("KORVEX_REAL=") + KORVEX_BIN},
+                                   both_started, sig, 30);
+    ASSERT_FALSE(run.timed_out);
+    EXPECT_EQ(run.status, 130) << run.err;
+    const auto rows = read_summary(run.out);
+    EXPECT_EQ(rows.at("maps/a.map").result, "ok") << run.out;
+    EXPECT_EQ(rows.at("maps/sub/slow1.map").result, "interrupted") << run.out;
+    EXPECT_EQ(rows.at("maps/z/z.map").result, "skipped") << run.out;
+    // The maps done before keep their outputs; the folder made for the
+    // interrupted ones goes, and so does nothing of others.
+    EXPECT_EQ(files_under(dir.file("out")),
+              (std::vector<std::string>{".korvex-before", "a.1q3", "a.log", "b.1q3", "b.log"}))
+        << strsignal(sig);
+  }
+}
+
+}  // namespace

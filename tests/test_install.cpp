@@ -1,0 +1,91 @@
+// Installation into a temporary prefix, and the manual pages rendered with
+// every warning on.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "run_korvex.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Command {
+  int status;
+  std::string output;  // standard output and error
+};
+
+Command run_command(const std::string& line) {
+  Command c{-1, ""};
+  FILE* pipe = popen((line + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return c;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) c.output.append(buffer, n);
+  const int status = pclose(pipe);
+  c.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return c;
+}
+
+std::string quoted(const std::string& s) { return "'" + s + "'"; }
+
+bool executable(const fs::path& p) { return fs::is_regular_file(p) && access(p.c_str(), X_OK) == 0; }
+
+TEST(Install, PutsProgramsTablesManualAndReadmeUnderThePrefix) {
+  TempDir prefix;
+  const Command install =
+      run_command(std::string(CMAKE_COMMAND) + " --install " + quoted(KORVEX_BUILD_DIR) + " --prefix " + quoted(prefix.path()));
+  ASSERT_EQ(install.status, 0) << install.output;
+  const fs::path root = prefix.path();
+  EXPECT_TRUE(executable(root / "bin/korvex"));
+  EXPECT_TRUE(executable(root / "bin/korvex-batch"));
+  for (const char* page : {"share/man/man1/korvex.1", "share/man/man1/korvex-batch.1", "share/doc/korvex/README.md"})
+    EXPECT_TRUE(fs::is_regular_file(root / page)) << page;
+  // Every table of the source tree, whichever are added later.
+  int tables = 0;
+  for (const auto& e : fs::directory_iterator(source_file("tables"))) {
+    const std::string ext = e.path().extension().string();
+    if (ext != ".ent" && ext != ".tex") continue;
+    ++tables;
+    EXPECT_EQ(read_file((root / "share/korvex" / e.path().filename()).string()), read_file(e.path().string()))
+        << e.path().filename();
+  }
+  EXPECT_GE(tables, 2);
+
+  // The installed batch program finds the installed korvex beside it.
+  prefix.write("m.map", "{\n\"classname\" \"worldspawn\"\n{\n( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) r 0 0 0 1 1\n}\n}\n");
+  const Command batch = run_command("cd " + quoted(prefix.path()) + " && env -u KORVEX_BIN PATH=/nonexistent " +
+                                    quoted((root / "bin/korvex-batch").string()) + " -enum m.map");
+  EXPECT_EQ(batch.status, 0) << batch.output;
+  EXPECT_TRUE(prefix.exists("m.q1n")) << batch.output;
+}
+
+struct Page {
+  const char* file;
+  std::vector<const char*> must_show;  // options, exit statuses and files the page describes
+};
+
+TEST(Install, ManualPagesRenderWithoutWarningsAndDescribeEveryOption) {
+  const Page pages[] = {
+      {"converter/korvex.1",
+       {"-s path", "-d path", "-e path", "-t path", "-l factor", "-g factor", "-q2", "-enum", "-x", "-k", "-q3",
+        "--help", "-help", "--version", "EXIT STATUS", "korvex.log", ".korvex-XXXXXX", "q1.tex", "q2.ent",
+        "EXAMPLES", "korvex-batch"}},
+      {"batch/korvex-batch.1",
+       {"-o OUTDIR", "-j N", "--help", "--version", "KORVEX_BIN", "130", "EXAMPLES", ".korvex-XXXXXX"}},
+  };
+  for (const Page& page : pages) {
+    const std::string path = quoted(source_file(page.file));
+    const Command lint = run_command("groff -man -ww -Tutf8 -z " + path);
+    ASSERT_NE(lint.status, 127) << "groff is missing: run tools/deps.sh";
+    EXPECT_EQ(lint.status, 0) << page.file;
+    EXPECT_EQ(lint.output, "") << page.file << " has warnings";
+    // Plain text: no overstriking, no hyphenation of option names.
+    const Command text = run_command("groff -man -Tutf8 -P-cbou " + path);
+    for (const char* word : page.must_show)
+      EXPECT_NE(text.output.find(word), std::string::npos) << page.file << " does not show " << word;
+  }
+}
+
+}  // namespace
