@@ -158,12 +158,15 @@ void report_playable(const RunContext& ctx) {
     const TextureChooser& c = *ctx.chooser;
     long by_rules = 0;
     for (long n : c.faces_by_rule) by_rules += n;
-    fprintf(stderr, "Texture rules '%s': %ld faces chose by rule, %ld matched no rule; %ld faces got their owner's texture; %zu source names kept\n",
+    fprintf(stderr,
+            "Texture rules '%s': %ld faces chosen by a rule, %ld by none; %ld faces have their owner's "
+            "texture; %zu source names kept\n",
             ctx.settings.paths.textures, by_rules, c.faces_unmatched, c.faces_owner, c.names_kept());
     for (size_t i = 0; i < c.faces_by_rule.size(); ++i) {
       if (c.faces_by_rule[i] == 0) continue;
       const TextureRule& r = ctx.texture_rules.rules[i];
-      fprintf(stderr, "  line %d  %-24s %-28s %ld faces\n", r.line, r.pattern.c_str(),
+      const std::string pattern = r.pattern + (r.tests.empty() ? "" : " " + r.tests);
+      fprintf(stderr, "  line %-4d %-24s %-28s %8ld faces\n", r.line, pattern.c_str(),
               r.choice == TextureChoice::KEEP ? "@keep" : r.choice == TextureChoice::OWNER ? "@owner" : r.name.c_str(),
               c.faces_by_rule[i]);
     }

@@ -120,6 +120,7 @@ bool load_texture_rules(const char* path, TextureRules& rules, std::string& erro
       uint32_t& set = flag->surface ? rule.surface_set : rule.contents_set;
       uint32_t& clear = flag->surface ? rule.surface_clear : rule.contents_clear;
       (test[0] == '+' ? set : clear) |= flag->bit;
+      rule.tests += (rule.tests.empty() ? "" : " ") + test;
     }
     const std::string& replacement = words.back();
     if (replacement == "@keep") {

@@ -27,6 +27,7 @@ enum class TextureChoice : uint8_t { NAME, KEEP, OWNER };
 
 struct TextureRule {
   std::string pattern;  // as written, escapes included
+  std::string tests;    // the flag tests as written, for reports
   uint32_t contents_set = 0, contents_clear = 0;
   uint32_t surface_set = 0, surface_clear = 0;
   TextureChoice choice = TextureChoice::OWNER;

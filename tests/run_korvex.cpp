@@ -80,6 +80,7 @@ RunResult run_korvex(const TempDir& dir, const std::vector<std::string>& args,
                      std::string_view input, int timeout_seconds, bool unprivileged) {
   const std::string in_path = dir.file(".stdin");
   const std::string out_path = dir.file(".stdout");
+  const std::string err_path = dir.file(".stderr");
   dir.write(".stdin", input);
 
   const pid_t pid = fork();
@@ -87,9 +88,11 @@ RunResult run_korvex(const TempDir& dir, const std::vector<std::string>& args,
     if (chdir(dir.path().c_str()) != 0) _exit(126);
     const int in = open(in_path.c_str(), O_RDONLY);
     const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (in < 0 || out < 0) _exit(126);
+    const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (in < 0 || out < 0 || err < 0) _exit(126);
     dup2(in, 0);
     dup2(out, 1);
+    dup2(err, 2);
     constexpr uid_t nobody = 65534;
     if (unprivileged && geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0))
       _exit(126);
@@ -116,8 +119,10 @@ RunResult run_korvex(const TempDir& dir, const std::vector<std::string>& args,
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 
   std::string console = read_file(out_path).value_or("");
+  result.errors = read_file(err_path).value_or("");
   std::remove(in_path.c_str());
   std::remove(out_path.c_str());
+  std::remove(err_path.c_str());
   size_t cut = 0;
   for (int line = 0; line < 2 && cut != std::string::npos; ++line) {
     cut = console.find('\n', cut);

@@ -32,6 +32,7 @@ struct RunResult {
   int status = -1;      // exit status, or 128 + signal number
   std::string console;  // standard output after the two banner lines
   std::string banner;   // the two banner lines
+  std::string errors;   // standard error
   bool timed_out = false;
 };
 

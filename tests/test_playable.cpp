@@ -1,0 +1,238 @@
+// Maps to play in a Q3 engine, end to end: texture rules (-t) and the
+// alignment they keep, Quake 2 flags, world keys (-k), and the entity graph
+// that -q3 makes safe.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+
+#include "run_korvex.h"
+
+namespace {
+
+// The brush lines of an output map, without indentation.
+std::vector<std::string> face_lines(const std::string& map) {
+  std::vector<std::string> faces;
+  std::istringstream in(map);
+  for (std::string line; std::getline(in, line);) {
+    const size_t s = line.find_first_not_of(' ');
+    if (s != std::string::npos && line[s] == '(') faces.push_back(line.substr(s));
+  }
+  return faces;
+}
+
+struct Converted {
+  RunResult run;
+  std::string map;
+};
+
+Converted convert(const std::string& map, const std::string& rules, std::vector<std::string> options,
+                  const std::string& table = "info_null *\nfunc_door *\ntrigger_multiple *\nfunc_detail func_group\n"
+                                             "func_train *\npath_corner *\ntrigger_relay target_relay\n"
+                                             "func_group *\n") {
+  TempDir dir;
+  dir.write("m.map", map);
+  dir.write("rules.tex", rules);
+  dir.write("t.ent", table);
+  std::vector<std::string> args{"-s", "m.map", "-d", "out.map", "-e", "t.ent"};
+  if (!rules.empty()) args.insert(args.end(), {"-t", "rules.tex"});
+  args.insert(args.end(), options.begin(), options.end());
+  Converted c{run_korvex(dir, args), dir.read("out.map").value_or("")};
+  return c;
+}
+
+std::string world_of(const std::string& faces, const std::string& keys = "") {
+  return "{\n\"classname\" \"worldspawn\"\n" + keys + "{\n" + faces + "}\n}\n";
+}
+
+struct RuleCase {
+  const char* name;
+  const char* rules;
+  std::vector<std::string> options;
+  const char* faces;     // world brush lines in
+  const char* expected;  // the same lines out
+};
+
+const char* const three_q1 =
+    "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) *WATER0 16 8 90 1 2\n"
+    "( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) *lava1 0 0 0 0.5 0.5\n"
+    "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) water1 -4 0 0 1 1\n";
+
+const RuleCase rule_cases[] = {
+    {"a literal star, and a name that only looks like a liquid",
+     "# liquids\n\\*lava*  liquids/lavahell\n\\**  liquids/clear_calm1  # any other\n* @keep\n", {}, three_q1,
+     "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) liquids/clear_calm1 16 8 90 1 2 0 0 0\n"
+     "( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) liquids/lavahell 0 0 0 0.5 0.5 0 0 0\n"
+     "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) q1/water1 -4 0 0 1 1 0 0 0\n"},
+    {"kept under the folder, lowercased, star written as hash; no rule: the owner's", "*A* @keep\n", {},
+     three_q1,
+     "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) q1/#water0 16 8 90 1 2 0 0 0\n"
+     "( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) q1/#lava1 0 0 0 0.5 0.5 0 0 0\n"
+     "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) q1/water1 -4 0 0 1 1 0 0 0\n"},
+    {"the owner's texture by a rule and by none", "*lava* @owner\nwater? q3/w\n", {}, three_q1,
+     "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) base_floor/concrete 0 0 0 0.5 0.5 0 0 0\n"
+     "( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) base_floor/concrete 0 0 0 0.5 0.5 0 0 0\n"
+     "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) q3/w -4 0 0 1 1 0 0 0\n"},
+    {"-g 2 doubles points and texture scales, offsets kept", "* @keep\n", {"-g", "2"}, three_q1,
+     "( 0 0 0 ) ( 0 128 0 ) ( 128 0 0 ) q1/#water0 16 8 90 2 4 0 0 0\n"
+     "( 0 0 32 ) ( 128 0 32 ) ( 0 128 32 ) q1/#lava1 0 0 0 1 1 0 0 0\n"
+     "( 0 0 0 ) ( 128 0 0 ) ( 0 0 128 ) q1/water1 -4 0 0 2 2 0 0 0\n"},
+    {"Quake 2 flags tested, detail bit kept, surface and value kept",
+     "* +water liquids/clear_calm1\n* +sky !nodraw skies/tim_hell\n* @keep\n", {"-q2"},
+     "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) e1u1/WATER1_8 0 0 0 1 1 32 40 0\n"
+     "( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) e1u1/sky1 0 0 0 1 1 1 4 0\n"
+     "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) e1u1/floor1_3 0 0 0 1 1 134217729 1 300\n"
+     "( 0 0 1 ) ( 64 0 1 ) ( 0 0 65 ) e1u1/sky1 0 0 0 1 1 1 132 0\n",
+     "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) liquids/clear_calm1 0 0 0 1 1 0 40 0\n"
+     "( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) skies/tim_hell 0 0 0 1 1 0 4 0\n"
+     "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) q2/e1u1/floor1_3 0 0 0 1 1 134217728 1 300\n"
+     "( 0 0 1 ) ( 64 0 1 ) ( 0 0 65 ) q2/e1u1/sky1 0 0 0 1 1 0 132 0\n"},
+    {"Valve 220 kept; a fixed-texture face gets axes from its plane",
+     "*lava* @owner\n* @keep\n", {"-g", "2"},
+     "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) wall [ 0 1 0 8 ] [ 0 0 -1 16 ] 0 0.5 0.5\n"
+     "( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) *lava1 [ 1 0 0 0 ] [ 0 -1 0 0 ] 0 1 1\n"
+     "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) floor 0 0 90 1 1\n",
+     "( 0 0 0 ) ( 0 128 0 ) ( 128 0 0 ) q1/wall [ 0 1 0 8 ] [ 0 0 -1 16 ] 0 1 1 0 0 0\n"
+     "( 0 0 32 ) ( 128 0 32 ) ( 0 128 32 ) base_floor/concrete [ 1 0 0 0 ] [ 0 -1 0 0 ] 0 0.5 0.5 0 0 0\n"
+     "( 0 0 0 ) ( 128 0 0 ) ( 0 0 128 ) q1/floor [ 0 0 1 0 ] [ 1 0 0 0 ] 90 2 2 0 0 0\n"},
+};
+
+class Rules : public ::testing::TestWithParam<RuleCase> {};
+
+TEST_P(Rules, FacesOut) {
+  const RuleCase& c = GetParam();
+  const Converted out = convert(world_of(c.faces), c.rules, c.options);
+  ASSERT_EQ(out.run.status, 0) << out.run.console;
+  std::string faces;
+  for (const std::string& line : face_lines(out.map)) faces += line + "\n";
+  EXPECT_EQ(faces, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faces, Rules, ::testing::ValuesIn(rule_cases), [](const auto& test) {
+  std::string name = test.param.name;
+  for (char& ch : name)
+    if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+  return name;
+});
+
+const char* const brush3 =
+    "{\n( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) trigger 0 0 0 1 1\n( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) trigger 0 0 0 1 1\n"
+    "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) trigger 0 0 0 1 1\n}\n";
+
+TEST(Rules, OwnerKindAndDetailClasses) {
+  const std::string map = world_of("( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) w 0 0 0 1 1\n"
+                                   "( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) w 0 0 0 1 1\n"
+                                   "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) w 0 0 0 1 1\n") +
+                          "{\n\"classname\" \"trigger_multiple\"\n" + brush3 + "}\n" +
+                          "{\n\"classname\" \"func_detail\"\n" + brush3 + "}\n";
+  const Converted out = convert(map, "* @keep\n", {});
+  ASSERT_EQ(out.run.status, 0) << out.run.console;
+  const std::vector<std::string> faces = face_lines(out.map);
+  ASSERT_EQ(faces.size(), 9U);
+  EXPECT_EQ(faces[3], "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) common/trigger -4 0 0 0.5 0.5 0 0 0");
+  EXPECT_EQ(faces[6], "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) q1/trigger 0 0 0 1 1 134217728 0 0");
+  EXPECT_NE(out.map.find("\"classname\" \"func_group\""), std::string::npos);
+}
+
+TEST(WorldKeys, KeptWithoutWadListsAndValveMapsNamed) {
+  const std::string keys = "\"wad\" \"/q/id1/gfx.wad\"\n\"message\" \"The Slipgate Complex\"\n"
+                           "\"_wad\" \"a.wad\"\n\"sky\" \"unit1_\"\n";
+  const char* face = "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) w [ 0 1 0 0 ] [ 0 0 -1 0 ] 0 1 1\n"
+                     "( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) w [ 1 0 0 0 ] [ 0 -1 0 0 ] 0 1 1\n"
+                     "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) w [ 1 0 0 0 ] [ 0 0 -1 0 ] 0 1 1\n";
+  const std::string head = "{\n  \"classname\" \"worldspawn\"\n";
+  const Converted kept = convert(world_of(face, keys), "", {"-k"});
+  ASSERT_EQ(kept.run.status, 0);
+  EXPECT_NE(kept.map.find(head + "  \"message\" \"The Slipgate Complex\"\n  \"sky\" \"unit1_\"\n  // brush 1"),
+            std::string::npos)
+      << kept.map;
+  const Converted valve = convert(world_of(face, keys), "* @keep\n", {});
+  EXPECT_NE(valve.map.find(head + "  \"mapversion\" \"220\"\n  // brush 1"), std::string::npos) << valve.map;
+  const Converted both = convert(world_of(face, keys + "\"mapversion\" \"220\"\n"), "* @keep\n", {"-k"});
+  EXPECT_EQ(both.map.find("\"mapversion\""), both.map.rfind("\"mapversion\"")) << "written once";
+  const Converted classic = convert(world_of(face, keys), "", {});
+  EXPECT_EQ(classic.map.find("message"), std::string::npos);
+}
+
+// The entity graph under -q3: train chains closed at their first corner,
+// relay cycles cut, editor layers left out of the level.
+TEST(EntityGraph, MadeSafeUnderQ3) {
+  auto corner = [](const char* name, const char* target) {
+    return std::string("{\n\"classname\" \"path_corner\"\n\"targetname\" \"") + name + "\"\n" +
+           (target ? std::string("\"target\" \"") + target + "\"\n" : "") + "\"origin\" \"0 0 0\"\n}\n";
+  };
+  auto train = [](const char* first) {
+    return std::string("{\n\"classname\" \"func_train\"\n\"target\" \"") + first + "\"\n" + brush3 + "}\n";
+  };
+  const std::string map =
+      world_of("( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) w 0 0 0 1 1\n( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) w 0 0 0 1 1\n"
+               "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) w 0 0 0 1 1\n") +
+      train("a1") + corner("a1", "a2") + corner("a2", "a3") + corner("a3", "a3") +          // 1-4: stops on itself
+      train("b1") + corner("b1", "b2") + corner("b2", "b3") + corner("b3", "b2") +          // 5-8: loops back
+      train("c1") + corner("c1", "c2") + corner("c2", "c1") +                              // 9-11: a loop already
+      "{\n\"classname\" \"trigger_relay\"\n\"targetname\" \"r1\"\n\"target\" \"r2\"\n\"origin\" \"0 0 0\"\n}\n"
+      "{\n\"classname\" \"trigger_relay\"\n\"targetname\" \"r2\"\n\"target\" \"r1\"\n\"origin\" \"0 0 0\"\n}\n"
+      "{\n\"classname\" \"func_group\"\n\"_tb_type\" \"_tb_layer\"\n\"_tb_id\" \"7\"\n"
+      "\"_tb_layer_omit_from_export\" \"1\"\n" + brush3 + "}\n"                            // 14
+      "{\n\"classname\" \"info_null\"\n\"_tb_layer\" \"7\"\n\"origin\" \"0 0 0\"\n}\n"      // 15
+      "{\n\"classname\" \"info_null\"\n\"_tb_layer\" \"8\"\n\"origin\" \"0 0 0\"\n}\n";     // 16
+  TempDir dir;
+  dir.write("m.map", map);
+  dir.write("q1.ent", "func_train *\npath_corner *\ntrigger_relay target_relay\nfunc_group *\ninfo_null *\n");
+  dir.write("q1.tex", "* @keep\n");
+  const RunResult r = run_korvex(dir, {"-s", "m.map", "-d", "out.map", "-q3"});
+  ASSERT_EQ(r.status, 0) << r.console;
+  const std::string out = dir.read("out.map").value_or("");
+  auto entity = [&out](int n) {
+    const size_t at = out.find("// entity " + std::to_string(n) + "\n");
+    if (at == std::string::npos) return std::string();
+    return out.substr(at, out.find("// entity", at + 1) - at);
+  };
+  EXPECT_NE(entity(4).find("\"target\" \"a1\""), std::string::npos) << entity(4);
+  EXPECT_NE(entity(8).find("\"target\" \"b1\""), std::string::npos) << entity(8);
+  EXPECT_NE(entity(3).find("\"target\" \"a3\""), std::string::npos);
+  EXPECT_NE(entity(11).find("\"target\" \"c1\""), std::string::npos) << "a loop is left alone";
+  EXPECT_NE(entity(13).find("\"_cut_target\" \"r1\""), std::string::npos) << entity(13);
+  EXPECT_NE(entity(12).find("\"target\" \"r2\""), std::string::npos);
+  EXPECT_EQ(entity(14), "");
+  EXPECT_EQ(entity(15), "");
+  EXPECT_NE(entity(16), "");
+  const std::string& report = r.errors;
+  EXPECT_NE(report.find("corner 'a3' (entity 4) targets itself"), std::string::npos) << report;
+  EXPECT_NE(report.find("corner 'b3' (entity 8) loops back to 'b2'"), std::string::npos) << report;
+  EXPECT_NE(report.find("relay entity 13"), std::string::npos) << report;
+  EXPECT_NE(report.find("2 entities left out"), std::string::npos) << report;
+}
+
+// A bad rule table ends the run before anything is written, with a message
+// that names the file and the line.
+TEST(Rules, BadTablesAreRefused) {
+  const std::string map = world_of("( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) w 0 0 0 1 1\n"
+                                   "( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) w 0 0 0 1 1\n"
+                                   "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) w 0 0 0 1 1\n");
+  const struct {
+    std::string rules;
+    const char* message;
+  } cases[] = {
+      {"# fine\n\nclip\n", "Texture table error: rules.tex:3: a rule needs a pattern and a replacement"},
+      {"* +wet liquids/x\n", "Texture table error: rules.tex:1: '+wet' is no flag test"},
+      {"sky\\ skies/x\n", "Texture table error: rules.tex:1: pattern 'sky\\' ends in an escape"},
+      {"a b\n* @kept\n", "Texture table error: rules.tex:2: '@kept' is no replacement"},
+      {"* " + std::string(64, 'n') + "\n", "Texture table error: rules.tex:1: texture name 'nnnn"},
+  };
+  for (const auto& c : cases) {
+    const Converted out = convert(map, c.rules, {});
+    EXPECT_EQ(out.run.status, 1) << c.rules;
+    EXPECT_NE(out.run.console.find(c.message), std::string::npos) << out.run.console;
+    EXPECT_EQ(out.map, "") << c.rules;
+  }
+  TempDir dir;
+  dir.write("m.map", map);
+  dir.write("q1.ent", "x *\n");
+  const RunResult missing = run_korvex(dir, {"-s", "m.map", "-t", "none.tex"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.console.find("Texture table error: cannot open the file 'none.tex'"), std::string::npos);
+  EXPECT_FALSE(dir.exists("m.1q3"));
+}
+
+}  // namespace
