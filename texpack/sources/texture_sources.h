@@ -10,9 +10,11 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -82,40 +84,67 @@ struct PakEntry {
 [[nodiscard]] SourceStatus read_pak_directory(std::span<const uint8_t> data, const std::string& origin,
                                               std::vector<PakEntry>& out, std::string& error);
 
+enum class SourceKind;  // what a file holds, by its name (source_kinds.h)
+
 // Everything found in the paths a user gave, looked up by name without
 // regard to case. The first source given wins a name; later copies are
-// noted in `duplicates`.
+// noted in `duplicates`. Reads files only; writes and prints nothing.
 class TextureLibrary {
  public:
-  // Adds a file (.wad, .bsp, .pak, .wal, palette.lmp, colormap.pcx) or a
-  // folder, searched recursively: *.wad, *.bsp, *.pak (pak0.pak before
-  // pak1.pak), textures/**/*.wal (named by their path under textures/),
-  // gfx/palette.lmp, pics/colormap.pcx. Returns OK, or the first hard
-  // failure (a file given by name that cannot be read or is damaged);
-  // damaged files met while searching a folder are listed in `problems`
-  // and skipped.
+  // Adds a file (.wad, .bsp, .pak, .wal, .lmp palette, .pcx colormap) or a
+  // folder, searched recursively in sorted order: *.wad, *.bsp, *.pak
+  // (pak0.pak before pak1.pak, pak2 before pak10), palette.lmp,
+  // colormap.pcx, and *.wal inside a textures/ folder, named by their path
+  // under it; file names match without regard to case. From a PAK:
+  // maps/*.bsp, textures/**/*.wal, gfx/palette.lmp, pics/colormap.pcx and
+  // *.wad but gfx.wad (the status-bar pictures). A file already read is
+  // not read again. Returns OK, or the failure of a file given by name:
+  // OPEN_FAILED (missing, unreadable), BAD_SIZE (over 1 GiB), BAD_MAGIC (no
+  // known kind), or what its reader said, with error set. Damaged files
+  // met in a folder and damaged PAK members are listed in `problems` and
+  // skipped.
   [[nodiscard]] SourceStatus add_path(const std::string& path, std::string& error);
 
   // Finds a WAD named by a map's "wad" key: only the file name counts
-  // (DOS and Unix folders are ignored), searched case-insensitively in
-  // `folders`; adds it. False when it is nowhere.
-  bool add_wad_by_name(std::string_view wad_key_entry, const std::vector<std::string>& folders,
-                       std::string& error);
+  // (DOS and Unix folders are ignored), looked for case-insensitively
+  // directly in each of `folders` in turn; adds it. True when added (or
+  // read before); false with error set when it is nowhere or is damaged.
+  [[nodiscard]] bool add_wad_by_name(std::string_view wad_key_entry, const std::vector<std::string>& folders,
+                                     std::string& error);
 
+  // The texture kept for a name, compared without regard to case, or null.
+  // The pointer stays valid as long as the library.
   [[nodiscard]] const SourceTexture* find(std::string_view name) const;
 
   // The game palette: the first one met (PAK's gfx/palette.lmp,
   // palette.lmp, colormap.pcx), or null when none was given.
   [[nodiscard]] const Palette* palette() const;
 
-  std::map<std::string, int> textures_per_origin;  // origin file -> textures it gave
-  std::vector<std::string> duplicates;             // "name: kept from A, also in B"
-  std::vector<std::string> problems;               // damaged files skipped while searching
+  // Source -> textures read from it, duplicates included, 0 for a source
+  // without any. A source is a WAD or map file ("pak0.pak:maps/e1m1.bsp"
+  // inside a PAK); .wal files count under their textures/ folder
+  // ("baseq2/textures", "pak0.pak:textures").
+  std::map<std::string, int> textures_per_origin;
+  // "name: kept from A, also in B"; a second palette: "palette: kept from A, also in B".
+  std::vector<std::string> duplicates;
+  std::vector<std::string> problems;  // damaged files skipped, each "<origin>: <what is wrong>"
 
  private:
-  std::vector<SourceTexture> textures_;
+  [[nodiscard]] SourceStatus add_file(const std::string& path, SourceKind kind, std::string& error);
+  [[nodiscard]] SourceStatus add_folder(const std::string& path, std::string& error);
+  [[nodiscard]] SourceStatus add_pak(std::span<const uint8_t> pak, const std::string& origin, std::string& error);
+  // wal_path: the path whose part under textures/ names a .wal; container:
+  // "" for a loose file, "<pak>:" for a member.
+  [[nodiscard]] SourceStatus add_bytes(std::span<const uint8_t> data, SourceKind kind, const std::string& origin,
+                                       const std::string& wal_path, const std::string& container,
+                                       std::string& error);
+  void keep_textures(std::vector<SourceTexture>& found, const std::string& counted_as);
+  void keep_palette(Palette& found);
+
+  std::deque<SourceTexture> textures_;  // a deque: find()'s pointers survive later additions
   std::map<std::string, size_t> by_lower_name_;
   std::optional<Palette> palette_;
+  std::set<std::string> files_read_;  // canonical paths, so that a file named twice counts once
 };
 
 }  // namespace texpack
