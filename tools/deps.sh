@@ -1,10 +1,14 @@
 #!/bin/sh
 # Makes sure the build's Debian packages are present: cmake, g++ and the
-# GoogleTest headers and libraries. Installs what is missing when it can.
+# GoogleTest headers and libraries, and for korvex-tex pkg-config, libpng and
+# libzip. Installs what is missing when it can.
 missing=""
 command -v cmake >/dev/null 2>&1 || missing="$missing cmake"
 command -v g++ >/dev/null 2>&1 || missing="$missing g++"
 [ -f /usr/include/gtest/gtest.h ] || missing="$missing libgtest-dev"
+command -v pkg-config >/dev/null 2>&1 || missing="$missing pkg-config"
+[ -f /usr/include/png.h ] || missing="$missing libpng-dev"
+[ -f /usr/include/zip.h ] || missing="$missing libzip-dev"
 [ -z "$missing" ] && exit 0
 
 echo "Missing packages:$missing"
