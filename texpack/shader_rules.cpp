@@ -67,7 +67,7 @@ std::vector<ShaderKind> shader_kinds(const Surface& surface) {
   if (surface.fence) kinds.push_back(ShaderKind::FENCE);
   if (surface.glow) kinds.push_back(ShaderKind::FULLBRIGHT);
   if (surface.alpha < 1.0f || (surface.warp && surface.liquid == Liquid::NONE) || surface.flowing ||
-      surface.nodraw || surface.slick || (surface.light > 0 && !surface.sky))
+      surface.nodraw || surface.slick || (surface.light > 0 && !surface.sky && surface.liquid == Liquid::NONE))
     kinds.push_back(ShaderKind::SURFACE);
   return kinds;
 }
