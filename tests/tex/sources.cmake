@@ -5,7 +5,6 @@ find_package(GTest REQUIRED)
 include(GoogleTest)
 
 add_executable(test_tex_sources
-  ${CMAKE_CURRENT_LIST_DIR}/test_tex_sources_bytes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_tex_sources_shared.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_tex_sources_damaged.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_tex_sources_library.cpp)

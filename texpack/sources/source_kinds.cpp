@@ -1,7 +1,8 @@
 #include "source_kinds.h"
 
 #include <algorithm>
-#include <cctype>
+#include <array>
+#include <utility>
 
 namespace texpack {
 
@@ -17,6 +18,18 @@ std::string_view file_name(std::string_view lowered) {
   return slash == std::string_view::npos ? lowered : lowered.substr(slash + 1);
 }
 
+// The extension of each kind of source; every kind but NONE has one.
+constexpr std::array<std::pair<std::string_view, SourceKind>, 6> kExtensions = {{
+    {".wad", SourceKind::WAD},
+    {".bsp", SourceKind::BSP},
+    {".pak", SourceKind::PAK},
+    {".wal", SourceKind::WAL},
+    {".lmp", SourceKind::PALETTE_LMP},
+    {".pcx", SourceKind::COLORMAP_PCX},
+}};
+static_assert(kExtensions.size() == static_cast<size_t>(SourceKind::COLORMAP_PCX),
+              "one extension for each kind after NONE");
+
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
@@ -30,12 +43,8 @@ std::string lower_ascii(std::string_view text) {
 
 SourceKind kind_of_named_file(std::string_view path) {
   const std::string lowered = lower_ascii(path);
-  if (ends_with(lowered, ".wad")) return SourceKind::WAD;
-  if (ends_with(lowered, ".bsp")) return SourceKind::BSP;
-  if (ends_with(lowered, ".pak")) return SourceKind::PAK;
-  if (ends_with(lowered, ".wal")) return SourceKind::WAL;
-  if (ends_with(lowered, ".lmp")) return SourceKind::PALETTE_LMP;
-  if (ends_with(lowered, ".pcx")) return SourceKind::COLORMAP_PCX;
+  for (const auto& [extension, kind] : kExtensions)
+    if (ends_with(lowered, extension)) return kind;
   return SourceKind::NONE;
 }
 

@@ -62,20 +62,32 @@ enum class SourceStatus {
 
 // The readers. Each returns SourceStatus::OK and appends to `out`, or
 // another status with `error` set to "<origin>: <what is wrong>"; on
-// failure `out` is left as it was. A BSP's textures whose pixels stayed in
-// a WAD (mip offsets 0) or that the compiler did not find (-1) are skipped.
+// failure `out` is left as it was. Every offset and size is checked
+// against the data; nothing outside `data` is read. Statuses: TRUNCATED
+// (shorter than a header or a table it announces), BAD_MAGIC (another
+// format; a compressed WAD lump), BAD_OFFSET (a directory, lump, member or
+// mip level outside the file or its lump), BAD_SIZE (a count that cannot
+// fit, zero entries in a WAD, a side of 0 or over 4096, over 256 colours),
+// BAD_NAME (an empty or unterminated name), NO_PALETTE (a Half-Life
+// texture or PCX without colours). WAD entries other than miptex (0x43,
+// 0x44) are skipped unread. A BSP's textures whose pixels stayed in a WAD
+// (mip offsets 0) or that the compiler did not find (-1) are skipped.
 [[nodiscard]] SourceStatus read_wad(std::span<const uint8_t> data, const std::string& origin,
                                     std::vector<SourceTexture>& out, std::string& error);  // WAD2 and WAD3
 [[nodiscard]] SourceStatus read_bsp(std::span<const uint8_t> data, const std::string& origin,
                                     std::vector<SourceTexture>& out, std::string& error);  // BSP29, BSP2, 2PSB, BSP30
+// `name` is the one maps use (the path under textures/ without ".wal");
+// the file's internal name is not read. BAD_NAME when `name` is empty.
 [[nodiscard]] SourceStatus read_wal(std::span<const uint8_t> data, const std::string& name,
                                     const std::string& origin, std::vector<SourceTexture>& out,
                                     std::string& error);
+// The palettes write `out` only on OK. palette.lmp is exactly 768 bytes.
 [[nodiscard]] SourceStatus read_palette_lmp(std::span<const uint8_t> data, const std::string& origin,
                                             Palette& out, std::string& error);
 [[nodiscard]] SourceStatus read_colormap_pcx(std::span<const uint8_t> data, const std::string& origin,
                                              Palette& out, std::string& error);
 
+// A PAK's members, every one named and inside `data`.
 struct PakEntry {
   std::string name;  // "maps/e1m1.bsp", as stored
   uint32_t offset = 0;
