@@ -3,9 +3,8 @@
 #include <png.h>
 #include <zip.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -44,12 +43,14 @@ std::vector<std::string> TempFolder::tree() const {
   return names;
 }
 
+std::string map_text(const std::vector<std::string>& faces, std::string_view keys) {
+  std::string text = "{\n\"classname\" \"worldspawn\"\n" + std::string(keys) + "{\n";
+  for (const std::string& face : faces) text += "( 0 0 0 ) ( 0 1 0 ) ( 1 0 0 ) " + face + "\n";
+  return text + "}\n}\n";
+}
+
 texpack::SourceTexture make_texture(std::string name, int width, int height, uint8_t (*pixel)(int x, int y)) {
-  texpack::SourceTexture texture;
-  texture.name = std::move(name);
-  texture.width = width;
-  texture.height = height;
-  texture.origin = "synthetic";
+  texpack::SourceTexture texture{std::move(name), width, height, {}, nullptr, std::nullopt, "synthetic"};
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) texture.indices.push_back(pixel(x, y));
   return texture;
@@ -67,102 +68,71 @@ texpack::Palette ramp_palette() {
 }
 
 namespace {
-void put32(std::string& out, uint32_t value) {
+void put32(std::string& out, size_t value) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
 }
-void put_name(std::string& out, const std::string& name, size_t size) {
-  std::string field = name.substr(0, size);
-  field.resize(size, '\0');
-  out += field;
+std::string name16(const std::string& name) {
+  std::string field = name.substr(0, 16);
+  field.resize(16, '\0');
+  return field;
 }
 }  // namespace
 
 std::string wad2_bytes(const std::vector<texpack::SourceTexture>& textures) {
   std::string lumps;
-  std::vector<std::pair<uint32_t, uint32_t>> places;  // offset, size
+  std::string directory;
   for (const texpack::SourceTexture& texture : textures) {
-    std::string lump;
-    put_name(lump, texture.name, 16);
-    put32(lump, static_cast<uint32_t>(texture.width));
-    put32(lump, static_cast<uint32_t>(texture.height));
-    const uint32_t area = static_cast<uint32_t>(texture.width * texture.height);
-    uint32_t offset = 40;
-    for (int level = 0; level < 4; ++level) {
-      put32(lump, offset);
-      offset += area >> (2 * level);
-    }
+    const size_t area = static_cast<size_t>(texture.width * texture.height);
+    std::string lump = name16(texture.name);
+    put32(lump, texture.width);
+    put32(lump, texture.height);
+    for (size_t level = 0, offset = 40; level < 4; offset += area >> (2 * level++)) put32(lump, offset);
     lump.append(texture.indices.begin(), texture.indices.end());
     lump.append(area / 4 + area / 16 + area / 64, '\0');
-    places.emplace_back(static_cast<uint32_t>(12 + lumps.size()), static_cast<uint32_t>(lump.size()));
+    put32(directory, 12 + lumps.size());
+    put32(directory, lump.size());
+    put32(directory, lump.size());
+    directory += std::string{'D', '\0', '\0', '\0'} + name16(texture.name);
     lumps += lump;
   }
   std::string wad = "WAD2";
-  put32(wad, static_cast<uint32_t>(textures.size()));
-  put32(wad, static_cast<uint32_t>(12 + lumps.size()));
-  wad += lumps;
-  for (size_t i = 0; i < textures.size(); ++i) {
-    put32(wad, places[i].first);
-    put32(wad, places[i].second);
-    put32(wad, places[i].second);
-    wad += std::string{'D', '\0', '\0', '\0'};
-    put_name(wad, textures[i].name, 16);
-  }
-  return wad;
+  put32(wad, textures.size());
+  put32(wad, 12 + lumps.size());
+  return wad + lumps + directory;
 }
 
-std::string palette_bytes(const texpack::Palette& palette) {
-  return std::string(palette.rgb.begin(), palette.rgb.end());
-}
-
-std::optional<Rgba> decode_png(const std::vector<uint8_t>& bytes) {
+std::optional<std::vector<uint8_t>> decode_png(const std::vector<uint8_t>& bytes, int& width, int& height) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) return std::nullopt;
   image.format = PNG_FORMAT_RGBA;
-  Rgba out;
-  out.width = static_cast<int>(image.width);
-  out.height = static_cast<int>(image.height);
-  out.pixels.resize(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, out.pixels.data(), 0, nullptr)) {
-    png_image_free(&image);
-    return std::nullopt;
-  }
-  return out;
+  std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return std::nullopt;
+  width = static_cast<int>(image.width);
+  height = static_cast<int>(image.height);
+  return pixels;
 }
 
-std::optional<std::map<std::string, std::vector<uint8_t>>> read_zip(const std::string& path) {
+ZipMembers read_zip(const std::string& path) {
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
-  if (archive == nullptr) return std::nullopt;
-  std::map<std::string, std::vector<uint8_t>> members;
-  const zip_int64_t count = zip_get_num_entries(archive, 0);
-  for (zip_int64_t i = 0; i < count; ++i) {
+  ZipMembers members;
+  for (zip_int64_t i = 0; archive != nullptr && i < zip_get_num_entries(archive, 0); ++i) {
     zip_stat_t stat;
     zip_file_t* file = nullptr;
-    if (zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat) != 0 ||
-        (file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0)) == nullptr) {
-      zip_discard(archive);
-      return std::nullopt;
-    }
+    if (zip_stat_index(archive, i, 0, &stat) != 0 || (file = zip_fopen_index(archive, i, 0)) == nullptr) break;
     std::vector<uint8_t> bytes(stat.size);
-    const zip_int64_t read = zip_fread(file, bytes.data(), bytes.size());
+    if (zip_fread(file, bytes.data(), bytes.size()) == static_cast<zip_int64_t>(bytes.size()))
+      members[stat.name] = std::move(bytes);
     zip_fclose(file);
-    if (read != static_cast<zip_int64_t>(bytes.size())) {
-      zip_discard(archive);
-      return std::nullopt;
-    }
-    members[stat.name] = std::move(bytes);
   }
-  zip_discard(archive);
+  if (archive != nullptr) zip_discard(archive);
   return members;
 }
 
 TexRun run_tex(const std::vector<std::string>& words) {
   std::ostringstream out;
   std::ostringstream err;
-  TexRun run;
-  run.status = texpack::run_korvex_tex(words, out, err, false);
-  run.out = out.str();
-  run.err = err.str();
-  return run;
+  const int status = texpack::run_korvex_tex(words, out, err, false);
+  return {status, out.str(), err.str()};
 }

@@ -1,5 +1,5 @@
-// Helpers of the texture pack tests: temporary folders, synthetic textures
-// and WAD files, PNG and zip read-back, in-process runs.
+// Helpers of the texture pack tests: temporary folders, synthetic textures,
+// WAD files and maps, PNG and zip read-back, in-process runs.
 #ifndef KORVEX_TESTS_TEX_PACK_SUPPORT_H
 #define KORVEX_TESTS_TEX_PACK_SUPPORT_H
 
@@ -24,16 +24,18 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
   std::string file(std::string_view name) const { return path_ + "/" + std::string(name); }
   void write(std::string_view name, std::string_view bytes) const;
-  // Names of all entries below the folder, relative, sorted.
-  std::vector<std::string> tree() const;
+  std::vector<std::string> tree() const;  // every entry below, relative, sorted
 
  private:
   std::string path_;
 };
 
+// A map whose world has one brush with a face for each of `faces` (the text
+// after the three points: "WALL 0 0 0 1 1"); `keys` go into the world.
+std::string map_text(const std::vector<std::string>& faces, std::string_view keys = "");
+
 // A texture of the given size whose pixels are `pixel(x, y)`.
-texpack::SourceTexture make_texture(std::string name, int width, int height,
-                                    uint8_t (*pixel)(int x, int y));
+texpack::SourceTexture make_texture(std::string name, int width, int height, uint8_t (*pixel)(int x, int y));
 
 // A palette whose index i is (i, 255 - i, i / 2).
 texpack::Palette ramp_palette();
@@ -41,19 +43,12 @@ texpack::Palette ramp_palette();
 // WAD2 file bytes holding the textures (mip levels past the first are zeros).
 std::string wad2_bytes(const std::vector<texpack::SourceTexture>& textures);
 
-// The 768 bytes of a palette.lmp.
-std::string palette_bytes(const texpack::Palette& palette);
+// RGBA pixels of PNG bytes, decoded by libpng; nothing when they are no PNG.
+std::optional<std::vector<uint8_t>> decode_png(const std::vector<uint8_t>& bytes, int& width, int& height);
 
-struct Rgba {
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> pixels;  // RGBA
-};
-// Decodes PNG bytes with libpng into RGBA; nothing when they are no PNG.
-std::optional<Rgba> decode_png(const std::vector<uint8_t>& bytes);
-
-// The members of a zip archive and their bytes; nothing when it cannot be read.
-std::optional<std::map<std::string, std::vector<uint8_t>>> read_zip(const std::string& path);
+using ZipMembers = std::map<std::string, std::vector<uint8_t>>;
+// The members of a zip archive; empty when it cannot be read.
+ZipMembers read_zip(const std::string& path);
 
 struct TexRun {
   int status = -1;
