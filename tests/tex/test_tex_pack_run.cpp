@@ -1,0 +1,145 @@
+// Whole runs, in-process, on WAD files, palettes and maps the tests write.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "test_tex_pack_support.h"
+
+namespace {
+
+uint8_t dull(int x, int y) { return static_cast<uint8_t>(16 + (x + y) % 64); }
+uint8_t other(int x, int y) { return static_cast<uint8_t>(100 + (x * y) % 32); }
+uint8_t holes(int x, int y) { return x == y ? 255 : dull(x, y); }
+
+const std::vector<std::string> source_faces = {"WALL 0 0 0 1 1", "*water0 0 0 0 1 1", "{grate 0 0 0 1 1",
+                                               "clip 0 0 0 1 1"};
+// The same faces as the converter writes them.
+const std::vector<std::string> converted_faces = {"q1/wall 0 0 0 0.5 0.5 0 0 0", "q1/#water0 0 0 0 0.5 0.5 0 0 0",
+                                                  "q1/{grate 0 0 0 0.5 0.5 0 0 0", "common/clip 0 0 0 0.5 0.5 0 0 0"};
+
+// A game folder: two WADs that both hold "wall", and the palette.
+void write_game(const TempFolder& dir) {
+  dir.write("game/first.wad", wad2_bytes({make_texture("wall", 16, 16, dull), make_texture("*water0", 16, 16, dull),
+                                          make_texture("{grate", 16, 16, holes)}));
+  dir.write("game/second.wad", wad2_bytes({make_texture("WALL", 16, 16, other)}));
+  const texpack::Palette palette = ramp_palette();
+  dir.write("game/gfx/palette.lmp", std::string(palette.rgb.begin(), palette.rgb.end()));
+}
+
+TEST(TexPackRun, SourceAndConvertedMapGiveTheSamePack) {
+  TempFolder dir;
+  write_game(dir);
+  dir.write("src/e1m1.map", map_text(source_faces));
+  dir.write("conv/e1m1.1q3", map_text(converted_faces));
+  const TexRun from_source = run_tex({dir.file("src/e1m1.map"), dir.file("game")});
+  const TexRun from_converted = run_tex({dir.file("conv/e1m1.1q3"), dir.file("game")});
+  ASSERT_EQ(from_source.status, 0) << from_source.err;
+  ASSERT_EQ(from_converted.status, 0) << from_converted.err;
+  const ZipMembers pack = read_zip(dir.file("src/e1m1.pk3"));
+  std::vector<std::string> names;
+  for (const auto& [name, bytes] : pack) names.push_back(name);
+  EXPECT_EQ(names, (std::vector<std::string>{"scripts/e1m1.shader", "scripts/shaderlist.txt", "textures/q1/#water0.png",
+                                             "textures/q1/wall.png", "textures/q1/{grate.png"}));
+  EXPECT_TRUE(pack == read_zip(dir.file("conv/e1m1.pk3")));
+  for (const char* line : {"missing: none", "q1/clip (1 face)", "palette: ", "/game/gfx/palette.lmp"})
+    EXPECT_NE(from_source.out.find(line), std::string::npos) << line << "\n" << from_source.out;
+}
+
+TEST(TexPackRun, WadKeyOrderComesFirst) {
+  TempFolder dir;
+  write_game(dir);
+  dir.write("e1m1.map", map_text(source_faces, "\"wad\" \"\\quake\\id1\\SECOND.WAD;/q/first.wad\"\n"));
+  const TexRun run = run_tex({dir.file("e1m1.map"), dir.file("game")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  // SECOND.WAD comes first in the key, so its "WALL" wins over first.wad's.
+  int width = 0, height = 0;
+  const auto wall = decode_png(read_zip(dir.file("e1m1.pk3"))["textures/q1/wall.png"], width, height);
+  ASSERT_TRUE(wall.has_value());
+  EXPECT_EQ((*wall)[0], ramp_palette().rgb[other(0, 0) * 3]);
+  EXPECT_NE(run.out.find("duplicate names"), std::string::npos) << run.out;
+}
+
+TEST(TexPackRun, MissingNamesAreReportedOrFailUnderStrict) {
+  TempFolder dir;
+  write_game(dir);
+  dir.write("m.map", map_text({"wall 0 0 0 1 1", "nowhere 0 0 0 1 1", "NOWHERE 0 0 0 1 1"}));
+  dir.write("m.pk3", "old pack");
+  const TexRun strict = run_tex({"--strict", dir.file("m.map"), dir.file("game")});
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_NE(strict.err.find("q1/nowhere (2 faces)"), std::string::npos) << strict.err;
+  std::ifstream old(dir.file("m.pk3"));
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), {}), "old pack");
+  const TexRun lenient = run_tex({dir.file("m.map"), dir.file("game"), "-o", dir.file("out.pk3")});
+  EXPECT_EQ(lenient.status, 0) << lenient.err;
+  EXPECT_NE(lenient.out.find("missing: 1 names\n  q1/nowhere (2 faces)"), std::string::npos) << lenient.out;
+  EXPECT_EQ(read_zip(dir.file("out.pk3")).size(), 1u);
+}
+
+TEST(TexPackRun, FailuresLeaveNothing) {
+  TempFolder dir;
+  write_game(dir);
+  dir.write("m.map", map_text({"wall 0 0 0 1 1"}));
+  dir.write("bad.map", "{\n}\n}\n");
+  std::string damaged = wad2_bytes({make_texture("wall", 16, 16, dull)});
+  dir.write("damaged.wad", damaged.substr(0, damaged.size() - 40));  // the directory runs past the end
+  dir.write("full/readme.txt", "not a pack");
+  const std::vector<std::string> before = dir.tree();
+  const std::string map = dir.file("m.map"), game = dir.file("game");
+  const struct {
+    std::vector<std::string> words;
+    std::string message;
+  } cases[] = {
+      {{map, dir.file("damaged.wad"), game}, dir.file("damaged.wad") + ": "},
+      {{map, dir.file("game/first.wad")}, "no palette found: give the game folder or palette.lmp/colormap.pcx"},
+      {{map, dir.file("absent.wad")}, dir.file("absent.wad")},
+      {{dir.file("absent.map"), game}, "cannot read the map"},
+      {{dir.file("bad.map"), game}, dir.file("bad.map") + ": line 3: '}' without a block to close"},
+      {{"-z", map, game}, "unknown option '-z'"},
+      {{map}, "no source given"},
+      {{map, game, "-o"}, "option -o needs a file name"},
+      {{map, game, "-o", map}, "would replace the map"},
+      {{map, game, "-o", dir.file("full") + "/"}, "not an empty folder"},
+      {{map, game, "-o", game + "/"}, "would replace a source"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    const TexRun run = run_tex(c.words);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(dir.tree(), before);
+  }
+}
+
+TEST(TexPackRun, FolderOutput) {
+  TempFolder dir;
+  write_game(dir);
+  dir.write("m.map", map_text(source_faces));
+  const TexRun run = run_tex({dir.file("m.map"), dir.file("game"), "-o", dir.file("out") + "/"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::vector<std::string> out;
+  for (const std::string& name : dir.tree())
+    if (name.starts_with("out/")) out.push_back(name);
+  EXPECT_EQ(out, (std::vector<std::string>{"out/scripts", "out/scripts/m.shader", "out/scripts/shaderlist.txt",
+                                           "out/textures", "out/textures/q1", "out/textures/q1/#water0.png",
+                                           "out/textures/q1/wall.png", "out/textures/q1/{grate.png"}));
+}
+
+TEST(TexPackRun, HelpVersionAndNothingToPack) {
+  TempFolder dir;
+  write_game(dir);
+  dir.write("stock.1q3", map_text({"common/clip 0 0 0 1 1 0 0 0"}));
+  const TexRun help = run_tex({"--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char* option : {"-o FILE.pk3", "-o DIR/", "-q2", "--strict", "--help", "--version"})
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  const TexRun version = run_tex({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_TRUE(version.out.starts_with("korvex-tex ")) << version.out;
+  const TexRun stock = run_tex({dir.file("stock.1q3"), dir.file("game")});
+  EXPECT_EQ(stock.status, 0);
+  EXPECT_NE(stock.out.find("nothing written"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("stock.pk3")));
+}
+
+}  // namespace

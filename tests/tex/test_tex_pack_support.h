@@ -1,0 +1,60 @@
+// Helpers of the texture pack tests: temporary folders, synthetic textures,
+// WAD files and maps, PNG and zip read-back, in-process runs.
+#ifndef KORVEX_TESTS_TEX_PACK_SUPPORT_H
+#define KORVEX_TESTS_TEX_PACK_SUPPORT_H
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "texture_sources.h"
+
+// The shared test data folder (KORVEX_SHARED_DIR), or "" when it is absent.
+std::string shared_dir();
+
+// A temporary folder, removed with everything in it when the object goes.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  std::string file(std::string_view name) const { return path_ + "/" + std::string(name); }
+  void write(std::string_view name, std::string_view bytes) const;
+  std::vector<std::string> tree() const;  // every entry below, relative, sorted
+
+ private:
+  std::string path_;
+};
+
+// A map whose world has one brush with a face for each of `faces` (the text
+// after the three points: "WALL 0 0 0 1 1"); `keys` go into the world.
+std::string map_text(const std::vector<std::string>& faces, std::string_view keys = "");
+
+// A texture of the given size whose pixels are `pixel(x, y)`.
+texpack::SourceTexture make_texture(std::string name, int width, int height, uint8_t (*pixel)(int x, int y));
+
+// A palette whose index i is (i, 255 - i, i / 2).
+texpack::Palette ramp_palette();
+
+// WAD2 file bytes holding the textures (mip levels past the first are zeros).
+std::string wad2_bytes(const std::vector<texpack::SourceTexture>& textures);
+
+// RGBA pixels of PNG bytes, decoded by libpng; nothing when they are no PNG.
+std::optional<std::vector<uint8_t>> decode_png(const std::vector<uint8_t>& bytes, int& width, int& height);
+
+using ZipMembers = std::map<std::string, std::vector<uint8_t>>;
+// The members of a zip archive; empty when it cannot be read.
+ZipMembers read_zip(const std::string& path);
+
+struct TexRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+TexRun run_tex(const std::vector<std::string>& words);
+
+#endif

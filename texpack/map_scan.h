@@ -1,0 +1,48 @@
+// Reading the texture names out of a map: a Quake or Quake 2 source map, or
+// one converted for Q3 (names "q1/...", "q2/...", stock Q3 shaders).
+#ifndef KORVEX_TEXPACK_MAP_SCAN_H
+#define KORVEX_TEXPACK_MAP_SCAN_H
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace texpack {
+
+enum class MapKind {
+  QUAKE,      // a Quake (or Half-Life) source map
+  QUAKE2,     // a Quake 2 source map
+  CONVERTED,  // a map written by the converter
+};
+
+struct TextureUse {
+  std::string name;  // as the map first spells it
+  int faces = 0;
+  bool operator==(const TextureUse&) const = default;
+};
+
+struct MapScan {
+  MapKind kind = MapKind::QUAKE;
+  std::vector<TextureUse> textures;      // in order of first use, one per name (case ignored)
+  std::vector<std::string> wad_entries;  // worldspawn "wad" key, split at ';', in order
+  int faces = 0;
+};
+
+enum class ScanStatus {
+  OK,
+  UNBALANCED,  // a '}' without its '{', or the text ends inside a block
+  BAD_FACE,    // a face whose three points are not followed by a texture name
+};
+
+// Scans map text. `converted_hint` (the file is a .1q3/.2q3) and the
+// converter's header line mark a converted map, as does any "q1/"/"q2/" name;
+// otherwise a name with '/', faces with three numbers after the usual five
+// (or after the two Valve 220 axes), or `force_quake2` make it Quake 2.
+// Returns OK and fills `out`, or another status with `error` set to
+// "line N: what is wrong"; `out` is written only on success.
+[[nodiscard]] ScanStatus scan_map(std::string_view text, bool converted_hint, bool force_quake2,
+                                  MapScan& out, std::string& error);
+
+}  // namespace texpack
+
+#endif

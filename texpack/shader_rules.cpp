@@ -1,0 +1,129 @@
+#include "shader_rules.h"
+
+#include <cstdio>
+
+namespace texpack {
+namespace {
+
+// Quake's liquid warp: 8 texels of a 64-texel texture, one cycle in 2*pi seconds.
+constexpr const char* turbulence = "tcMod turb 0 0.125 0 0.159";
+// Quake's front sky layer moves twice as fast as the back one.
+constexpr const char* sky_back_scroll = "tcMod scroll 0.03 0.03";
+constexpr const char* sky_front_scroll = "tcMod scroll 0.06 0.06";
+constexpr const char* sky_sun = "q3map_sun 1 0.95 0.9 100 45 60";
+constexpr int sky_surface_light = 100;
+constexpr int lava_light = 600;
+constexpr int slime_light = 200;
+
+std::string liquid_parm(Liquid liquid) {
+  switch (liquid) {
+    case Liquid::WATER: return "surfaceparm water";
+    case Liquid::SLIME: return "surfaceparm slime";
+    case Liquid::LAVA: return "surfaceparm lava";
+    case Liquid::TELEPORT:
+    case Liquid::NONE: break;
+  }
+  return "";
+}
+
+std::string image_line(const std::vector<std::string>& frames, int frame_rate) {
+  if (frames.size() == 1) return "map " + frames[0];
+  std::string line = "animMap " + std::to_string(frame_rate);
+  for (const std::string& frame : frames) line += " " + frame;
+  return line;
+}
+
+std::string two_places(float value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%.2f", static_cast<double>(value));
+  return text;
+}
+
+ShaderSpec sky_shader(ShaderSpec spec, const Surface& surface, const ShaderImages& images) {
+  const bool layered = !images.sky_back.empty();
+  spec.header = {"qer_editorimage " + (layered ? images.sky_back : images.frames[0]),
+                 "surfaceparm sky",
+                 "surfaceparm noimpact",
+                 "surfaceparm nolightmap",
+                 sky_sun,
+                 "q3map_surfacelight " + std::to_string(surface.light > 0 ? surface.light : sky_surface_light),
+                 "skyparms - 512 -"};
+  if (layered) {
+    spec.stages.push_back({{"map " + images.sky_back, sky_back_scroll}});
+    spec.stages.push_back({{"map " + images.sky_front, "blendFunc blend", sky_front_scroll}});
+  } else {
+    spec.stages.push_back({{"map " + images.frames[0], sky_back_scroll}});
+  }
+  return spec;
+}
+
+}  // namespace
+
+std::vector<ShaderKind> shader_kinds(const Surface& surface) {
+  std::vector<ShaderKind> kinds;
+  if (surface.liquid != Liquid::NONE) kinds.push_back(ShaderKind::LIQUID);
+  if (surface.sky) kinds.push_back(ShaderKind::SKY);
+  if (!surface.frames.empty()) kinds.push_back(ShaderKind::ANIMATED);
+  if (surface.fence) kinds.push_back(ShaderKind::FENCE);
+  if (surface.glow) kinds.push_back(ShaderKind::FULLBRIGHT);
+  if (surface.alpha < 1.0f || (surface.warp && surface.liquid == Liquid::NONE) || surface.flowing ||
+      surface.nodraw || surface.slick || (surface.light > 0 && !surface.sky && surface.liquid == Liquid::NONE))
+    kinds.push_back(ShaderKind::SURFACE);
+  return kinds;
+}
+
+ShaderSpec make_shader(const std::string& pack_name, const Surface& surface, const ShaderImages& images) {
+  ShaderSpec spec;
+  spec.name = "textures/" + pack_name;
+  if (surface.sky) return sky_shader(spec, surface, images);
+
+  std::vector<std::string>& header = spec.header;
+  header.push_back("qer_editorimage " + images.frames[0]);
+  if (surface.alpha < 1.0f) header.push_back("qer_trans " + two_places(surface.alpha));
+  if (surface.nodraw) header.push_back("surfaceparm nodraw");
+  if (surface.liquid != Liquid::NONE) {
+    header.push_back("surfaceparm nonsolid");
+    if (surface.liquid != Liquid::TELEPORT) header.push_back(liquid_parm(surface.liquid));
+  }
+  if (surface.liquid != Liquid::NONE || surface.fence || surface.alpha < 1.0f) header.push_back("surfaceparm trans");
+  if (surface.fence) header.push_back("surfaceparm alphashadow");
+  if (surface.slick) header.push_back("surfaceparm slick");
+  if (surface.unlit()) header.push_back("surfaceparm nolightmap");
+  int light = static_cast<int>(surface.light);
+  if (light == 0 && surface.liquid == Liquid::LAVA) light = lava_light;
+  if (light == 0 && surface.liquid == Liquid::SLIME) light = slime_light;
+  if (light > 0) header.push_back("q3map_surfacelight " + std::to_string(light));
+  // Liquids are seen from inside too, fences from both sides.
+  if (surface.liquid != Liquid::NONE || surface.fence) header.push_back("cull none");
+
+  const std::vector<std::string> still{images.frames[0]};
+  const std::vector<std::string>& frames = surface.frames.empty() ? still : images.frames;
+  ShaderStage base{{image_line(frames, surface.frame_rate)}};
+  if (surface.fence) {
+    base.lines.push_back("alphaFunc GE128");
+    base.lines.push_back("depthWrite");
+  }
+  if (surface.liquid != Liquid::NONE || surface.warp) base.lines.push_back(turbulence);
+  if (surface.flowing) base.lines.push_back("tcMod scroll -0.25 0");
+  if (surface.alpha < 1.0f) {
+    base.lines.push_back("blendFunc blend");
+    base.lines.push_back("alphaGen const " + two_places(surface.alpha));
+  }
+  base.lines.push_back("rgbGen identity");
+  spec.stages.push_back(base);
+  if (surface.unlit()) return spec;
+
+  ShaderStage lightmap{{"map $lightmap", "blendFunc GL_DST_COLOR GL_ZERO", "rgbGen identity"}};
+  if (surface.fence) lightmap.lines.push_back("depthFunc equal");
+  spec.stages.push_back(lightmap);
+  if (surface.glow && !images.glow_frames.empty()) {
+    const std::vector<std::string> glow_still{images.glow_frames[0]};
+    ShaderStage glow{{image_line(surface.frames.empty() ? glow_still : images.glow_frames, surface.frame_rate),
+                      "blendFunc GL_ONE GL_ONE", "rgbGen identity"}};
+    if (surface.fence) glow.lines.push_back("depthFunc equal");
+    spec.stages.push_back(glow);
+  }
+  return spec;
+}
+
+}  // namespace texpack

@@ -1,0 +1,39 @@
+// Which shader a texture gets: the keywords that make Q3 draw and compile
+// it the way Quake or Quake 2 did. Only keywords both Q3A and OpenArena know.
+#ifndef KORVEX_TEXPACK_SHADER_RULES_H
+#define KORVEX_TEXPACK_SHADER_RULES_H
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shader_text.h"
+#include "surface.h"
+
+namespace texpack {
+
+enum class ShaderKind { LIQUID, SKY, ANIMATED, FENCE, FULLBRIGHT, SURFACE, COUNT };
+inline constexpr std::array<std::string_view, 6> shader_kind_names = {
+    "liquid", "sky", "animated", "fence", "fullbright", "surface flags"};
+static_assert(shader_kind_names.size() == static_cast<size_t>(ShaderKind::COUNT));
+
+// The kinds a shader of this surface counts as (a fence may glow too, ...).
+[[nodiscard]] std::vector<ShaderKind> shader_kinds(const Surface& surface);
+
+// The images a shader draws, as paths inside the pack.
+struct ShaderImages {
+  std::vector<std::string> frames;       // the texture, or each animation frame
+  std::vector<std::string> glow_frames;  // their glow images, when the surface glows
+  std::string sky_back;                  // a Quake sky's two layers
+  std::string sky_front;
+};
+
+// The shader of a texture whose pack name is `pack_name` ("q1/#water0").
+// Only meaningful when surface.needs_shader().
+[[nodiscard]] ShaderSpec make_shader(const std::string& pack_name, const Surface& surface,
+                                     const ShaderImages& images);
+
+}  // namespace texpack
+
+#endif
