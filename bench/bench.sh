@@ -1,6 +1,7 @@
 #!/bin/sh
-# Times korvex on a generated map of about 100 MB against copying the file,
-# classic runs against extended (-x) runs. Best of five runs each.
+# Times korvex on a generated map of about 100 MB against copying the file:
+# classic runs, extended (-x) runs, and runs with the texture rules (-t) and
+# for a map to play (-q3). Best of five runs each.
 # Usage: bench/bench.sh path/to/korvex
 set -eu
 korvex=$(realpath "$1")
@@ -10,12 +11,13 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 awk -v brushes=200000 -v lights=150000 -f "$here/make_map.awk" > big.map
 cp "$here/../tables/q1.ent" q1.ent
+cp "$here/../tables/q1.tex" q1.tex
 size=$(wc -c < big.map)
 
 best() {  # best wall time in seconds of five runs of the command
   b=""
   for i in 1 2 3 4 5; do
-    s=$(date +%s%N); "$@" >/dev/null; e=$(date +%s%N)
+    s=$(date +%s%N); "$@" >/dev/null 2>&1; e=$(date +%s%N)
     t=$((e - s))
     if [ -z "$b" ] || [ "$t" -lt "$b" ]; then b=$t; fi
   done
@@ -30,7 +32,7 @@ report() {  # label, nanoseconds
 printf 'map: %d bytes\n' "$size"
 copy=$(best cp big.map copy.map)
 report "cp" "$copy"
-for args in "-enum" "" "-g 1.5 -l 0.5" "-enum -x" "-x" "-x -g 1.5 -l 0.5"; do
+for args in "-enum" "" "-g 1.5 -l 0.5" "-enum -x" "-x" "-x -g 1.5 -l 0.5" "-t q1.tex" "-x -t q1.tex" "-q3"; do
   # shellcheck disable=SC2086
   report "korvex $args" "$(best "$korvex" -s big.map -d out.map $args)"
 done

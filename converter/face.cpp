@@ -1,5 +1,7 @@
 #include "face.h"
 
+#include <string.h>
+
 #include <array>
 
 
@@ -62,27 +64,61 @@ bool is_integer_text(std::string_view text) {
   return true;
 }
 
-// Takes `count` parts that match the pattern: '[' and ']' stand for
-// themselves, 'n' for a number, 'i' for an integer.
+// Takes parts that match the pattern, one part a character: '[' and ']'
+// stand for themselves, 'n' for a number, 'i' for an integer. On a mismatch
+// the cursor stays where it was (parts may be written).
 bool take_pattern(Cursor& c, std::string_view pattern, FacePart* parts) {
-  Cursor trial = c;
-  for (size_t i = 0; i < pattern.size(); ++i) {
-    FacePart part;
-    if (!trial.take_part(&part)) return false;
-    const char want = pattern[i];
-    const bool ok = want == 'n'   ? is_number_text(part.text)
-                    : want == 'i' ? is_integer_text(part.text)
-                                  : part.text.size() == 1 && part.text[0] == want;
+  const std::string_view line = c.line;
+  const size_t n = line.size();
+  size_t pos = c.pos;
+  for (const char want : pattern) {
+    size_t first = pos;
+    while (first < n && class_of(line[first]) == BLANK) ++first;
+    size_t end = first;
+    while (end < n && class_of(line[end]) != BLANK) ++end;
+    if (end == first) return false;
+    const std::string_view text = line.substr(first, end - first);
+    const bool ok = want == 'n'   ? is_number_text(text)
+                    : want == 'i' ? is_integer_text(text)
+                                  : text.size() == 1 && text[0] == want;
     if (!ok) return false;
-    parts[i] = part;
+    *parts++ = {line.substr(pos, first - pos), text};
+    pos = end;
   }
-  c = trial;
+  c.pos = pos;
   return true;
 }
 
 }  // namespace
 
+namespace {
+
+// The alignment and flags after the texture (when `alignment`), and the
+// tail; the cursor stands behind the texture.
+void take_alignment(Cursor& c, Face& f, bool alignment) {
+  using namespace align_at;
+  f.form = AlignForm::NONE;
+  f.align_count = 0;
+  f.has_flags = false;
+  const size_t next = c.blanks_end();
+  const bool bracket = next < c.line.size() && c.line[next] == '[';
+  if (!alignment) {
+  } else if (bracket && take_pattern(c, "[nnnn][nnnn]nnn", f.align.data())) {
+    f.form = AlignForm::VALVE220;
+    f.align_count = valve_count;
+  } else if (!bracket && take_pattern(c, "nnnnn", f.align.data())) {
+    f.form = AlignForm::STANDARD;
+    f.align_count = std_count;
+  }
+  if (f.form != AlignForm::NONE) f.has_flags = take_pattern(c, "iii", f.flags.data());
+  const size_t rest = c.blanks_end();
+  f.tail = {c.line.substr(c.pos, rest - c.pos), c.line.substr(rest)};
+}
+
+}  // namespace
+
 bool is_number_text(std::string_view text) {
+  if (text.size() == 1) return text[0] >= '0' && text[0] <= '9';
   // [+-] digits [. digits] [e [+-] digits], with a digit before or after the point.
   size_t i = 0;
   const size_t n = text.size();
@@ -131,37 +167,21 @@ bool parse_face(std::string_view line, Face* face, bool alignment) {
   f.coords = coords;
   f.texture = texture;
   f.rest_gap = static_cast<size_t>(texture.text.data() - line.data()) - ninth_end;
-  f.form = AlignForm::NONE;
-  f.align_count = 0;
-  f.has_flags = false;
-  using namespace align_at;
-  if (!alignment) {
-  } else if (take_pattern(c, "[nnnn][nnnn]nnn", f.align.data())) {
-    f.form = AlignForm::VALVE220;
-    f.align_count = valve_count;
-  } else if (take_pattern(c, "nnnnn", f.align.data())) {
-    f.form = AlignForm::STANDARD;
-    f.align_count = std_count;
-  }
-  if (f.form != AlignForm::NONE) f.has_flags = take_pattern(c, "iii", f.flags.data());
-  const size_t rest = c.blanks_end();
-  f.tail = {line.substr(c.pos, rest - c.pos), line.substr(rest)};
+  take_alignment(c, f, alignment);
   return true;
 }
 
-bool split_face(std::string_view line, Face* face) {
-  const size_t paren = line.rfind(')');
-  if (paren == std::string_view::npos) return false;
+bool split_face(std::string_view line, Face* face, bool alignment) {
+  // Searched from the end, where the points' last parenthesis is near.
+  const void* found = memrchr(line.data(), ')', line.size());
+  if (found == nullptr) return false;
+  const size_t paren = static_cast<size_t>(static_cast<const char*>(found) - line.data());
   Face& f = *face;
   f.points = line.substr(0, paren + 1);
   f.rest_gap = 0;
-  f.form = AlignForm::NONE;
-  f.align_count = 0;
-  f.has_flags = false;
   Cursor c{line, paren + 1};
   if (!c.take_part(&f.texture)) f.texture = {line.substr(c.pos), {}};
-  const size_t rest = c.blanks_end();
-  f.tail = {line.substr(c.pos, rest - c.pos), line.substr(rest)};
+  take_alignment(c, f, alignment && !f.texture.text.empty());
   return true;
 }
 

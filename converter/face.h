@@ -59,10 +59,11 @@ struct Face {
 
 // The cheap reading for a face whose points stay as written: the points are
 // all that stands before the line's last right parenthesis, unchecked, and
-// the texture the word after it (empty when there is none). coords hold
-// nothing defined and form is NONE; the rest of the line is the tail. False (face
-// untouched) when the line has no right parenthesis.
-[[nodiscard]] bool split_face(std::string_view line, Face* face);
+// the texture the word after it (empty when there is none); then the
+// alignment as parse_face reads it, or with `alignment` unset none, all of
+// it the tail. coords hold nothing defined. False (face untouched) when the
+// line has no right parenthesis.
+[[nodiscard]] bool split_face(std::string_view line, Face* face, bool alignment = false);
 
 // Writes the face. False when out overflowed.
 [[nodiscard]] bool format_face(const Face& face, BoundedText& out);

@@ -149,19 +149,10 @@ void add_axis(BoundedText& out, const Vec3& axis, std::string_view offset) {
 // CONV_DISCARD for a line the face model cannot read, which then takes the
 // text road with its owner's texture.
 conv_status retexture_face_by_rules(LineBuffer& lines, int i, const Settings& settings, PlayableRewrite& p,
-                                    owner_kind kind, bool detail, char* scratch) {
+                                    owner_kind kind, bool detail, Face& face, char* scratch) {
   const Limits& limits = settings.limit();
-  Face face;
-  if (!parse_face(lines.view(i), &face)) return CONV_DISCARD;
-  std::array<double, 9> points;
-  char word[word_size];
-  for (size_t k = 0; k < 9; ++k) {
-    const std::string_view coord = face.coords[k];
-    if (coord.size() > static_cast<size_t>(limits.word_chars)) return CONV_DISCARD;
-    std::memcpy(word, coord.data(), coord.size());
-    word[coord.size()] = '\0';
-    if (!read_number(word, &points[k], settings.extended())) return CONV_DISCARD;
-  }
+  const std::string_view line = lines.view(i);
+  if (!split_face(line, &face, true) || face.texture.text.empty()) return CONV_DISCARD;
   if (!p.form_known) {
     p.form_known = true;
     p.valve = face.form == AlignForm::VALVE220;
@@ -171,6 +162,22 @@ conv_status retexture_face_by_rules(LineBuffer& lines, int i, const Settings& se
   const uint32_t surface = q2_flags ? flags_of(face.flags[1].text) : 0;
   std::string_view name;
   if (kind != KIND_TRIGGER) name = p.textures->choose(face.texture.text, contents, surface).name;
+
+  // The points are read only where they change, or where a plane gives a
+  // face its texture axes.
+  std::array<double, 9> points{};
+  const bool axes_from_plane = p.valve && (name.empty() || face.form != AlignForm::VALVE220);
+  if (settings.factors.size != 1.0 || axes_from_plane) {
+    if (!parse_face(line, &face)) return CONV_DISCARD;
+    char word[word_size];
+    for (size_t k = 0; k < 9; ++k) {
+      const std::string_view coord = face.coords[k];
+      if (coord.size() > static_cast<size_t>(limits.word_chars)) return CONV_DISCARD;
+      std::memcpy(word, coord.data(), coord.size());
+      word[coord.size()] = '\0';
+      if (!read_number(word, &points[k], settings.extended())) return CONV_DISCARD;
+    }
+  }
 
   const double g = settings.factors.size;
   BoundedText out(scratch, line_room);
@@ -191,7 +198,14 @@ conv_status retexture_face_by_rules(LineBuffer& lines, int i, const Settings& se
   };
   using namespace align_at;
   auto part = [&face](int k) { return face.align[static_cast<size_t>(k)].text; };
-  if (name.empty()) {
+  const bool same_form = face.form == (p.valve ? AlignForm::VALVE220 : AlignForm::STANDARD);
+  if (!name.empty() && g == 1.0 && same_form) {
+    // The alignment as it stands, in one piece.
+    const FacePart& first = face.align[0];
+    const FacePart& last = face.align[static_cast<size_t>(face.align_count - 1)];
+    out.add(" ").add(name).add(std::string_view(first.sep.data(), static_cast<size_t>(
+                                                     last.text.data() + last.text.size() - first.sep.data())));
+  } else if (name.empty()) {
     // The owner's fixed texture, with its own alignment.
     const FixedTexture fixed = split_fixed(fixed_textures[kind]);
     out.add(" ").add(fixed.name);
@@ -250,7 +264,7 @@ conv_status retexture_brushes(LineBuffer& lines, const Settings& settings, Playa
     for (int i = b.first; i <= b.last; ++i) {
       conv_status r = CONV_DISCARD;
       if (playable.textures != nullptr) {
-        r = retexture_face_by_rules(lines, i, settings, playable, kind, detail, buffer);
+        r = retexture_face_by_rules(lines, i, settings, playable, kind, detail, face, buffer);
       } else if (!scaled) {
         // The points stay as written; only what follows them changes.
         if (!split_face(lines.view(i), &face)) return CONV_NO_PAREN;
