@@ -121,13 +121,16 @@ bool prepare_conversion(RunContext& ctx) {
 }
 
 // The world's key lines read so far, and the alignment form's own key once
-// it is known; the classname is written already, and WAD lists mean
-// nothing to a Q3 compiler.
+// it is known. The classname is written already; WAD lists mean nothing to
+// a Q3 compiler, and Quake's fog settings would be read by it as the name of
+// a global fog shader, which stops a Q3 client loading the level.
 void write_world_keys(RunContext& ctx, FILE* out) {
   for (const std::string& line : ctx.world_keys) {
     std::string_view key = line;
     key = key.substr(0, key.find('"', 1) + 1);
-    if (key == "\"classname\"" || key == "\"wad\"" || key == "\"_wad\"") continue;
+    if (key == "\"classname\"" || key == "\"wad\"" || key == "\"_wad\"" || key == "\"_fog\"" ||
+        key == "\"fog\"")
+      continue;
     if (key == "\"mapversion\"") ctx.mapversion_written = true;
     fprintf(out, "  %s\n", line.c_str());
   }

@@ -136,7 +136,7 @@ TEST(Rules, OwnerKindAndDetailClasses) {
 
 TEST(WorldKeys, KeptWithoutWadListsAndValveMapsNamed) {
   const std::string keys = "\"wad\" \"/q/id1/gfx.wad\"\n\"message\" \"The Slipgate Complex\"\n"
-                           "\"_wad\" \"a.wad\"\n\"sky\" \"unit1_\"\n";
+                           "\"_wad\" \"a.wad\"\n\"_fog\" \"0.03 0.1 0.1 0.1\"\n\"sky\" \"unit1_\"\n";
   const char* face = "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) w [ 0 1 0 0 ] [ 0 0 -1 0 ] 0 1 1\n"
                      "( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) w [ 1 0 0 0 ] [ 0 -1 0 0 ] 0 1 1\n"
                      "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) w [ 1 0 0 0 ] [ 0 0 -1 0 ] 0 1 1\n";
