@@ -67,6 +67,31 @@ conv_status retexture_plane_text(LineBuffer& lines, int i, const Settings& setti
   return lines.replace_tail(i, static_cast<int>(paren) + 1, retexture.view());
 }
 
+// The values of a face's nine coordinates, read as the mode reads numbers.
+// False for a coordinate too long for a word or not a number.
+bool read_points(const Face& face, const Settings& settings, std::array<double, 9>& points) {
+  char word[word_size];
+  for (size_t k = 0; k < 9; ++k) {
+    const std::string_view coord = face.coords[k];
+    if (coord.size() > static_cast<size_t>(settings.limit().word_chars)) return false;
+    std::memcpy(word, coord.data(), coord.size());
+    word[coord.size()] = '\0';
+    if (!read_number(word, &points[k], settings.extended())) return false;
+  }
+  return true;
+}
+
+// Writes the points scaled by the size factor: "( x y z ) ( x y z ) ( x y z )".
+// False when a coordinate has no value to write.
+bool add_points(BoundedText& out, const std::array<double, 9>& points, const Settings& settings) {
+  for (size_t k = 0; k < 9; ++k) {
+    out.add(k % 3 == 0 ? (k == 0 ? "( " : " ) ( ") : " ");
+    if (!add_coord(out, points[k], settings.factors.size, settings.extended())) return false;
+  }
+  out.add(" )");
+  return true;
+}
+
 // The face road. Returns CONV_DISCARD when the face cannot take it (a
 // coordinate the mode cannot read), so that the text road gives the line's
 // own verdict.
@@ -74,20 +99,9 @@ conv_status retexture_face(LineBuffer& lines, int i, const Face& face, const Set
                            std::string_view texture, char* scratch) {
   const Limits& limits = settings.limit();
   BoundedText out(scratch, line_room);
-  double values[9];
-  char word[word_size];
-  for (size_t k = 0; k < 9; ++k) {
-    const std::string_view coord = face.coords[k];
-    if (coord.size() > static_cast<size_t>(limits.word_chars)) return CONV_DISCARD;
-    std::memcpy(word, coord.data(), coord.size());
-    word[coord.size()] = '\0';
-    if (!read_number(word, &values[k], settings.extended())) return CONV_DISCARD;
-  }
-  for (size_t k = 0; k < 9; ++k) {
-    out.add(k % 3 == 0 ? (k == 0 ? "( " : " ) ( ") : " ");
-    if (!add_coord(out, values[k], settings.factors.size, settings.extended())) return CONV_BAD_COORD;
-  }
-  out.add(" )");
+  std::array<double, 9> points;
+  if (!read_points(face, settings, points)) return CONV_DISCARD;
+  if (!add_points(out, points, settings)) return CONV_BAD_COORD;
   // The scaled points are first written before the line's own texture part,
   // which must fit the line as well.
   const size_t rest = lines.view(i).size() - face.points.size() - face.texture.sep.size();
@@ -167,28 +181,16 @@ conv_status retexture_face_by_rules(LineBuffer& lines, int i, const Settings& se
   // face its texture axes.
   std::array<double, 9> points{};
   const bool axes_from_plane = p.valve && (name.empty() || face.form != AlignForm::VALVE220);
-  if (settings.factors.size != 1.0 || axes_from_plane) {
-    if (!parse_face(line, &face)) return CONV_DISCARD;
-    char word[word_size];
-    for (size_t k = 0; k < 9; ++k) {
-      const std::string_view coord = face.coords[k];
-      if (coord.size() > static_cast<size_t>(limits.word_chars)) return CONV_DISCARD;
-      std::memcpy(word, coord.data(), coord.size());
-      word[coord.size()] = '\0';
-      if (!read_number(word, &points[k], settings.extended())) return CONV_DISCARD;
-    }
-  }
+  if ((settings.factors.size != 1.0 || axes_from_plane) &&
+      (!parse_face(line, &face) || !read_points(face, settings, points)))
+    return CONV_DISCARD;
 
   const double g = settings.factors.size;
   BoundedText out(scratch, line_room);
   if (g == 1.0) {
     out.add(face.points);
-  } else {
-    for (size_t k = 0; k < 9; ++k) {
-      out.add(k % 3 == 0 ? (k == 0 ? "( " : " ) ( ") : " ");
-      if (!add_coord(out, points[k], g, settings.extended())) return CONV_BAD_COORD;
-    }
-    out.add(" )");
+  } else if (!add_points(out, points, settings)) {
+    return CONV_BAD_COORD;
   }
   // A scale follows the size factor, so the texture stays where it was on
   // the geometry; a scale the factor leaves alone keeps its text.
