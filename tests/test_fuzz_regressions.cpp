@@ -21,7 +21,7 @@ struct Target {
 const Target targets[] = {
     {"convert", fuzz_convert}, {"table", fuzz_table}, {"numbers", fuzz_numbers},
     {"args", fuzz_args},       {"params", fuzz_params}, {"scan", fuzz_scan},
-    {"texsources", fuzz_texsources},
+    {"texsources", fuzz_texsources}, {"faces", fuzz_faces},
 };
 
 void PrintTo(const Target& target, std::ostream* os) { *os << target.name; }
