@@ -5,12 +5,13 @@
 namespace texpack {
 namespace {
 
-// Tool textures: they steer the compiler and are never drawn. A converted
-// map gets common/* shaders for them instead.
-constexpr std::array<std::string_view, 9> quake_tools = {
-    "clip", "trigger", "skip", "hint", "hintskip", "origin", "*waterskip", "*slimeskip", "*lavaskip"};
-constexpr std::array<std::string_view, 7> quake2_tools = {
-    "clip", "clip_mon", "trigger", "skip", "hint", "hintskip", "origin"};
+// Tool textures: they steer the compiler and are never drawn. These are the
+// names tables/q1-keep.tex and q2-keep.tex turn into common/* shaders; every
+// other name those tables keep under q1/ or q2/, so the pack must supply it
+// (Quake's "*waterskip" becomes a nodraw liquid, Quake 2's "clip_mon" is
+// drawn as its .wal says).
+constexpr std::array<std::string_view, 6> quake_tools = {"clip", "trigger", "skip", "hint", "hintskip", "origin"};
+constexpr std::array<std::string_view, 5> quake2_tools = {"clip", "trigger", "skip", "hint", "origin"};
 
 bool starts_with_nocase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && lower(text.substr(0, prefix.size())) == prefix;

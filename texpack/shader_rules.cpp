@@ -90,8 +90,8 @@ ShaderSpec make_shader(const std::string& pack_name, const Surface& surface, con
   if (surface.slick) header.push_back("surfaceparm slick");
   if (surface.unlit()) header.push_back("surfaceparm nolightmap");
   int light = static_cast<int>(surface.light);
-  if (light == 0 && surface.liquid == Liquid::LAVA) light = lava_light;
-  if (light == 0 && surface.liquid == Liquid::SLIME) light = slime_light;
+  if (light == 0 && !surface.nodraw && surface.liquid == Liquid::LAVA) light = lava_light;
+  if (light == 0 && !surface.nodraw && surface.liquid == Liquid::SLIME) light = slime_light;
   if (light > 0) header.push_back("q3map_surfacelight " + std::to_string(light));
   // Liquids are seen from inside too, fences from both sides.
   if (surface.liquid != Liquid::NONE || surface.fence) header.push_back("cull none");

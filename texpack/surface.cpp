@@ -57,6 +57,8 @@ std::vector<const SourceTexture*> quake2_frames(const SourceTexture& texture, co
 void describe_quake(const SourceTexture& texture, const TextureLookup& lookup, Surface& out) {
   const std::string_view name = texture.name;
   out.liquid = quake_liquid(name);
+  // "*waterskip" and its kind: the liquid's volume without its faces.
+  out.nodraw = out.liquid != Liquid::NONE && name.size() >= 4 && lower(name.substr(name.size() - 4)) == "skip";
   out.sky = starts_with_nocase(name, "sky");
   const std::string_view base = quake_frame_char(name) ? name.substr(2) : name;
   out.fence = !base.empty() && base[0] == '{';

@@ -66,7 +66,7 @@ struct Surface {
 
 // Describes `texture` as used by `game`; `lookup` finds animation frames.
 // Quake: '*' liquids by name ("*lava..", "*slime..", "*tele.."; others
-// water), "sky.." skies, '{' fences, "+0".."+9" and "+a".."+j" animations
+// water; one whose name ends in "skip" is not drawn), "sky.." skies, '{' fences, "+0".."+9" and "+a".."+j" animations
 // (each set its own), fullbright pixels of textures in the game palette.
 // Quake 2: the .wal header's flags, contents, light value and frame chain.
 [[nodiscard]] Surface describe_surface(const SourceTexture& texture, Game game, const TextureLookup& lookup);

@@ -25,9 +25,12 @@ TEST(TexPackNames, SourceAndConvertedNamesMeetInOnePackName) {
       {"Q1/city4_2", true, Game::QUAKE, NameClass::PACKED, "q1/city4_2", "city4_2", ""},
       {"q2/e1u1/floor1_3", true, Game::QUAKE2, NameClass::PACKED, "q2/e1u1/floor1_3", "e1u1/floor1_3", ""},
       {"CLIP", false, Game::QUAKE, NameClass::TOOL, "q1/clip", "CLIP", ""},
-      {"*waterskip", false, Game::QUAKE, NameClass::TOOL, "q1/#waterskip", "*waterskip", ""},
-      {"e1u1/clip_mon", false, Game::QUAKE2, NameClass::TOOL, "q2/e1u1/clip_mon", "e1u1/clip_mon", ""},
-      {"q1/#waterskip", true, Game::QUAKE, NameClass::TOOL, "q1/#waterskip", "*waterskip", "#waterskip"},
+      {"HintSkip", false, Game::QUAKE, NameClass::TOOL, "q1/hintskip", "HintSkip", ""},
+      {"e1u1/trigger", false, Game::QUAKE2, NameClass::TOOL, "q2/e1u1/trigger", "e1u1/trigger", ""},
+      // The keep tables keep these: the pack supplies them.
+      {"*waterskip", false, Game::QUAKE, NameClass::PACKED, "q1/#waterskip", "*waterskip", ""},
+      {"e1u1/clip_mon", false, Game::QUAKE2, NameClass::PACKED, "q2/e1u1/clip_mon", "e1u1/clip_mon", ""},
+      {"q1/#waterskip", true, Game::QUAKE, NameClass::PACKED, "q1/#waterskip", "*waterskip", "#waterskip"},
       {"clip2", false, Game::QUAKE, NameClass::PACKED, "q1/clip2", "clip2", ""},
       {"e1u1/clipper", false, Game::QUAKE2, NameClass::PACKED, "q2/e1u1/clipper", "e1u1/clipper", ""},
   };

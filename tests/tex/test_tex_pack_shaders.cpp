@@ -79,6 +79,8 @@ TEST(TexPackShaders, EachKindHasItsKeywordsAndImages) {
   s.add("light1", with_fullbright);
   s.add("{glass", with_fullbright);
   s.add("*glowwater", with_fullbright);
+  s.add("*waterskip");
+  s.add("*LAVASKIP");
   s.add_wal("w/trans33", WAL_TRANS33);
   s.add_wal("w/trans66", WAL_TRANS66);
   s.add_wal("w/warp", WAL_WARP);
@@ -118,6 +120,10 @@ TEST(TexPackShaders, EachKindHasItsKeywordsAndImages) {
       {"fullbright fence glows where the fence is", q1, "{glass",
        {"alphaFunc GE128", lightmap, "map textures/q1/{glass_glow.png", "depthFunc equal"}, {},
        {"textures/q1/{glass_glow.png"}},
+      {"a skip liquid: its volume, not drawn", q1, "*waterskip",
+       {"surfaceparm nodraw", "surfaceparm nonsolid", "surfaceparm water", "surfaceparm trans"}, {}, {}},
+      {"a skip lava gives no light", q1, "*LAVASKIP", {"surfaceparm nodraw", "surfaceparm lava"},
+       {"q3map_surfacelight"}, {}},
       {"liquids are unlit: no glow", q1, "*glowwater", {turb}, {"_glow", lightmap}, {}},
       {"animation from any frame the map uses", q1, "+1slip",
        {"animMap 5 textures/q1/+0slip.png textures/q1/+1slip.png textures/q1/+2slip.png\n", lightmap}, {},

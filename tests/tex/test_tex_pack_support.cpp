@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "pack_names.h"
 #include "tex_run.h"
 
 namespace fs = std::filesystem;
@@ -135,4 +136,59 @@ TexRun run_tex(const std::vector<std::string>& words) {
   std::ostringstream err;
   const int status = texpack::run_korvex_tex(words, out, err, false);
   return {status, out.str(), err.str()};
+}
+
+std::vector<std::string> split(const std::string& text, char at) {
+  std::vector<std::string> parts;
+  std::stringstream stream(text);
+  for (std::string part; std::getline(stream, part, at);)
+    if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+std::set<std::string> missing_names(const std::string& summary) {
+  std::set<std::string> names;
+  const size_t at = summary.find("\nmissing: ");
+  if (at == std::string::npos) return names;
+  std::stringstream stream(summary.substr(at + 1));
+  std::string line;
+  std::getline(stream, line);
+  while (std::getline(stream, line) && line.starts_with("  ")) names.insert(line.substr(2, line.find(" (") - 2));
+  return names;
+}
+
+std::set<std::string> supplied_names(const ZipMembers& pack) {
+  std::set<std::string> names;
+  for (const auto& [path, bytes] : pack) {
+    if (path.starts_with("textures/") && path.ends_with(".png"))
+      names.insert(path.substr(9, path.size() - 13));
+    if (!path.starts_with("scripts/") || !path.ends_with(".shader")) continue;
+    // A shader starts with its name alone on a line, followed by "{".
+    const std::vector<std::string> lines = split(std::string(bytes.begin(), bytes.end()), '\n');
+    for (size_t i = 0; i + 1 < lines.size(); ++i)
+      if (lines[i].starts_with("textures/") && lines[i + 1] == "{") names.insert(lines[i].substr(9));
+  }
+  return names;
+}
+
+std::vector<CorpusBsp> corpus_bsps(const std::string& shared) {
+  std::vector<CorpusBsp> found;
+  std::ifstream manifest(shared + "/textures/MANIFEST.tsv");
+  const std::string from = "compiled from ";
+  for (std::string line; std::getline(manifest, line);) {
+    const std::vector<std::string> fields = split(line, '\t');
+    if (fields.size() < 10 || !fields[0].starts_with("q1/bsp/") || !fields[9].starts_with(from)) continue;
+    const std::string& notes = fields[9];
+    const std::vector<std::string> words = split(notes.substr(from.size(), notes.find(';') - from.size()), ' ');
+    const bool repo_named = words.size() >= 2 && !words[0].ends_with(".map");
+    std::string corpus_name;
+    for (char c : (repo_named ? words[0] : fields[1]) + "/" + words[repo_named ? 1 : 0])
+      corpus_name += c == '/' ? std::string("__") : std::string(1, c);
+    CorpusBsp bsp{shared + "/textures/" + fields[0], shared + "/corpus/q1/" + corpus_name, {}};
+    if (const size_t gap = notes.find("not embedded: "); gap != std::string::npos)
+      for (const std::string& name : split(notes.substr(gap + 14, notes.find(';', gap) - gap - 14), ' '))
+        bsp.not_embedded.insert(texpack::quake_pack_name(name));
+    found.push_back(std::move(bsp));
+  }
+  return found;
 }

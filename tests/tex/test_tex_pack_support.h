@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,5 +57,27 @@ struct TexRun {
   std::string err;
 };
 TexRun run_tex(const std::vector<std::string>& words);
+
+// The non-empty parts of `text` between the `at` characters.
+std::vector<std::string> split(const std::string& text, char at);
+
+// Pack names listed under "missing:" in a run's summary.
+std::set<std::string> missing_names(const std::string& summary);
+
+// Names under textures/ the pack supplies: "q1/#water0" for its image
+// textures/q1/#water0.png or a shader textures/q1/#water0 in scripts/.
+std::set<std::string> supplied_names(const ZipMembers& pack);
+
+// A compiled map of the shared data with its corpus source map.
+struct CorpusBsp {
+  std::string bsp;                        // "<shared>/textures/q1/bsp/start.bsp"
+  std::string map;                        // "<shared>/corpus/q1/<owner>__<repo>__mapsrc__start.map"
+  std::set<std::string> not_embedded;     // pack names of the map's textures the BSP lacks
+};
+
+// Every compiled map MANIFEST.tsv lists with the corpus map it was compiled
+// from ("compiled from [owner/repo] path"), with the names its notes say it
+// does not embed (maps built from another revision among them).
+std::vector<CorpusBsp> corpus_bsps(const std::string& shared);
 
 #endif
