@@ -95,6 +95,8 @@ bool load_textures(RunContext& ctx) {
   return true;
 }
 
+// True, with the size factor set, when the -g value is a positive finite
+// number; else false, and the factor stays the default 1.
 bool read_size_factor(Settings& s) {
   double factor = 0;
   if (!read_number(s.paths.size_arg, &factor, s.extended()) || !std::isfinite(factor) || !(factor > 0)) return false;
@@ -113,7 +115,6 @@ bool prepare_conversion(RunContext& ctx) {
   // A size factor of zero or less folds the map flat or inside out.
   if (s.paths.size_arg[0] != '\0' && !read_size_factor(s)) {
     printf("Bad size scale value, using default (%f)\n", 1.0);
-    s.factors.size = 1.0;
   }
   const conv_status r = load_class_table(s.paths.table, ctx.classes);
   if (r != CONV_OK) {
