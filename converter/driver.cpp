@@ -4,15 +4,17 @@
 #include <unistd.h>
 
 #include <array>
+#include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "bounded_text.h"
 #include "coords.h"
+#include "interrupt.h"
 #include "kit.h"
 #include "rewrite.h"
+#include "usage.h"
 
 namespace {
 
@@ -42,42 +44,36 @@ struct FileCloser {
 };
 using UniqueFile = std::unique_ptr<FILE, FileCloser>;
 
-void wait_for_enter() {
-  fputs("Press ENTER...", stdout);
+// The hints follow the console's lines; written at most once per run.
+void print_hints_once(RunContext& ctx) {
+  if (ctx.hints_written) return;
+  ctx.hints_written = true;
   fflush(stdout);
-  getchar();
+  print_hints(stderr, ctx.hints, ctx.settings);
 }
 
-// Source path without its extension, plus the extension of the mode.
+// Only a person at a terminal can press ENTER: from a pipe, a file or
+// nothing the run ends at once, after the same text.
+void wait_for_enter(RunContext& ctx) {
+  print_hints_once(ctx);
+  fputs("Press ENTER...", stdout);
+  fflush(stdout);
+  if (isatty(STDIN_FILENO)) getchar();
+}
+
+// Source path without its file name's extension, plus the extension of the
+// mode: a dot in a folder name is no extension.
 bool derive_output_name(Settings& s) {
   static constexpr const char* extensions[2][2] = {{".1q3", ".q1n"}, {".2q3", ".q2n"}};
   char base[path_chars + 1];
   std::memcpy(base, s.paths.source, sizeof base);
-  kit_strip_ext(base);
+  char* slash = std::strrchr(base, '/');
+  char* file_name = slash != nullptr ? slash + 1 : base;
+  if (*file_name != '\0') kit_strip_ext(file_name);
   return BoundedText(s.paths.dest, sizeof s.paths.dest)
       .add(base)
       .add(extensions[s.modes.q2 != 0][s.modes.enumerate != 0])
       .ok();
-}
-
-#ifndef KORVEX_TABLE_DIR
-#define KORVEX_TABLE_DIR "/usr/local/share/korvex"
-#endif
-
-// Where a shipped table is found: the working folder, then the folder the
-// tables are installed in beside the program, then the one it was built for.
-std::string shipped_table(const char* name) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  if (fs::exists(name, error)) return name;
-  const fs::path program = fs::read_symlink("/proc/self/exe", error);
-  if (!error) {
-    const fs::path beside = program.parent_path().parent_path() / "share" / "korvex" / name;
-    if (fs::exists(beside, error)) return beside.string();
-  }
-  const fs::path built_for = fs::path(KORVEX_TABLE_DIR) / name;
-  if (fs::exists(built_for, error)) return built_for.string();
-  return name;
 }
 
 bool copy_path(char (&field)[path_chars + 1], const std::string& path) {
@@ -91,10 +87,20 @@ bool load_textures(RunContext& ctx) {
   std::string error;
   if (!load_texture_rules(s.paths.textures, ctx.texture_rules, error)) {
     printf("Texture table error: %s\n", error.c_str());
+    if (access(s.paths.textures, F_OK) != 0) ctx.hints.missing_texture_rules = s.paths.textures;
     return false;
   }
   ctx.chooser = std::make_unique<TextureChooser>(ctx.texture_rules, s.modes.q2 != 0);
   ctx.playable.textures = ctx.chooser.get();
+  return true;
+}
+
+// True, with the size factor set, when the -g value is a positive finite
+// number; else false, and the factor stays the default 1.
+bool read_size_factor(Settings& s) {
+  double factor = 0;
+  if (!read_number(s.paths.size_arg, &factor, s.extended()) || !std::isfinite(factor) || !(factor > 0)) return false;
+  s.factors.size = factor;
   return true;
 }
 
@@ -106,12 +112,17 @@ bool prepare_conversion(RunContext& ctx) {
   if (s.paths.table[0] == '\0') std::strcpy(s.paths.table, table);
   if (s.paths.light_arg[0] != '\0' && !read_number(s.paths.light_arg, &s.factors.light, s.extended()))
     printf("Bad light scale value, using default (%f)\n", 1.0);
-  if (s.paths.size_arg[0] != '\0' && !read_number(s.paths.size_arg, &s.factors.size, s.extended()))
+  // A size factor of zero or less folds the map flat or inside out.
+  if (s.paths.size_arg[0] != '\0' && !read_size_factor(s)) {
     printf("Bad size scale value, using default (%f)\n", 1.0);
+  }
   const conv_status r = load_class_table(s.paths.table, ctx.classes);
   if (r != CONV_OK) {
     printf("Entity table error: %s", conv_message(r));
-    if (r == CONV_OPEN) printf(" '%s'", s.paths.table);
+    if (r == CONV_OPEN) {
+      printf(" '%s'", s.paths.table);
+      ctx.hints.missing_class_table = s.paths.table;
+    }
     putchar('\n');
     return false;
   }
@@ -201,6 +212,16 @@ void discard(RunContext& ctx, const char* what, int number) {
   kit_logprintf("Discarded invalid %s%d:\n", what, number);
   log_block(ctx.block, ctx.settings.paths.log);
   ctx.counts.discarded = true;
+  // The log drops what it cannot write; the summary must not point at it.
+  if (FILE* log = fopen(ctx.settings.paths.log, "a"))
+    fclose(log);
+  else
+    ctx.counts.log_failed = true;
+}
+
+// A classic run's failure that extended mode would have avoided.
+void note_extended_cause(RunContext& ctx, ExtendedCause cause) {
+  if (!ctx.settings.extended() && ctx.hints.extended == ExtendedCause::none) ctx.hints.extended = cause;
 }
 
 bool write_failed(const Settings& s) {
@@ -221,14 +242,23 @@ bool world_pass(RunContext& ctx, FILE* out) {
     }
     if (r != CONV_OK) {
       printf("Brush #%d load error: %s\n", n - 1, conv_message(r));
+      note_extended_cause(ctx, extended_cause(r, kit_get_lasterr(), ctx.block.lines));
       log_block(ctx.block, s.paths.log);
       return false;
     }
+    // The game check reads the lines before the rewrite changes them.
+    if (!s.modes.enumerate && ctx.hints.votes.lines_seen < game_sample_lines)
+      count_game_votes(ctx.block.lines, ctx.hints.votes);
     const conv_status w = s.modes.enumerate ? CONV_OK : rewrite_world_brush(ctx.block, s, ctx.playable);
     write_world_keys(ctx, out);
     if (w != CONV_OK) {
       printf("Brush #%d write error: %s\n", n - 1, conv_message(w));
       log_block(ctx.block, s.paths.log);
+      // Extended mode writes any coordinate in full and longer lines; it
+      // leaves a brush it cannot rewrite out.
+      note_extended_cause(ctx, w == CONV_BAD_COORD        ? ExtendedCause::coordinates
+                               : w == CONV_LINE_TOO_LONG ? ExtendedCause::limits
+                                                         : ExtendedCause::damage);
       if (!s.extended()) return false;  // extended mode leaves the brush out
     } else {
       write_brush(out, ctx.block, n);
@@ -238,6 +268,7 @@ bool world_pass(RunContext& ctx, FILE* out) {
   if (n == 0) {
     if (!s.extended()) {
       puts("No brush found");
+      note_extended_cause(ctx, ExtendedCause::no_brush);
       return false;
     }
     puts("No brush found: the world is written without brushes");
@@ -261,10 +292,16 @@ bool entity_pass(RunContext& ctx, FILE* out) {
     }
     if (r != CONV_OK) {
       printf("Ent #%d load error (%d): %s\n", n, r, conv_message(r));
+      note_extended_cause(ctx, extended_cause(r, kit_get_lasterr(), ctx.block.lines));
       log_block(ctx.block, s.paths.log);
       return false;
     }
     if (!s.modes.enumerate) {
+      const EntityFields& e = ctx.block.entity;
+      if (e.class_slot == class_unlisted) {
+        const std::string_view name = class_name_at(ctx.block.lines.text(e.class_value.line) + e.class_value.col);
+        ++ctx.hints.left_out[std::string(name)];
+      }
       if (!entity_kept(ctx.block, ctx.playable, n)) continue;  // not in the table, or left out
       const conv_status w = rewrite_entity(ctx.block, ctx.classes, s, ctx.playable, n);
       if (w != CONV_OK) {
@@ -308,7 +345,10 @@ void print_summary(const RunContext& ctx) {
     printf("%d entities (%d replaced)\n", c.entities, c.replaced);
   if (c.discarded) {
     puts("WARNING: invalid objects have been discarded,");
-    puts("see 'korvex.log' for details.");
+    if (c.log_failed)
+      printf("and '%s' could not be written: no details were recorded.\n", ctx.settings.paths.log);
+    else
+      puts("see 'korvex.log' for details.");
   }
 }
 
@@ -326,10 +366,23 @@ void reset(RunContext& ctx) {
   ctx.playable = PlayableRewrite{};
   ctx.world_keys.clear();
   ctx.mapversion_written = false;
+  ctx.hints = RunHints{};
+  ctx.hints_written = false;
 }
 
 int run(RunContext& ctx, int argc, char** argv) {
   Settings& s = ctx.settings;
+  // Help and version are no run: no banner, and the log is left alone.
+  switch (info_request(argc, argv)) {
+    case InfoRequest::help:
+      print_usage(stdout);
+      return 0;
+    case InfoRequest::version:
+      print_version(stdout);
+      return 0;
+    case InfoRequest::none:
+      break;
+  }
   puts("KORVEX map converter utility");
   puts(notice);
 
@@ -341,7 +394,8 @@ int run(RunContext& ctx, int argc, char** argv) {
   OptionTable options = options_of(s);
   if (!kit_parse_args(argc, argv, options.data(), s.paths.program)) {
     puts(kit_errmsg(kit_get_lasterr()));
-    wait_for_enter();
+    ctx.hints.bad_command_line = true;
+    wait_for_enter(ctx);
     return 1;
   }
   if (s.modes.q3) {
@@ -363,7 +417,7 @@ int run(RunContext& ctx, int argc, char** argv) {
   UniqueFile source(fopen(s.paths.source, "r"));
   if (!source) {
     printf("Error when opening %s\n", s.paths.source);
-    wait_for_enter();
+    wait_for_enter(ctx);
     return 1;
   }
   if (is_source(source.get(), s.paths.dest)) {
@@ -371,10 +425,16 @@ int run(RunContext& ctx, int argc, char** argv) {
     return 1;
   }
   if (s.modes.q3 && !s.modes.enumerate && !plan_entity_graph(ctx, source.get())) return 1;
-  FILE* out = open_output(ctx.output, s.paths.dest);
+  FILE* out = nullptr;
+  {
+    // An interruption from here on removes the temporary file.
+    const InterruptsHeld held;
+    out = open_output(ctx.output, s.paths.dest);
+    if (out != nullptr && ctx.output.temp_path[0] != '\0') (void)remove_on_interrupt(ctx.output.temp_path);
+  }
   if (out == nullptr) {
     printf("Error when creating %s\n", s.paths.dest);
-    wait_for_enter();
+    wait_for_enter(ctx);
     return 1;
   }
   if (!convert(ctx, source.get(), out)) {
@@ -396,6 +456,8 @@ int korvex_run(RunContext& ctx, int argc, char** argv) {
   // The source and the output are closed on every path; the next run of
   // this context starts from its reset.
   discard_output(ctx.output);
+  keep_on_interrupt();
+  print_hints_once(ctx);
   return status;
 }
 

@@ -10,6 +10,7 @@
 
 #include "blocks.h"
 #include "entity_graph.h"
+#include "hints.h"
 #include "rewrite.h"
 #include "texture_rules.h"
 #include "class_table.h"
@@ -23,6 +24,7 @@ struct RunCounts {
   int entities = 0;   // entities after the world
   int replaced = 0;   // entities written
   bool discarded = false;  // an invalid brush or entity has been dropped
+  bool log_failed = false;  // a discarded object's record could not be written
 };
 
 // Everything one run owns. A run resets it first, so one context serves any
@@ -43,10 +45,15 @@ struct RunContext {
   PlayableRewrite playable;
   std::vector<std::string> world_keys;  // read and not yet written
   bool mapversion_written = false;
+
+  // Advice for standard error, written once per run.
+  RunHints hints;
+  bool hints_written = false;
 };
 
 // Runs the program on a command line with ctx; returns the exit status (0
-// or 1). Uses no state outside ctx but the files it names and the console.
+// or 1). Uses no state outside ctx but the files it names, the console and,
+// while the output's temporary file exists, the SIGINT and SIGTERM actions.
 [[nodiscard]] int korvex_run(RunContext& ctx, int argc, char** argv);
 
 // The same with a context of its own.

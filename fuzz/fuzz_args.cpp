@@ -40,7 +40,10 @@ int fuzz_args(const uint8_t* data, size_t size) {
     fuzz_check(flag == table[0].seen, "a flag is set exactly when seen");
     for (const char* v : {value, required}) {
       fuzz_check(std::strlen(v) <= kit_arg_max, "values fit their buffer");
-      for (const char* p = v; *p; ++p) fuzz_check(static_cast<unsigned char>(*p) > 32, "values hold no blank");
+      for (const char* p = v; *p; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        fuzz_check(c >= 32 && c != 127, "values hold no control character");
+      }
     }
   } else {
     const int e = kit_get_lasterr();

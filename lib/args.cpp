@@ -81,8 +81,9 @@ int kit_check_value(const char* value) {
   if (value == nullptr) return 0;
   for (const char* p = value; *p != '\0'; ++p) {
     const unsigned char c = static_cast<unsigned char>(*p);
-    // Blanks and control characters would split or garble the value later.
-    if (c <= 32 || c >= 128) {
+    // Control characters would garble the console and the log; blanks and
+    // bytes of UTF-8 names are a file name's own.
+    if (c < 32 || c == 127) {
       std::printf("arg = '%s'\n", value);
       return 0;
     }

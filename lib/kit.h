@@ -171,8 +171,9 @@ int kit_parse_args(int argc, char** argv, kit_arg* table, char* progname);
 // Index of the row named by arg ("-name"), or -1. Sets no status.
 [[nodiscard]] int kit_find_arg(const char* arg, const kit_arg* table);
 
-// 1 if value holds only characters 33 to 127; else prints "arg = '%s'\n"
-// and returns 0. Sets no status.
+// 1 if value holds no control character (below 32, or 127): blanks and
+// bytes of 128 and above are taken; else prints "arg = '%s'\n" and returns
+// 0. Sets no status.
 int kit_check_value(const char* value);
 
 // Index of the first required value row not seen, or -1. Sets no status.

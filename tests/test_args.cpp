@@ -57,10 +57,12 @@ TEST(Args, Parse) {
       {"option of 256", {"k", "-" + V255}, 91}, {"option of 255", {"k", "-" + V255.substr(1)}, 92},
       {"newline in value", {"k", "-s", "a.map\na b"}, 0, "k|a.map||10000"},
       {"empty value", {"k", "-s", ""}, 0, "k|||10000"},
-      {"code 127", {"k", "-s", "a\x7f"}, 0, "k|a\x7f||10000"},
-      {"blank", {"k", "-s", "a b"}, 95, "k|||00000|arg = 'a b'\n"},
+      {"code 127", {"k", "-s", "a\x7f"}, 95, "k|||00000|arg = 'a\x7f'\n"},
+      {"blank", {"k", "-s", "a b"}, 0, "k|a b||10000"},
       {"control", {"k", "-s", "\x01x"}, 95, "k|||00000|arg = '\x01x'\n"},
-      {"byte 128", {"k", "-s", "x\x80"}, 95, "k|||00000|arg = 'x\x80'\n"},
+      {"tab", {"k", "-s", "a\tb"}, 95, "k|||00000|arg = 'a\tb'\n"},
+      {"byte 128", {"k", "-s", "x\x80"}, 0, "k|x\x80||10000"},
+      {"UTF-8", {"k", "-s", "caf\xc3\xa9 1.map"}, 0, "k|caf\xc3\xa9 1.map||10000"},
       {"progname of 255", {V255, "-s", "a"}, 0, V255 + "|a||10000"},
       {"progname of 256", {V256, "-s", "a"}, 90, "old|||00000"},
   };
@@ -96,7 +98,7 @@ TEST(Args, HelpersSetNoStatus) {
   t[3].seen = 1;
   EXPECT_EQ(kit_missing_arg(t), -1);  // neither a required flag nor an optional value
   EXPECT_EQ(kit_find_arg("-c", t), 3);
-  EXPECT_EQ(kit_check_value("!~"), 1);
+  EXPECT_EQ(kit_check_value(" !~\x80\xff"), 1);
   EXPECT_EQ(kit_get_lasterr(), 999);
 }
 

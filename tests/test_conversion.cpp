@@ -137,8 +137,9 @@ TEST_F(Conversion, WorldBrushesAreScaledAndRetextured) {
       {{},
        "( 0 0 64 ) ( 128 0 64 ) ( 0 128 64 ) #\n( 0 0 0 ) ( 0 128 0 ) ( 128 0 0 ) #\n"
        "( -25 0 0 ) ( 128 0 0 ) ( 0 0 128 ) #\n"},
-      {{"-g", "0"}, "( 0 0 0 ) ( 0 0 0 ) ( 0 0 0 ) #\n( 0 0 0 ) ( 0 0 0 ) ( 0 0 0 ) #\n"
-                    "( 0 0 0 ) ( 0 0 0 ) ( 0 0 0 ) #\n"},
+      {{"-g", "0"},  // no size factor: the default 1 is used
+       "( 0 0 64 ) ( 128 0 64 ) ( 0 128 64 ) #\n( 0 0 0 ) ( 0 128 0 ) ( 128 0 0 ) #\n"
+       "( -25 0 0 ) ( 128 0 0 ) ( 0 0 128 ) #\n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.args.empty() ? "1.0" : row.args[1]);

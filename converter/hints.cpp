@@ -1,0 +1,167 @@
+#include "hints.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "kit.h"
+#include "usage.h"
+
+namespace {
+
+constexpr std::array<const char*, 5> extended_hints{
+    nullptr,
+    "hint: this map exceeds the classic limits; run again with -x (or -q3 for a map to play in a Q3 engine)",
+    "hint: -x leaves out what cannot be converted and goes on; run again with -x (or -q3 for a map to play "
+    "in a Q3 engine)",
+    "hint: -x writes a world without brushes; run again with -x (or -q3 for a map to play in a Q3 engine)",
+    "hint: -x writes any coordinate in full and leaves out a brush it cannot read; run again with -x (or -q3 "
+    "for a map to play in a Q3 engine)",
+};
+static_assert(extended_hints.size() == static_cast<size_t>(ExtendedCause::coordinates) + 1);
+
+// Classes named in the left-out line; the others are counted.
+constexpr size_t left_out_names = 10;
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+// A word of digits, signs, points and exponents: an alignment number or a
+// Quake 2 integer.
+bool is_number(std::string_view word) {
+  return !word.empty() && word.find_first_not_of("0123456789+-.eE") == std::string_view::npos;
+}
+
+std::vector<std::string> existing_table_folders() {
+  std::vector<std::string> found;
+  std::error_code error;
+  for (std::string& folder : table_folders())
+    if (std::filesystem::is_directory(folder, error)) found.push_back(std::move(folder));
+  return found;
+}
+
+std::string joined(const std::vector<std::string>& words, const char* separator) {
+  std::string text;
+  for (const std::string& w : words) text += (text.empty() ? "" : separator) + w;
+  return text;
+}
+
+void print_missing_table(FILE* err, const std::string& table, const char* kind, const char* option,
+                         const char* shipped, bool q3) {
+  const std::vector<std::string> folders = existing_table_folders();
+  if (folders.empty()) {
+    std::fprintf(err, "hint: the %s '%s' cannot be opened, and no shipped tables are installed in %s; name one with %s\n",
+                 kind, table.c_str(), joined(table_folders(), " or ").c_str(), option);
+    return;
+  }
+  std::fprintf(err, "hint: the %s '%s' cannot be opened; the shipped tables are installed in %s: name one with %s (%s %s/%s)%s\n",
+               kind, table.c_str(), joined(folders, " and ").c_str(), option, option, folders.front().c_str(),
+               shipped, q3 ? "" : ", or run with -q3, which looks there");
+}
+
+void print_game(FILE* err, Game game, bool q2) {
+  if (game == Game::quake2 && !q2)
+    std::fputs("warning: this looks like a Quake 2 map (its faces carry surface flags or texture folders); "
+               "run with -q2\n", err);
+  if (game == Game::quake && q2)
+    std::fputs("warning: this looks like a Quake map (its faces carry no surface flags), yet -q2 was given; "
+               "-q2 is for Quake 2 maps\n", err);
+}
+
+void print_left_out(FILE* err, const std::map<std::string, long>& left_out) {
+  if (left_out.empty()) return;
+  std::vector<std::pair<std::string, long>> classes(left_out.begin(), left_out.end());
+  // Most frequent first; the map's order (by name) settles ties.
+  std::stable_sort(classes.begin(), classes.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+  std::fputs("left out, not in the table:", err);
+  for (size_t i = 0; i < classes.size() && i < left_out_names; ++i)
+    std::fprintf(err, "%s %ld %s", i == 0 ? "" : ",", classes[i].second, classes[i].first.c_str());
+  if (classes.size() > left_out_names) std::fprintf(err, " and %zu more", classes.size() - left_out_names);
+  std::fputc('\n', err);
+}
+
+}  // namespace
+
+Game face_game(std::string_view line) {
+  const size_t paren = line.rfind(')');
+  if (paren == std::string_view::npos) return Game::unknown;
+  std::string_view rest = line.substr(paren + 1);
+  if (rest.find('[') != std::string_view::npos) return Game::unknown;  // Valve 220 axes
+  std::string_view name;
+  int numbers = 0;
+  for (size_t at = 0;;) {
+    while (at < rest.size() && is_blank(rest[at])) ++at;
+    if (at == rest.size()) break;
+    size_t end = at;
+    while (end < rest.size() && !is_blank(rest[end])) ++end;
+    const std::string_view word = rest.substr(at, end - at);
+    if (name.empty()) {
+      name = word;
+    } else if (is_number(word)) {
+      ++numbers;
+    } else {
+      return Game::unknown;
+    }
+    at = end;
+  }
+  if (numbers == 8) return Game::quake2;
+  if (numbers != 5) return Game::unknown;
+  return name.find('/') != std::string_view::npos ? Game::quake2 : Game::quake;
+}
+
+void count_game_votes(const LineBuffer& lines, GameVotes& votes) {
+  for (int i = 0; i < lines.size() && votes.lines_seen < game_sample_lines; ++i) {
+    ++votes.lines_seen;
+    const Game g = face_game(lines.view(i));
+    votes.quake += g == Game::quake;
+    votes.quake2 += g == Game::quake2;
+  }
+}
+
+Game voted_game(const GameVotes& votes) {
+  if (votes.quake + votes.quake2 < game_min_clear_lines) return Game::unknown;
+  if (votes.quake2 > 2 * votes.quake) return Game::quake2;
+  if (votes.quake > 2 * votes.quake2) return Game::quake;
+  return Game::unknown;
+}
+
+ExtendedCause extended_cause(conv_status r, int kit_status, const LineBuffer& lines) {
+  switch (r) {
+    case CONV_TOO_MANY_LINES:
+    case CONV_TOO_MANY_BRUSHES:
+      return ExtendedCause::limits;
+    case CONV_TOKEN:
+      return kit_status == KIT_TOO_MANY ? ExtendedCause::limits : ExtendedCause::damage;
+    case CONV_NO_CLASSNAME:
+    case CONV_NO_ORIGIN:
+      return ExtendedCause::damage;
+    case CONV_BAD_BRUSH:
+      for (int n = 0; n < lines.brush_count(); ++n) {
+        const BrushRange b = lines.brush(n);
+        if (b.last - b.first + 1 > lines.limits().plane_lines) return ExtendedCause::limits;
+      }
+      return ExtendedCause::damage;
+    default:
+      return ExtendedCause::none;
+  }
+}
+
+std::string_view class_name_at(const char* value) {
+  if (*value == '"') ++value;
+  const char* end = std::strchr(value, '"');
+  return end != nullptr ? std::string_view(value, static_cast<size_t>(end - value)) : std::string_view(value);
+}
+
+void print_hints(FILE* err, const RunHints& hints, const Settings& settings) {
+  const bool q3 = settings.modes.q3 != 0;
+  if (hints.bad_command_line) std::fputs("korvex: see 'korvex --help' for the options\n", err);
+  if (!hints.missing_class_table.empty())
+    print_missing_table(err, hints.missing_class_table, "class table", "-e", settings.modes.q2 ? "q2.ent" : "q1.ent", q3);
+  if (!hints.missing_texture_rules.empty())
+    print_missing_table(err, hints.missing_texture_rules, "texture table", "-t", settings.modes.q2 ? "q2.tex" : "q1.tex", q3);
+  if (hints.extended != ExtendedCause::none)
+    std::fprintf(err, "%s\n", extended_hints[static_cast<size_t>(hints.extended)]);
+  print_game(err, voted_game(hints.votes), settings.modes.q2 != 0);
+  print_left_out(err, hints.left_out);
+}
