@@ -186,12 +186,11 @@ conv_status retexture_face_by_rules(LineBuffer& lines, int i, const Settings& se
     return CONV_DISCARD;
 
   const double g = settings.factors.size;
+  // At factor 1 the points stay as they are in the line, and only what
+  // follows them is written anew.
+  const size_t kept = g == 1.0 ? face.points.size() : 0;
   BoundedText out(scratch, line_room);
-  if (g == 1.0) {
-    out.add(face.points);
-  } else if (!add_points(out, points, settings)) {
-    return CONV_BAD_COORD;
-  }
+  if (g != 1.0 && !add_points(out, points, settings)) return CONV_BAD_COORD;
   // A scale follows the size factor, so the texture stays where it was on
   // the geometry; a scale the factor leaves alone keeps its text.
   auto add_scale = [&](std::string_view text) {
@@ -251,8 +250,8 @@ conv_status retexture_face_by_rules(LineBuffer& lines, int i, const Settings& se
   } else {
     out.add(" 0 0");
   }
-  if (!out.ok() || out.view().size() > static_cast<size_t>(limits.line_chars)) return CONV_LINE_TOO_LONG;
-  return lines.replace_tail(i, 0, out.view());
+  if (!out.ok() || kept + out.view().size() > static_cast<size_t>(limits.line_chars)) return CONV_LINE_TOO_LONG;
+  return lines.replace_tail(i, static_cast<int>(kept), out.view());
 }
 
 conv_status retexture_brushes(LineBuffer& lines, const Settings& settings, PlayableRewrite& playable,

@@ -162,6 +162,10 @@ const TextureChooser::Verdict& TextureChooser::choose(std::string_view name, uin
                                                       uint32_t surface) {
   contents &= rules_->contents_tested;
   surface &= rules_->surface_tested;
+  if (last_ != nullptr && name == last_name_ && contents == last_contents_ && surface == last_surface_) {
+    count(*last_);
+    return *last_;
+  }
   key_.assign(name);
   if (contents != 0 || surface != 0) {
     key_ += '\0';
@@ -185,9 +189,16 @@ const TextureChooser::Verdict& TextureChooser::choose(std::string_view name, uin
     found = verdicts_.emplace(key_, std::move(v)).first;
     faces_by_rule.resize(rules_->rules.size());
   }
-  const Verdict& v = found->second;
+  last_ = &found->second;
+  last_name_.assign(name);
+  last_contents_ = contents;
+  last_surface_ = surface;
+  count(*last_);
+  return *last_;
+}
+
+void TextureChooser::count(const Verdict& v) {
   if (v.rule >= 0) ++faces_by_rule[static_cast<size_t>(v.rule)];
   else ++faces_unmatched;
   if (v.name.empty()) ++faces_owner;
-  return v;
 }

@@ -79,10 +79,17 @@ class TextureChooser {
   [[nodiscard]] size_t names_kept() const { return kept_; }
 
  private:
+  void count(const Verdict& v);
+
   const TextureRules* rules_;
   bool q2_;
   std::unordered_map<std::string, Verdict> verdicts_;
   std::string key_;
+  // The last face's name, flags and verdict: the faces of a brush mostly
+  // share their texture. The map's nodes stay where they are.
+  std::string last_name_;
+  uint32_t last_contents_ = 0, last_surface_ = 0;
+  const Verdict* last_ = nullptr;
   size_t kept_ = 0;
 };
 
