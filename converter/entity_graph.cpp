@@ -170,6 +170,11 @@ std::vector<EntityKeys> read_entity_keys(SourceInput& input, FILE* source, Block
       e.target_class = quoted.substr(1, quoted.size() - 2);
     }
     take_keys(block.lines, e);
+    // An entity with none of these keys is no part of the graph; keeping
+    // only the others keeps the pass small on maps of many lights.
+    if (e.targetname.empty() && e.target.empty() && e.tb_type.empty() && e.tb_layer.empty() &&
+        e.tb_group.empty())
+      continue;
     entities.push_back(std::move(e));
   }
 }

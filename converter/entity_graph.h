@@ -45,8 +45,9 @@ struct EntityKeys {
   std::string tb_type, tb_id, tb_layer, tb_group, tb_omit;
 };
 
-// Reads the source's entities as the conversion will and returns their keys
-// (the world and damaged blocks left out). Reads to the end of the source or
+// Reads the source's entities as the conversion will and returns the keys
+// of those that take part in the graph: those with a targetname, a target
+// or an editor layer or group (the world and damaged blocks left out). Reads to the end of the source or
 // to the first block the reader rejects; block and input are left in an
 // unspecified state.
 [[nodiscard]] std::vector<EntityKeys> read_entity_keys(SourceInput& input, FILE* source, Block& block,
