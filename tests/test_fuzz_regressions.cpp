@@ -22,6 +22,7 @@ const Target targets[] = {
     {"convert", fuzz_convert}, {"table", fuzz_table}, {"numbers", fuzz_numbers},
     {"args", fuzz_args},       {"params", fuzz_params}, {"scan", fuzz_scan},
     {"texsources", fuzz_texsources}, {"faces", fuzz_faces},
+    {"playable", fuzz_playable},
 };
 
 void PrintTo(const Target& target, std::ostream* os) { *os << target.name; }
