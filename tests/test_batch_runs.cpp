@@ -130,6 +130,20 @@ TEST(BatchRuns, BrokenMapFailsAloneAndEveryOtherOutputIsKorvexOwn) {
   }
 }
 
+// korvex's advice goes to its standard error, apart from the console: the
+// reason a map failed is its failure line, not the advice printed after it.
+TEST(BatchRuns, FailureReasonIsTheFailureLineNotAHint) {
+  TempDir dir;
+  std::string planes;
+  for (int i = 0; i < 33; ++i) planes += "( 0 0 " + std::to_string(i) + " ) ( 64 0 0 ) ( 0 64 0 ) rock1 0 0 0 1 1\n";
+  const std::string map = "{\n\"classname\" \"worldspawn\"\n{\n" + planes + "}\n}\n";
+  write_files(dir, {{"maps/big.map", map}});
+  const BatchRun run = run_batch(dir.path(), {"maps", "-e", source_file("tables/q1.ent"), "-o", "out"});
+  ASSERT_FALSE(run.timed_out);
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(read_summary(run.out)["maps/big.map"].reason, "Brush #0 load error: too many lines") << run.out;
+}
+
 TEST(BatchRuns, OutputsGoBesideTheSourcesAndTheWorkingFolderTableIsUsed) {
   TempDir dir;
   write_files(dir, {{"a.map", good_map}, {"deep/er/b.map", small_map}});
