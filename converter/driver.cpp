@@ -186,6 +186,9 @@ void report_playable(const RunContext& ctx) {
     }
   }
   for (const std::string& line : ctx.edits.report) fprintf(stderr, "-q3: %s\n", line.c_str());
+  if (ctx.playable.trains_given_origin > 0)
+    fprintf(stderr, "-q3: %d train(s) given an origin brush at the lowest corner of their brushes, where a Quake train runs on its path\n",
+            ctx.playable.trains_given_origin);
 }
 
 // Creating the output would truncate the map being read.

@@ -9,6 +9,7 @@
 #include "coords.h"
 #include "face.h"
 #include "texture_axes.h"
+#include "train_origin.h"
 #include "fixed_textures.h"
 #include "kit.h"
 
@@ -400,7 +401,12 @@ conv_status rewrite_entity(Block& block, const ClassTable& table, const Settings
     const owner_kind kind = kind_of(unquoted(slot.source));
     // Detail brushes grouped into the world stay detail for the compiler.
     const bool detail = unquoted(slot.source).starts_with("func_detail") && unquoted(slot.target) == "func_group";
-    return retexture_brushes(lines, settings, playable, kind, detail);
+    r = retexture_brushes(lines, settings, playable, kind, detail);
+    if (r != CONV_OK || playable.edits == nullptr || unquoted(slot.target) != "func_train") return r;
+    const int before = lines.brush_count();
+    r = add_train_origin(lines, playable.valve);
+    playable.trains_given_origin += lines.brush_count() > before;
+    return r;
   }
   if (settings.factors.size != 1.0) return scale_origin(lines, fields.origin_value, settings);
   return CONV_OK;

@@ -20,6 +20,7 @@ struct PlayableRewrite {
   bool q2 = false;
   bool form_known = false;  // the map's alignment form, decided at its first face
   bool valve = false;       // ... the Valve 220 form: every face is written so
+  int trains_given_origin = 0;  // -q3: trains given an origin brush
 };
 
 // Rewrites a world brush. Returns CONV_OK, CONV_NO_PAREN, CONV_TOKEN,

@@ -204,6 +204,46 @@ TEST(EntityGraph, MadeSafeUnderQ3) {
   EXPECT_NE(report.find("2 entities left out"), std::string::npos) << report;
 }
 
+// A Quake train runs with the lowest corner of its brushes on the path; a
+// Q3 train with its origin: -q3 gives it an origin brush at that corner.
+TEST(EntityGraph, TrainsGetAnOriginBrushAtTheirLowestCorner) {
+  const std::string box =
+      "{\n( 100 200 300 ) ( 100 264 300 ) ( 100 200 364 ) t 0 0 0 1 1\n"
+      "( 164 200 300 ) ( 164 200 364 ) ( 164 264 300 ) t 0 0 0 1 1\n"
+      "( 100 200 300 ) ( 100 200 364 ) ( 164 200 300 ) t 0 0 0 1 1\n"
+      "( 100 232 300 ) ( 164 232 300 ) ( 100 232 364 ) t 0 0 0 1 1\n"
+      "( 100 200 300 ) ( 164 200 300 ) ( 100 264 300 ) t 0 0 0 1 1\n"
+      "( 100 200 340 ) ( 100 264 340 ) ( 164 200 340 ) t 0 0 0 1 1\n}\n";
+  const std::string map = world_of("( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) w 0 0 0 1 1\n"
+                                   "( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) w 0 0 0 1 1\n"
+                                   "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) w 0 0 0 1 1\n") +
+                          "{\n\"classname\" \"func_train\"\n\"target\" \"a\"\n" + box + "}\n" +
+                          "{\n\"classname\" \"func_door\"\n" + box + "}\n" +
+                          "{\n\"classname\" \"path_corner\"\n\"targetname\" \"a\"\n\"target\" \"a\"\n\"origin\" \"0 0 0\"\n}\n";
+  TempDir dir;
+  dir.write("m.map", map);
+  dir.write("q1.ent", "func_train *\nfunc_door *\npath_corner *\n");
+  dir.write("q1.tex", "* @keep\n");
+  const RunResult r = run_korvex(dir, {"-s", "m.map", "-d", "out.map", "-q3"});
+  ASSERT_EQ(r.status, 0) << r.console;
+  const std::string out = dir.read("out.map").value_or("");
+  const std::string origin =
+      "    {\n"
+      "    ( 92 192 308 ) ( 92 192 292 ) ( 92 208 292 ) common/origin 0 0 0 0.5 0.5 0 0 0\n"
+      "    ( 108 208 292 ) ( 108 192 292 ) ( 108 192 308 ) common/origin 0 0 0 0.5 0.5 0 0 0\n"
+      "    ( 108 192 292 ) ( 92 192 292 ) ( 92 192 308 ) common/origin 0 0 0 0.5 0.5 0 0 0\n"
+      "    ( 92 208 308 ) ( 92 208 292 ) ( 108 208 292 ) common/origin 0 0 0 0.5 0.5 0 0 0\n"
+      "    ( 92 208 292 ) ( 92 192 292 ) ( 108 192 292 ) common/origin 0 0 0 0.5 0.5 0 0 0\n"
+      "    ( 108 192 308 ) ( 92 192 308 ) ( 92 208 308 ) common/origin 0 0 0 0.5 0.5 0 0 0\n"
+      "    }\n  }\n// entity 2\n";
+  EXPECT_NE(out.find(origin), std::string::npos) << out;
+  size_t origin_faces = 0;
+  for (size_t at = out.find("common/origin"); at != std::string::npos; at = out.find("common/origin", at + 1))
+    ++origin_faces;
+  EXPECT_EQ(origin_faces, 6U) << "the train's six, and none for the door";
+  EXPECT_NE(r.errors.find("1 train(s) given an origin brush"), std::string::npos) << r.errors;
+}
+
 // A bad rule table ends the run before anything is written, with a message
 // that names the file and the line.
 TEST(Rules, BadTablesAreRefused) {
