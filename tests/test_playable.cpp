@@ -119,11 +119,28 @@ const char* const brush3 =
     "{\n( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) trigger 0 0 0 1 1\n( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) trigger 0 0 0 1 1\n"
     "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) trigger 0 0 0 1 1\n}\n";
 
+// A world of one brush, for maps whose entities are what matters.
+const std::string plain_world = world_of("( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) w 0 0 0 1 1\n"
+                                         "( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) w 0 0 0 1 1\n"
+                                         "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) w 0 0 0 1 1\n");
+
+// Runs -q3 on map with the class table and "* @keep" as the shipped tables.
+struct Played {
+  RunResult run;
+  std::string map;
+};
+Played play(const std::string& map, const char* classes) {
+  TempDir dir;
+  dir.write("m.map", map);
+  dir.write("q1.ent", classes);
+  dir.write("q1.tex", "* @keep\n");
+  Played p{run_korvex(dir, {"-s", "m.map", "-d", "out.map", "-q3"}), ""};
+  p.map = dir.read("out.map").value_or("");
+  return p;
+}
+
 TEST(Rules, OwnerKindAndDetailClasses) {
-  const std::string map = world_of("( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) w 0 0 0 1 1\n"
-                                   "( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) w 0 0 0 1 1\n"
-                                   "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) w 0 0 0 1 1\n") +
-                          "{\n\"classname\" \"trigger_multiple\"\n" + brush3 + "}\n" +
+  const std::string map = plain_world + "{\n\"classname\" \"trigger_multiple\"\n" + brush3 + "}\n" +
                           "{\n\"classname\" \"func_detail\"\n" + brush3 + "}\n";
   const Converted out = convert(map, "* @keep\n", {});
   ASSERT_EQ(out.run.status, 0) << out.run.console;
@@ -165,9 +182,7 @@ TEST(EntityGraph, MadeSafeUnderQ3) {
     return std::string("{\n\"classname\" \"func_train\"\n\"target\" \"") + first + "\"\n" + brush3 + "}\n";
   };
   const std::string map =
-      world_of("( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) w 0 0 0 1 1\n( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) w 0 0 0 1 1\n"
-               "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) w 0 0 0 1 1\n") +
-      train("a1") + corner("a1", "a2") + corner("a2", "a3") + corner("a3", "a3") +          // 1-4: stops on itself
+      plain_world + train("a1") + corner("a1", "a2") + corner("a2", "a3") + corner("a3", "a3") +          // 1-4: stops on itself
       train("b1") + corner("b1", "b2") + corner("b2", "b3") + corner("b3", "b2") +          // 5-8: loops back
       train("c1") + corner("c1", "c2") + corner("c2", "c1") +                              // 9-11: a loop already
       "{\n\"classname\" \"trigger_relay\"\n\"targetname\" \"r1\"\n\"target\" \"r2\"\n\"origin\" \"0 0 0\"\n}\n"
@@ -176,13 +191,10 @@ TEST(EntityGraph, MadeSafeUnderQ3) {
       "\"_tb_layer_omit_from_export\" \"1\"\n" + brush3 + "}\n"                            // 14
       "{\n\"classname\" \"info_null\"\n\"_tb_layer\" \"7\"\n\"origin\" \"0 0 0\"\n}\n"      // 15
       "{\n\"classname\" \"info_null\"\n\"_tb_layer\" \"8\"\n\"origin\" \"0 0 0\"\n}\n";     // 16
-  TempDir dir;
-  dir.write("m.map", map);
-  dir.write("q1.ent", "func_train *\npath_corner *\ntrigger_relay target_relay\nfunc_group *\ninfo_null *\n");
-  dir.write("q1.tex", "* @keep\n");
-  const RunResult r = run_korvex(dir, {"-s", "m.map", "-d", "out.map", "-q3"});
+  const Played played = play(map, "func_train *\npath_corner *\ntrigger_relay target_relay\nfunc_group *\ninfo_null *\n");
+  const RunResult& r = played.run;
   ASSERT_EQ(r.status, 0) << r.console;
-  const std::string out = dir.read("out.map").value_or("");
+  const std::string& out = played.map;
   auto entity = [&out](int n) {
     const size_t at = out.find("// entity " + std::to_string(n) + "\n");
     if (at == std::string::npos) return std::string();
@@ -214,19 +226,13 @@ TEST(EntityGraph, TrainsGetAnOriginBrushAtTheirLowestCorner) {
       "( 100 232 300 ) ( 164 232 300 ) ( 100 232 364 ) t 0 0 0 1 1\n"
       "( 100 200 300 ) ( 164 200 300 ) ( 100 264 300 ) t 0 0 0 1 1\n"
       "( 100 200 340 ) ( 100 264 340 ) ( 164 200 340 ) t 0 0 0 1 1\n}\n";
-  const std::string map = world_of("( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) w 0 0 0 1 1\n"
-                                   "( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) w 0 0 0 1 1\n"
-                                   "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) w 0 0 0 1 1\n") +
-                          "{\n\"classname\" \"func_train\"\n\"target\" \"a\"\n" + box + "}\n" +
+  const std::string map = plain_world + "{\n\"classname\" \"func_train\"\n\"target\" \"a\"\n" + box + "}\n" +
                           "{\n\"classname\" \"func_door\"\n" + box + "}\n" +
                           "{\n\"classname\" \"path_corner\"\n\"targetname\" \"a\"\n\"target\" \"a\"\n\"origin\" \"0 0 0\"\n}\n";
-  TempDir dir;
-  dir.write("m.map", map);
-  dir.write("q1.ent", "func_train *\nfunc_door *\npath_corner *\n");
-  dir.write("q1.tex", "* @keep\n");
-  const RunResult r = run_korvex(dir, {"-s", "m.map", "-d", "out.map", "-q3"});
+  const Played played = play(map, "func_train *\nfunc_door *\npath_corner *\n");
+  const RunResult& r = played.run;
   ASSERT_EQ(r.status, 0) << r.console;
-  const std::string out = dir.read("out.map").value_or("");
+  const std::string& out = played.map;
   const std::string origin =
       "    {\n"
       "    ( 92 192 308 ) ( 92 192 292 ) ( 92 208 292 ) common/origin 0 0 0 0.5 0.5 0 0 0\n"
@@ -247,9 +253,7 @@ TEST(EntityGraph, TrainsGetAnOriginBrushAtTheirLowestCorner) {
 // A bad rule table ends the run before anything is written, with a message
 // that names the file and the line.
 TEST(Rules, BadTablesAreRefused) {
-  const std::string map = world_of("( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) w 0 0 0 1 1\n"
-                                   "( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) w 0 0 0 1 1\n"
-                                   "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) w 0 0 0 1 1\n");
+  const std::string& map = plain_world;
   const struct {
     std::string rules;
     const char* message;
