@@ -130,12 +130,12 @@ PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const TextureLook
                            std::to_string(item.surface.frames.size() + item.surface.frames_dropped) +
                            " frames cut to the " + std::to_string(max_anim_frames) + " Q3 plays");
     if (!item.surface.needs_shader()) continue;
-    const ShaderSpec spec = make_shader(pack_name, item.surface, images);
-    if (!check_pack_path(spec.name, error)) {
+    const Shader shader = make_shader(pack_name, item.surface, images);
+    if (!check_pack_path(shader.name, error)) {
       error = "texture " + pack_name + ": shader name " + error;
       return PlanStatus::BAD_NAME;
     }
-    shaders[spec.name] = shader_text(spec);
+    shaders[shader.name] = shader_text(shader);
     ++plan.shaders;
     for (ShaderKind kind : shader_kinds(item.surface)) ++plan.shaders_by_kind[static_cast<size_t>(kind)];
   }

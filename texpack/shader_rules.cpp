@@ -39,9 +39,9 @@ std::string two_places(float value) {
   return text;
 }
 
-ShaderSpec sky_shader(ShaderSpec spec, const Surface& surface, const ShaderImages& images) {
+Shader sky_shader(Shader shader, const Surface& surface, const ShaderImages& images) {
   const bool layered = !images.sky_back.empty();
-  spec.header = {"qer_editorimage " + (layered ? images.sky_back : images.frames[0]),
+  shader.header = {"qer_editorimage " + (layered ? images.sky_back : images.frames[0]),
                  "surfaceparm sky",
                  "surfaceparm noimpact",
                  "surfaceparm nolightmap",
@@ -49,12 +49,12 @@ ShaderSpec sky_shader(ShaderSpec spec, const Surface& surface, const ShaderImage
                  "q3map_surfacelight " + std::to_string(surface.light > 0 ? surface.light : sky_surface_light),
                  "skyparms - 512 -"};
   if (layered) {
-    spec.stages.push_back({{"map " + images.sky_back, sky_back_scroll}});
-    spec.stages.push_back({{"map " + images.sky_front, "blendFunc blend", sky_front_scroll}});
+    shader.stages.push_back({{"map " + images.sky_back, sky_back_scroll}});
+    shader.stages.push_back({{"map " + images.sky_front, "blendFunc blend", sky_front_scroll}});
   } else {
-    spec.stages.push_back({{"map " + images.frames[0], sky_back_scroll}});
+    shader.stages.push_back({{"map " + images.frames[0], sky_back_scroll}});
   }
-  return spec;
+  return shader;
 }
 
 }  // namespace
@@ -72,12 +72,12 @@ std::vector<ShaderKind> shader_kinds(const Surface& surface) {
   return kinds;
 }
 
-ShaderSpec make_shader(const std::string& pack_name, const Surface& surface, const ShaderImages& images) {
-  ShaderSpec spec;
-  spec.name = "textures/" + pack_name;
-  if (surface.sky) return sky_shader(spec, surface, images);
+Shader make_shader(const std::string& pack_name, const Surface& surface, const ShaderImages& images) {
+  Shader shader;
+  shader.name = "textures/" + pack_name;
+  if (surface.sky) return sky_shader(shader, surface, images);
 
-  std::vector<std::string>& header = spec.header;
+  std::vector<std::string>& header = shader.header;
   header.push_back("qer_editorimage " + images.frames[0]);
   if (surface.alpha < 1.0f) header.push_back("qer_trans " + two_places(surface.alpha));
   if (surface.nodraw) header.push_back("surfaceparm nodraw");
@@ -110,20 +110,20 @@ ShaderSpec make_shader(const std::string& pack_name, const Surface& surface, con
     base.lines.push_back("alphaGen const " + two_places(surface.alpha));
   }
   base.lines.push_back("rgbGen identity");
-  spec.stages.push_back(base);
-  if (surface.unlit()) return spec;
+  shader.stages.push_back(base);
+  if (surface.unlit()) return shader;
 
   ShaderStage lightmap{{"map $lightmap", "blendFunc GL_DST_COLOR GL_ZERO", "rgbGen identity"}};
   if (surface.fence) lightmap.lines.push_back("depthFunc equal");
-  spec.stages.push_back(lightmap);
+  shader.stages.push_back(lightmap);
   if (surface.glow && !images.glow_frames.empty()) {
     const std::vector<std::string> glow_still{images.glow_frames[0]};
     ShaderStage glow{{image_line(surface.frames.empty() ? glow_still : images.glow_frames, surface.frame_rate),
                       "blendFunc GL_ONE GL_ONE", "rgbGen identity"}};
     if (surface.fence) glow.lines.push_back("depthFunc equal");
-    spec.stages.push_back(glow);
+    shader.stages.push_back(glow);
   }
-  return spec;
+  return shader;
 }
 
 }  // namespace texpack

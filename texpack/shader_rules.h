@@ -31,7 +31,7 @@ struct ShaderImages {
 
 // The shader of a texture whose pack name is `pack_name` ("q1/#water0").
 // Only meaningful when surface.needs_shader().
-[[nodiscard]] ShaderSpec make_shader(const std::string& pack_name, const Surface& surface,
+[[nodiscard]] Shader make_shader(const std::string& pack_name, const Surface& surface,
                                      const ShaderImages& images);
 
 }  // namespace texpack
