@@ -214,12 +214,13 @@ void write_entity(FILE* out, const Block& block, int number) {
   fputs("  }\n", out);
 }
 
-void log_block(const Block& block, const char* log_path) {
+bool log_block(const Block& block, const char* log_path) {
   // Opening the log here creates it even while the records are dropped.
   FILE* log = fopen(log_path, "a");
-  if (log == nullptr) return;
+  if (log == nullptr) return false;
   for (int i = 0; i < block.lines.size(); ++i) kit_logprintf("%s\n", block.lines.text(i));
   if (const char* last = block.lines.pending()) kit_logprintf("%s\n", last);
   kit_logprintf("%s", rule_line);
   fclose(log);
+  return true;
 }

@@ -55,7 +55,7 @@ void write_brush(FILE* out, const Block& block, int number);
 void write_entity(FILE* out, const Block& block, int number);
 
 // Records the block (and a pending line) in the log at log_path, then a
-// rule line.
-void log_block(const Block& block, const char* log_path);
+// rule line. False when the log cannot be written (nothing is recorded).
+bool log_block(const Block& block, const char* log_path);
 
 #endif

@@ -213,13 +213,9 @@ void write_header(FILE* out, const Settings& s) {
 // summary ends with a warning.
 void discard(RunContext& ctx, const char* what, int number) {
   kit_logprintf("Discarded invalid %s%d:\n", what, number);
-  log_block(ctx.block, ctx.settings.paths.log);
   ctx.counts.discarded = true;
   // The log drops what it cannot write; the summary must not point at it.
-  if (FILE* log = fopen(ctx.settings.paths.log, "a"))
-    fclose(log);
-  else
-    ctx.counts.log_failed = true;
+  if (!log_block(ctx.block, ctx.settings.paths.log)) ctx.counts.log_failed = true;
 }
 
 // A classic run's failure that extended mode would have avoided.

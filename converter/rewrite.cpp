@@ -52,20 +52,19 @@ conv_status scale_plane_text(const char* line, const Settings& settings, char* o
   return text.ok() ? CONV_OK : CONV_LINE_TOO_LONG;
 }
 
-conv_status retexture_plane_text(LineBuffer& lines, int i, const Settings& settings,
-                                 std::string_view texture, char* scratch) {
+conv_status retexture_plane_text(LineBuffer& lines, int i, const Settings& settings, std::string_view texture,
+                                 Face& face, char* scratch) {
   if (settings.factors.size != 1.0) {
     conv_status r = scale_plane_text(lines.text(i), settings, scratch, line_room);
     if (r == CONV_OK) r = lines.replace_tail(i, 0, scratch);
     if (r != CONV_OK) return r;
   }
-  // Searched from the end, since the last parenthesis is usually near it.
-  const size_t paren = lines.view(i).rfind(')');
-  if (paren == std::string_view::npos) return CONV_NO_PAREN;
+  // What follows the points changes; the points stay as they now stand.
+  if (!split_face(lines.view(i), &face)) return CONV_NO_PAREN;
   char tail[128];
   BoundedText retexture(tail, sizeof tail);
   retexture.add(" ").add(texture);
-  return lines.replace_tail(i, static_cast<int>(paren) + 1, retexture.view());
+  return lines.replace_tail(i, static_cast<int>(face.points.size()), retexture.view());
 }
 
 // The values of a face's nine coordinates, read as the mode reads numbers.
@@ -264,20 +263,14 @@ conv_status retexture_brushes(LineBuffer& lines, const Settings& settings, Playa
   for (int n = 0; n < lines.brush_count(); ++n) {
     const BrushRange b = lines.brush(n);
     for (int i = b.first; i <= b.last; ++i) {
+      // Unscaled points stay as written, which the text road does at no cost.
       conv_status r = CONV_DISCARD;
       if (playable.textures != nullptr) {
         r = retexture_face_by_rules(lines, i, settings, playable, kind, detail, face, buffer);
-      } else if (!scaled) {
-        // The points stay as written; only what follows them changes.
-        if (!split_face(lines.view(i), &face)) return CONV_NO_PAREN;
-        char tail[128];
-        BoundedText retexture(tail, sizeof tail);
-        retexture.add(" ").add(texture);
-        r = lines.replace_tail(i, static_cast<int>(face.points.size()), retexture.view());
-      } else if (parse_face(lines.view(i), &face, false) && face.rest_gap < rest_search) {
+      } else if (scaled && parse_face(lines.view(i), &face, false) && face.rest_gap < rest_search) {
         r = retexture_face(lines, i, face, settings, texture, buffer);
       }
-      if (r == CONV_DISCARD) r = retexture_plane_text(lines, i, settings, texture, buffer);
+      if (r == CONV_DISCARD) r = retexture_plane_text(lines, i, settings, texture, face, buffer);
       if (r != CONV_OK) return r;
     }
   }
