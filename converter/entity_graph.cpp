@@ -38,26 +38,22 @@ void take_keys(const LineBuffer& lines, EntityKeys& e) {
   }
 }
 
-struct Index {
-  std::vector<EntityKeys>& all;
-  // The first written path_corner of a targetname, as the game finds it.
-  const EntityKeys* corner(const std::string& name) const {
-    for (const EntityKeys& e : all)
-      if (e.target_class == "path_corner" && e.targetname == name) return &e;
-    return nullptr;
-  }
-};
+// The first written path_corner of a targetname, as the game finds it.
+EntityKeys* corner_named(std::vector<EntityKeys>& all, const std::string& name) {
+  for (EntityKeys& e : all)
+    if (e.target_class == "path_corner" && e.targetname == name) return &e;
+  return nullptr;
+}
 
 void close_trains(std::vector<EntityKeys>& all, GraphEdits& edits) {
-  Index index{all};
   for (EntityKeys& train : all) {
     if (train.target_class != "func_train" || train.target.empty()) continue;
-    const EntityKeys* first = index.corner(train.target);
+    EntityKeys* const first = corner_named(all, train.target);
     if (first == nullptr) continue;  // the game reports a train without a path
     std::vector<const EntityKeys*> seen{first};
-    const EntityKeys* at = first;
+    EntityKeys* at = first;
     for (;;) {
-      const EntityKeys* next = at->target.empty() ? nullptr : index.corner(at->target);
+      EntityKeys* next = at->target.empty() ? nullptr : corner_named(all, at->target);
       if (next == first) break;
       bool loops = false;
       for (const EntityKeys* s : seen) loops = loops || s == next;
@@ -68,7 +64,7 @@ void close_trains(std::vector<EntityKeys>& all, GraphEdits& edits) {
       }
       std::string why = next == nullptr ? (at->target.empty() ? "has no target" : "targets no corner ('" + at->target + "')")
                                         : (next == at ? "targets itself" : "loops back to '" + next->targetname + "'");
-      EntityKeys& last = const_cast<EntityKeys&>(*at);
+      EntityKeys& last = *at;
       last.target = first->targetname;
       edits.set_target[last.number] = first->targetname;
       ++edits.trains_closed;
