@@ -187,7 +187,6 @@ const TextureChooser::Verdict& TextureChooser::choose(std::string_view name, uin
       }
     }
     found = verdicts_.emplace(key_, std::move(v)).first;
-    faces_by_rule.resize(rules_->rules.size());
   }
   last_ = &found->second;
   last_name_.assign(name);

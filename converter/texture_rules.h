@@ -68,7 +68,8 @@ class TextureChooser {
     std::string name;  // the texture to write; empty: the owner's
   };
 
-  explicit TextureChooser(const TextureRules& rules, bool q2) : rules_(&rules), q2_(q2) {}
+  TextureChooser(const TextureRules& rules, bool q2)
+      : faces_by_rule(rules.rules.size()), rules_(&rules), q2_(q2) {}
 
   // The verdict for a face; counts it.
   const Verdict& choose(std::string_view name, uint32_t contents, uint32_t surface);
