@@ -5,6 +5,8 @@
 #include "debug.h"
 #include "kit.h"
 
+using namespace kmap;
+
 namespace {
 
 constexpr const char* rule_line = "===================================================\n";
@@ -100,9 +102,12 @@ void write_block_lines(FILE* out, const LineBuffer& lines) {
 
 }  // namespace
 
-bool find_worldspawn(SourceInput& input, FILE* source, Block& block, const Settings& settings) {
+void start_reading(SourceInput& input, FILE* source, Block& block, const Settings& settings) {
   block.lines.configure(settings.limit(), settings.extended());
   block.lines.start_source(input, source);
+}
+
+bool find_worldspawn(SourceInput& input, Block& block) {
   const char* s = next_significant(input, block.lines);
   return s != nullptr && *s == '{';
 }

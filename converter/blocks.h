@@ -13,41 +13,43 @@
 #include <vector>
 
 #include "class_table.h"
-#include "lines.h"
+#include "line_buffer.h"
 #include "settings.h"
 #include "status.h"
 
 // What the reader found in the entity it read last.
 struct EntityFields {
   int class_slot = class_none;  // a table slot, class_unlisted or class_none
-  TextPos class_value = no_pos;   // opening quote of the last classname value
-  TextPos origin_value = no_pos;  // opening quote of the last origin value
+  kmap::TextPos class_value = kmap::no_pos;   // opening quote of the last classname value
+  kmap::TextPos origin_value = kmap::no_pos;  // opening quote of the last origin value
   int light_line = -1;            // first key line whose first word is "light"
 };
 
 // The block being converted: its lines and brushes, and its entity's fields.
 struct Block {
-  LineBuffer lines;
+  kmap::LineBuffer lines;
   EntityFields entity;
 };
 
-// True when the first significant line of the source opens a block. Starts
-// reading the source.
-[[nodiscard]] bool find_worldspawn(SourceInput& input, FILE* source, Block& block,
-                                   const Settings& settings);
+// Starts reading the source from its current place, with the block sized
+// for the settings' limits.
+void start_reading(kmap::SourceInput& input, FILE* source, Block& block, const Settings& settings);
+
+// True when the next significant line of the source opens a block.
+[[nodiscard]] bool find_worldspawn(kmap::SourceInput& input, Block& block);
 
 // Reads the next brush of the world block. The world's own key lines met
 // on the way are appended to world_keys (from their first significant
 // character on), or skipped when it is null. Returns CONV_END at the world's
 // closing brace, CONV_OK, CONV_EOF, CONV_TOO_MANY_LINES or CONV_DISCARD.
-[[nodiscard]] conv_status read_world_brush(SourceInput& input, Block& block, const Settings& settings,
+[[nodiscard]] conv_status read_world_brush(kmap::SourceInput& input, Block& block, const Settings& settings,
                                            std::vector<std::string>* world_keys);
 
 // Reads the next entity block and finds its class in table. Returns
 // CONV_END when none is left, CONV_OK, CONV_EOF, CONV_TOO_MANY_LINES,
 // CONV_NO_CLASSNAME, CONV_TOKEN, CONV_BAD_BRUSH, CONV_TOO_MANY_BRUSHES,
 // CONV_NO_ORIGIN or CONV_DISCARD.
-[[nodiscard]] conv_status read_entity(SourceInput& input, Block& block, const ClassTable& table,
+[[nodiscard]] conv_status read_entity(kmap::SourceInput& input, Block& block, const ClassTable& table,
                                       const Settings& settings);
 
 // Write the block in the output layout; never change it.

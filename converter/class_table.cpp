@@ -6,7 +6,9 @@
 
 #include "bounded_text.h"
 #include "kit.h"
-#include "lines.h"
+#include "line_buffer.h"
+
+using namespace kmap;
 
 namespace {
 

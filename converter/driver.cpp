@@ -13,8 +13,11 @@
 #include "coords.h"
 #include "interrupt.h"
 #include "kit.h"
+#include "read_prologue.h"
 #include "rewrite.h"
 #include "usage.h"
+
+using namespace kmap;
 
 namespace {
 
@@ -91,7 +94,7 @@ bool load_textures(RunContext& ctx) {
     return false;
   }
   ctx.chooser = std::make_unique<TextureChooser>(ctx.texture_rules, s.modes.q2 != 0);
-  ctx.playable.textures = ctx.chooser.get();
+  ctx.playable.faces.textures = ctx.chooser.get();
   return true;
 }
 
@@ -146,7 +149,7 @@ void write_world_keys(RunContext& ctx, FILE* out) {
     fprintf(out, "  %s\n", line.c_str());
   }
   ctx.world_keys.clear();
-  if (ctx.playable.valve && !ctx.mapversion_written) {
+  if (ctx.playable.faces.valve && !ctx.mapversion_written) {
     fputs("  \"mapversion\" \"220\"\n", out);
     ctx.mapversion_written = true;
   }
@@ -245,9 +248,6 @@ bool world_pass(RunContext& ctx, FILE* out) {
       log_block(ctx.block, s.paths.log);
       return false;
     }
-    // The game check reads the lines before the rewrite changes them.
-    if (!s.modes.enumerate && ctx.hints.votes.lines_seen < game_sample_lines)
-      count_game_votes(ctx.block.lines, ctx.hints.votes);
     const conv_status w = s.modes.enumerate ? CONV_OK : rewrite_world_brush(ctx.block, s, ctx.playable);
     write_world_keys(ctx, out);
     if (w != CONV_OK) {
@@ -320,7 +320,15 @@ bool convert(RunContext& ctx, FILE* source, FILE* out) {
   const Settings& s = ctx.settings;
   write_header(out, s);
   printf("Processing '%s'\n", s.paths.source);
-  if (!find_worldspawn(ctx.input, source, ctx.block, s)) {
+  start_reading(ctx.input, source, ctx.block, s);
+  if (!s.modes.enumerate) {
+    // The game's vote and the map's alignment form come from its first
+    // faces, before the world pass writes any.
+    const Prologue prologue = read_prologue(ctx.input.text, s.limit());
+    ctx.hints.votes = prologue.votes;
+    ctx.playable.faces.valve = ctx.chooser && prologue.form == AlignForm::VALVE220;
+  }
+  if (!find_worldspawn(ctx.input, ctx.block)) {
     printf("No 'worldspawn' section in %s\n", s.paths.source);
     return false;
   }
@@ -405,7 +413,7 @@ int run(RunContext& ctx, int argc, char** argv) {
       (void)copy_path(s.paths.textures, shipped_table(s.modes.q2 ? "q2.tex" : "q1.tex"));
   }
   if (s.modes.enumerate) s.modes.keep_keys = 0;  // numbering copies the blocks alone
-  ctx.playable.q2 = s.modes.q2 != 0;
+  ctx.playable.faces.q2 = s.modes.q2 != 0;
   s.limits = s.extended() ? &extended_limits : &classic_limits;
   if (s.paths.dest[0] == '\0' && !derive_output_name(s)) {
     printf("Output file name too long: more than %d characters; name it with -d\n", path_chars);

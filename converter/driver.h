@@ -15,7 +15,7 @@
 #include "texture_rules.h"
 #include "class_table.h"
 #include "debug.h"
-#include "lines.h"
+#include "line_buffer.h"
 #include "output.h"
 #include "settings.h"
 
@@ -33,7 +33,7 @@ struct RunContext {
   Settings settings;
   ClassTable classes;
   Block block;
-  SourceInput input;
+  kmap::SourceInput input;
   OutputFile output;
   kit_log_state log;
   RunCounts counts;

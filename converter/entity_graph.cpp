@@ -4,6 +4,8 @@
 
 #include "kit.h"
 
+using namespace kmap;
+
 namespace {
 
 // The key and value of a line `"key" "value"`; false for any other line.
@@ -148,7 +150,8 @@ void omit_layers(const std::vector<EntityKeys>& all, GraphEdits& edits) {
 std::vector<EntityKeys> read_entity_keys(SourceInput& input, FILE* source, Block& block,
                                          const ClassTable& table, const Settings& settings) {
   std::vector<EntityKeys> entities;
-  if (!find_worldspawn(input, source, block, settings)) return entities;
+  start_reading(input, source, block, settings);
+  if (!find_worldspawn(input, block)) return entities;
   for (;;) {
     const conv_status r = read_world_brush(input, block, settings, nullptr);
     if (r == CONV_END) break;

@@ -50,7 +50,7 @@ struct EntityKeys {
 // or an editor layer or group (the world and damaged blocks left out). Reads to the end of the source or
 // to the first block the reader rejects; block and input are left in an
 // unspecified state.
-[[nodiscard]] std::vector<EntityKeys> read_entity_keys(SourceInput& input, FILE* source, Block& block,
+[[nodiscard]] std::vector<EntityKeys> read_entity_keys(kmap::SourceInput& input, FILE* source, Block& block,
                                                        const ClassTable& table, const Settings& settings);
 
 // The edits the entities need.

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstring>
 
+
 namespace {
 
 constexpr std::array<int, 2> cleanup_signals{SIGINT, SIGTERM};

@@ -10,6 +10,8 @@
 #include "bounded_text.h"
 #include "output.h"
 
+using namespace kmap;
+
 namespace {
 
 // The file's mode for a new map: what creating it directly would give.

@@ -8,6 +8,7 @@
 #include "blocks.h"
 #include "class_table.h"
 #include "entity_graph.h"
+#include "rewrite_faces.h"
 #include "settings.h"
 #include "status.h"
 #include "texture_rules.h"
@@ -15,11 +16,8 @@
 // What -t and -q3 add to the rewriting, owned by the run. With no texture
 // rules every face gets its owner's fixed texture, as in classic conversion.
 struct PlayableRewrite {
-  TextureChooser* textures = nullptr;  // -t: the rules' verdicts
+  FaceRewrite faces;                   // -t: the rules' verdicts, the map's alignment form
   const GraphEdits* edits = nullptr;   // -q3: the entity graph's edits
-  bool q2 = false;
-  bool form_known = false;  // the map's alignment form, decided at its first face
-  bool valve = false;       // ... the Valve 220 form: every face is written so
   int trains_given_origin = 0;  // -q3: trains given an origin brush
 };
 

@@ -4,6 +4,10 @@
 #include <cctype>
 #include <fstream>
 
+#include "texture_names.h"
+
+using namespace kmap;
+
 namespace {
 
 struct FlagName {
@@ -69,12 +73,6 @@ bool glob_match(std::string_view pattern, std::string_view name) {
   }
   while (p < pattern.size() && pattern[p] == '*') ++p;
   return p == pattern.size();
-}
-
-std::string kept_texture_name(std::string_view source, bool q2) {
-  std::string name = q2 ? "q2/" : "q1/";
-  for (char c : source) name += c == '*' ? '#' : lower(c);
-  return name;
 }
 
 bool load_texture_rules(const char* path, TextureRules& rules, std::string& error) {
@@ -180,7 +178,7 @@ const TextureChooser::Verdict& TextureChooser::choose(std::string_view name, uin
       const TextureRule& r = rules_->rules[static_cast<size_t>(v.rule)];
       if (r.choice == TextureChoice::NAME) v.name = r.name;
       if (r.choice == TextureChoice::KEEP) {
-        v.name = kept_texture_name(name, q2_);
+        v.name = kept_texture_name(name, q2_ ? Game::quake2 : Game::quake);
         // A name too long for a shader keeps its owner's texture instead.
         if (v.name.size() > texture_name_chars) v.name.clear();
         else ++kept_;

@@ -56,9 +56,6 @@ inline constexpr size_t texture_name_chars = 63;
 // True when name matches the glob pattern, without regard to case.
 [[nodiscard]] bool glob_match(std::string_view pattern, std::string_view name);
 
-// The name a kept texture is written under: q1/ or q2/, lowercased, `*` as `#`.
-[[nodiscard]] std::string kept_texture_name(std::string_view source, bool q2);
-
 // The rules' verdicts by source name and flags, so that each distinct
 // texture is looked up once per run; and what they did, for the report.
 class TextureChooser {

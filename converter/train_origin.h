@@ -6,7 +6,7 @@
 #ifndef KORVEX_TRAIN_ORIGIN_H
 #define KORVEX_TRAIN_ORIGIN_H
 
-#include "lines.h"
+#include "line_buffer.h"
 #include "status.h"
 
 // Adds an origin brush at the lowest corner of the block's brushes, whose
@@ -15,6 +15,6 @@
 // Valve 220 form when `valve`. Returns CONV_OK (also when it added
 // nothing), CONV_TOO_MANY_LINES or CONV_LINE_TOO_LONG; changes nothing but
 // the block.
-[[nodiscard]] conv_status add_train_origin(LineBuffer& lines, bool valve);
+[[nodiscard]] conv_status add_train_origin(kmap::LineBuffer& lines, bool valve);
 
 #endif

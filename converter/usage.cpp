@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 
+
 #ifndef KORVEX_VERSION
 #define KORVEX_VERSION "unknown"
 #endif

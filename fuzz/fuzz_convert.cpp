@@ -10,6 +10,8 @@
 #include "fuzz_targets.h"
 #include "driver.h"
 
+using namespace kmap;
+
 int fuzz_convert(const uint8_t* data, size_t size) {
   enter_fuzz_folder();
   static bool tables = false;

@@ -9,6 +9,8 @@
 #include "fuzz_targets.h"
 #include "texture_rules.h"
 
+using namespace kmap;
+
 int fuzz_faces(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   // Every line of the input as a plane line.
@@ -20,9 +22,9 @@ int fuzz_faces(const uint8_t* data, size_t size) {
     if (parse_face(line, &face)) {
       std::string out(line.size() + 1, '\0');
       BoundedText written(out.data(), out.size());
-      fuzz_check(format_face(face, written) && written.view() == line, "a parsed face is written back as it was");
+      fuzz_check(format_face(face, written) == FormatResult::OK && written.view() == line, "a parsed face is written back as it was");
     }
-    if (split_face(line, &face, true)) fuzz_check(face.points.size() <= line.size(), "points within the line");
+    if (read_face(line, &face, true)) fuzz_check(face.points.size() <= line.size(), "points within the line");
     at = end + 1;
   }
   // The input as a rule table, then its first line's words as a pattern and

@@ -12,6 +12,8 @@
 #include "driver.h"
 #include "fuzz_targets.h"
 
+using namespace kmap;
+
 namespace {
 
 int run_quietly(std::vector<std::string> words) {

@@ -4,6 +4,7 @@
 #include "fuzz_targets.h"
 #include "class_table.h"
 
+
 int fuzz_table(const uint8_t* data, size_t size) {
   enter_fuzz_folder();
   write_input("t.ent", data, size);

@@ -19,6 +19,8 @@
 #include "hints.h"
 #include "run_korvex.h"
 
+using namespace kmap;
+
 namespace fs = std::filesystem;
 
 namespace {

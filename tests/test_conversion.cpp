@@ -8,6 +8,7 @@
 #include "fixed_textures.h"
 #include "run_korvex.h"
 
+
 namespace {
 
 constexpr const char* worked_table = "light *\ninfo_player_start info_player_deathmatch\nfunc_door *\n";

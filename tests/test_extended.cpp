@@ -5,6 +5,7 @@
 #include "fixed_textures.h"
 #include "run_korvex.h"
 
+
 namespace {
 
 constexpr const char* plane = "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) rock1 0 0 0 1 1";

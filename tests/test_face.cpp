@@ -8,6 +8,8 @@
 
 #include "face.h"
 
+using namespace kmap;
+
 namespace {
 
 struct FaceCase {
@@ -51,7 +53,7 @@ TEST_P(FaceParse, PartsAndRoundTrip) {
   EXPECT_EQ(face.tail.text, c.tail);
   char buf[512];
   BoundedText out(buf, sizeof buf);
-  ASSERT_TRUE(format_face(face, out));
+  ASSERT_EQ(format_face(face, out), FormatResult::OK);
   EXPECT_EQ(out.view(), c.line);
 }
 
@@ -81,17 +83,15 @@ TEST(FaceParse, LinesTheModelLeavesToTheTextRoad) {
 TEST(FaceFormat, ReplacedPartsTakeOneBlank) {
   Face face;
   ASSERT_TRUE(parse_face("( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 )   tex\t16 0 0 1 1", &face));
-  face.texture = {" ", "q1/tex"};
-  face.align[align_at::std_xscale] = {" ", "2"};
-  face.has_flags = true;
-  face.flags = {FacePart{" ", "0"}, FacePart{" ", "0"}, FacePart{" ", "0"}};
+  set_texture(face, "q1/tex");
+  set_flags(face, {FaceNumber{"0"}, FaceNumber{"0"}, FaceNumber{"0"}});
   char buf[128];
   BoundedText out(buf, sizeof buf);
-  ASSERT_TRUE(format_face(face, out));
-  EXPECT_EQ(out.view(), "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) q1/tex\t16 0 0 2 1 0 0 0");
+  ASSERT_EQ(format_face(face, out), FormatResult::OK);
+  EXPECT_EQ(out.view(), "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) q1/tex\t16 0 0 1 1 0 0 0");
   char small[16];
   BoundedText cut(small, sizeof small);
-  EXPECT_FALSE(format_face(face, cut));
+  EXPECT_EQ(format_face(face, cut), FormatResult::TOO_LONG);
 }
 
 // Every plane line of every real map parses, and is written back byte for
@@ -115,7 +115,7 @@ TEST(FaceCorpus, EveryPlaneLineRoundTrips) {
         Face face;
         ASSERT_TRUE(parse_face(line, &face)) << entry.path() << ": " << line;
         BoundedText out(buf, sizeof buf);
-        ASSERT_TRUE(format_face(face, out));
+        ASSERT_EQ(format_face(face, out), FormatResult::OK);
         ASSERT_EQ(out.view(), line) << entry.path();
         ++by_form[static_cast<int>(face.form)];
         ++lines;

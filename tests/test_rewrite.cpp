@@ -16,6 +16,8 @@
 #include "rewrite.h"
 #include "run_korvex.h"
 
+using namespace kmap;
+
 namespace {
 
 // Reads the first entity after a world of one brush from `map`, rewrites it
@@ -41,7 +43,8 @@ Rewritten rewrite_text(const std::string& entity, double size, double light, con
   auto block = std::make_unique<Block>();
   auto input = std::make_unique<SourceInput>();
   FILE* in = fmemopen(const_cast<char*>(map.data()), map.size(), "r");
-  EXPECT_TRUE(find_worldspawn(*input, in, *block, *settings));
+  start_reading(*input, in, *block, *settings);
+  EXPECT_TRUE(find_worldspawn(*input, *block));
   EXPECT_EQ(read_world_brush(*input, *block, *settings, nullptr), CONV_OK);
   EXPECT_EQ(read_world_brush(*input, *block, *settings, nullptr), CONV_END);
   EXPECT_EQ(read_entity(*input, *block, table, *settings), CONV_OK);

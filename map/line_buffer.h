@@ -1,19 +1,22 @@
-// The line buffer: the block being converted, one source line per line, the
-// brush ranges that say where its brushes lie, and the reading of source
-// lines and words that fills it.
+// The line buffer: the text of one block of a map, one source line per
+// line, with the brush ranges that say where its brushes lie, filled from a
+// source read line by line.
 //
 // One block is held at a time; every read empties the buffer first, so what
 // a read leaves behind (also after a failure) stays valid for the following
 // rewrite, write and log record, until the next read.
-#ifndef KORVEX_LINES_H
-#define KORVEX_LINES_H
+#ifndef KORVEX_MAP_LINE_BUFFER_H
+#define KORVEX_MAP_LINE_BUFFER_H
 
 #include <cstdio>
 #include <string_view>
 #include <vector>
 
-#include "settings.h"
+#include "map_limits.h"
 #include "status.h"
+#include "text_input.h"
+
+namespace kmap {
 
 // A place in the line buffer: a line and a column. line < 0: no place.
 struct TextPos {
@@ -26,38 +29,6 @@ struct BrushRange {
   int first;  // index of the brush's first plane line
   int last;   // index of its last plane line (first - 1 when it has none)
 };
-
-// A text stream read line by line through a buffer of its own, so that a
-// line is found with one scan rather than one call per character.
-struct TextInput {
-  FILE* stream = nullptr;
-  size_t pos = 0;  // next unread byte of buf
-  size_t len = 0;  // bytes in buf
-  char buf[1 << 16];
-};
-
-// Starts reading stream (null: none) from its current position.
-void open_input(TextInput& input, FILE* stream);
-
-// Reads one line of at most size - 1 characters into buf, cut at its
-// newline, with a carriage return that ends the line dropped. A longer line
-// is left for the next reads. Returns the length of the line's text (up to a
-// zero byte in it), or -1 at the end of the input.
-int read_text_line(TextInput& input, char* buf, int size);
-
-// The map being read: its stream and what the line splitting keeps between
-// two reads.
-struct SourceInput {
-  TextInput text;
-  bool queued_close = false;  // the "}" of a "{}" line, read next
-};
-
-// Takes the next word of `from` into buf (word_size bytes) of at most
-// word_chars characters (delims null: blank, tab, newline). Returns the
-// position behind it, or null, the library's last status telling why
-// (KIT_TOO_MANY: too long, KIT_END_OF_STRING: none left).
-[[nodiscard]] const char* take_word(char* buf, const char* from, int word_chars,
-                                    const char* delims = nullptr);
 
 class LineBuffer {
  public:
@@ -92,6 +63,9 @@ class LineBuffer {
   // Adds a line after the block's last one. Returns CONV_OK,
   // CONV_TOO_MANY_LINES when the block is full, or CONV_LINE_TOO_LONG.
   [[nodiscard]] conv_status add(std::string_view text);
+
+  // Takes line i out of the block; the brush ranges after it move up.
+  void erase(int i);
 
   // Reads the next source line into the slot after the block (not yet part
   // of it), as read_text_line does. Returns the slot's text, or null at the
@@ -146,5 +120,7 @@ class LineBuffer {
   bool pending_ = false;      // next_slot_ holds a line read and not kept
   int brushes_used_ = 0;
 };
+
+}  // namespace kmap
 
 #endif

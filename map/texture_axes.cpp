@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace kmap {
+
 namespace {
 
 // Per facing direction: the plane normal it stands for, then its u and v.
@@ -62,3 +64,5 @@ TextureAxes standard_axes(const std::array<double, 9>& p, double rotation) {
   turn(axes.v);
   return axes;
 }
+
+}  // namespace kmap

@@ -3,10 +3,12 @@
 // rounds scaled coordinates down to integers; extended mode reads correctly
 // rounded and writes the shortest decimal that reads back to the same
 // double, so off-grid vertices keep their place.
-#ifndef KORVEX_COORDS_H
-#define KORVEX_COORDS_H
+#ifndef KORVEX_MAP_COORDS_H
+#define KORVEX_MAP_COORDS_H
 
 #include "bounded_text.h"
+
+namespace kmap {
 
 // Reads a whole-text number. True and *value, or false (value untouched).
 [[nodiscard]] bool read_number(const char* text, double* value, bool extended);
@@ -22,5 +24,7 @@
 // Writes a value in the shortest form that reads back to it, without an
 // exponent; false when it is not finite.
 [[nodiscard]] bool add_real(BoundedText& out, double value);
+
+}  // namespace kmap
 
 #endif

@@ -1,7 +1,7 @@
 // Status codes of the converter's reading, rewriting and writing steps and
 // of the class-table loader, with the message the run prints for each.
-#ifndef KORVEX_STATUS_H
-#define KORVEX_STATUS_H
+#ifndef KORVEX_MAP_STATUS_H
+#define KORVEX_MAP_STATUS_H
 
 #include <array>
 #include <cstddef>

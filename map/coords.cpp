@@ -8,6 +8,8 @@
 
 #include "kit.h"
 
+namespace kmap {
+
 namespace {
 
 // A whole number of up to 15 digits is exact as a double: the common case
@@ -68,3 +70,5 @@ bool add_coord(BoundedText& out, double value, double factor, bool extended) {
   if (!extended) return add_int32(out, std::floor(scaled));
   return add_real(out, scaled);
 }
+
+}  // namespace kmap

@@ -1,13 +1,15 @@
 // Building a text in a fixed buffer. Every write goes through add(), which
 // checks it against the buffer's size; a piece that does not fit is not
 // written, and the overflow is remembered for the caller to report.
-#ifndef KORVEX_BOUNDED_TEXT_H
-#define KORVEX_BOUNDED_TEXT_H
+#ifndef KORVEX_MAP_BOUNDED_TEXT_H
+#define KORVEX_MAP_BOUNDED_TEXT_H
 
 #include <charconv>
 #include <cstddef>
 #include <cstring>
 #include <string_view>
+
+namespace kmap {
 
 class BoundedText {
  public:
@@ -40,5 +42,7 @@ class BoundedText {
   size_t len_ = 0;
   bool overflow_ = false;
 };
+
+}  // namespace kmap
 
 #endif

@@ -3,13 +3,14 @@
 // packs the lines one after another in storage that grows with the largest
 // block of the map and is reused from block to block: nothing is allocated
 // per line.
-#include "lines.h"
+#include "line_buffer.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "kit.h"
 
+namespace kmap {
 namespace {
 
 // Grows v to hold at least n elements, doubling so that growth stays rare.
@@ -17,14 +18,6 @@ template <typename T>
 T* reserve(std::vector<T>& v, size_t n) {
   if (v.size() < n) v.resize(std::max(n, v.size() * 2));
   return v.data();
-}
-
-// Refills the buffer when it is used up; false at the end of the input.
-bool fill(TextInput& in) {
-  if (in.pos < in.len) return true;
-  in.pos = 0;
-  in.len = in.stream != nullptr ? fread(in.buf, 1, sizeof in.buf, in.stream) : 0;
-  return in.len > 0;
 }
 
 // Extended mode reads a line that opens and closes a block ("{}", "{ }")
@@ -42,67 +35,17 @@ bool split_empty_block(char* line, int& len) {
 
 }  // namespace
 
-void open_input(TextInput& input, FILE* stream) {
-  input.stream = stream;
-  input.pos = input.len = 0;
-}
-
-int read_text_line(TextInput& in, char* buf, int size) {
-  size_t n = 0;
-  const size_t room = static_cast<size_t>(size - 1);
-  bool newline = false;
-  bool end = false;
-  while (n < room) {
-    if (!fill(in)) {
-      end = true;
-      break;
-    }
-    const char* start = in.buf + in.pos;
-    const size_t avail = std::min(in.len - in.pos, room - n);
-    const char* nl = static_cast<const char*>(std::memchr(start, '\n', avail));
-    const size_t take = nl != nullptr ? static_cast<size_t>(nl - start) : avail;
-    std::memcpy(buf + n, start, take);
-    n += take;
-    in.pos += take;
-    if (nl != nullptr) {
-      ++in.pos;
-      newline = true;
-      break;
-    }
-  }
-  if (n == 0 && end) return -1;
-  // A carriage return right before the newline, or at the very end of the
-  // file, belongs to the line end: CR LF files then read like LF files.
-  if (n > 0 && buf[n - 1] == '\r') {
-    if (newline || end) {
-      --n;
-    } else if (!fill(in)) {
-      --n;
-    } else if (in.buf[in.pos] == '\n') {
-      ++in.pos;
-      --n;
-    }
-  }
-  buf[n] = '\0';
-  // A zero byte ends the text like the end of the line.
-  const void* zero = std::memchr(buf, '\0', n);
-  return static_cast<int>(zero != nullptr ? static_cast<size_t>(static_cast<const char*>(zero) - buf) : n);
-}
-
-const char* take_word(char* buf, const char* from, int word_chars, const char* delims) {
-  return kit_get_token(buf, from, delims, word_chars + 1);
-}
-
-LineBuffer::LineBuffer()
-    : classic_text_(static_cast<size_t>(classic_slots) * classic_slot_size),
-      classic_spans_(classic_slots),
-      classic_brushes_(classic_limits.entity_brushes + 1) {
-  configure(classic_limits, false);
-}
+LineBuffer::LineBuffer() { configure(classic_limits, false); }
 
 void LineBuffer::configure(const Limits& limits, bool packed) {
   limits_ = &limits;
   packed_ = packed;
+  // The fixed slots are made once, when a buffer first holds classic lines.
+  if (!packed && classic_text_.empty()) {
+    classic_text_.resize(static_cast<size_t>(classic_slots) * classic_slot_size);
+    classic_spans_.resize(classic_slots);
+    classic_brushes_.resize(classic_limits.entity_brushes + 1);
+  }
   clear();
 }
 
@@ -175,6 +118,25 @@ conv_status LineBuffer::add(std::string_view line) {
   return CONV_OK;
 }
 
+void LineBuffer::erase(int i) {
+  if (!packed_) {
+    // A fixed slot belongs to its line's index: the lines after i move
+    // down a slot each.
+    for (int j = i; j + 1 < line_count_; ++j) {
+      std::memcpy(text_ + spans_[j].start, text_ + spans_[j + 1].start, static_cast<size_t>(spans_[j + 1].len) + 1);
+      spans_[j].len = spans_[j + 1].len;
+    }
+  } else {
+    std::memmove(spans_ + i, spans_ + i + 1, sizeof(Span) * static_cast<size_t>(line_count_ - i - 1));
+  }
+  --line_count_;
+  for (int n = 0; n < brushes_used_; ++n) {
+    BrushRange& b = brushes_[n];
+    if (b.first > i) --b.first;
+    if (b.last >= i) --b.last;
+  }
+}
+
 char* LineBuffer::read_next(SourceInput& input) {
   char* slot = open_next_slot();
   int len;
@@ -214,3 +176,5 @@ BrushRange* LineBuffer::brush_rows() {
                      : classic_brushes_.data();
   return brushes_;
 }
+
+}  // namespace kmap

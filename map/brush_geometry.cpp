@@ -1,0 +1,101 @@
+#include "brush_geometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "coords.h"
+
+namespace kmap {
+namespace {
+
+constexpr double inside_epsilon = 0.01;  // a corner this far outside a plane still counts
+
+Vec3 cross(const Vec3& a, const Vec3& b) {
+  return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+double dot(const Vec3& a, const Vec3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+
+}  // namespace
+
+void Bounds::add(const Vec3& point) {
+  if (empty) {
+    mins = maxs = point;
+    empty = false;
+    return;
+  }
+  for (size_t c = 0; c < 3; ++c) {
+    mins[c] = std::min(mins[c], point[c]);
+    maxs[c] = std::max(maxs[c], point[c]);
+  }
+}
+
+Vec3 Bounds::centre() const {
+  return {(mins[0] + maxs[0]) / 2, (mins[1] + maxs[1]) / 2, (mins[2] + maxs[2]) / 2};
+}
+
+bool plane_of(const std::array<double, 9>& p, Plane& plane) {
+  const Vec3 a{p[0] - p[3], p[1] - p[4], p[2] - p[5]};
+  const Vec3 b{p[6] - p[3], p[7] - p[4], p[8] - p[5]};
+  Vec3 n = cross(a, b);
+  const double length = std::sqrt(dot(n, n));
+  if (!(length > 0)) return false;
+  for (double& c : n) c /= length;
+  plane = {n, dot(n, Vec3{p[3], p[4], p[5]})};
+  return true;
+}
+
+void add_corners(const std::vector<Plane>& planes, Bounds& bounds) {
+  const size_t n = planes.size();
+  for (size_t i = 0; i < n; ++i)
+    for (size_t j = i + 1; j < n; ++j)
+      for (size_t k = j + 1; k < n; ++k) {
+        const Vec3 jk = cross(planes[j].normal, planes[k].normal);
+        const double det = dot(planes[i].normal, jk);
+        if (std::fabs(det) < 1e-9) continue;
+        const Vec3 ki = cross(planes[k].normal, planes[i].normal);
+        const Vec3 ij = cross(planes[i].normal, planes[j].normal);
+        Vec3 v;
+        for (size_t c = 0; c < 3; ++c)
+          v[c] = (planes[i].dist * jk[c] + planes[j].dist * ki[c] + planes[k].dist * ij[c]) / det;
+        bool inside = true;
+        for (const Plane& p : planes) inside = inside && dot(p.normal, v) - p.dist <= inside_epsilon;
+        if (inside) bounds.add(v);
+      }
+}
+
+bool face_points(const Face& face, std::array<double, 9>& points) {
+  std::array<std::string_view, 9> coords;
+  if (!face_coords(face, coords, nullptr)) return false;
+  std::array<double, 9> read;
+  std::string word;
+  for (size_t c = 0; c < 9; ++c) {
+    word.assign(coords[c]);
+    if (!read_number(word.c_str(), &read[c], true)) return false;
+  }
+  points = read;
+  return true;
+}
+
+bool brush_bounds(const LineBuffer& lines, Bounds& bounds) {
+  Bounds found;
+  std::vector<Plane> planes;
+  Face face;
+  for (int b = 0; b < lines.brush_count(); ++b) {
+    const BrushRange range = lines.brush(b);
+    planes.clear();
+    bool readable = true;
+    for (int i = range.first; i <= range.last && readable; ++i) {
+      std::array<double, 9> p;
+      readable = read_face(lines.view(i), &face, false) && face_points(face, p);
+      Plane plane;
+      if (readable && plane_of(p, plane)) planes.push_back(plane);
+    }
+    if (readable) add_corners(planes, found);
+  }
+  if (found.empty) return false;
+  bounds = found;
+  return true;
+}
+
+}  // namespace kmap

@@ -1,0 +1,47 @@
+// The solid a brush's planes enclose: the planes through each face's three
+// points, and the corners where three of them meet inside all the others.
+#ifndef KORVEX_MAP_BRUSH_GEOMETRY_H
+#define KORVEX_MAP_BRUSH_GEOMETRY_H
+
+#include <array>
+#include <vector>
+
+#include "face.h"
+#include "line_buffer.h"
+#include "texture_axes.h"
+
+namespace kmap {
+
+struct Plane {
+  Vec3 normal;  // unit length, facing out of the brush
+  double dist;
+};
+
+// The box around the corners found so far; empty until one is added.
+struct Bounds {
+  Vec3 mins{};
+  Vec3 maxs{};
+  bool empty = true;
+
+  void add(const Vec3& point);
+  [[nodiscard]] Vec3 centre() const;
+};
+
+// The plane through three points (in the map's order, so that it faces out
+// of the brush); false for points on one line.
+[[nodiscard]] bool plane_of(const std::array<double, 9>& points, Plane& plane);
+
+// Adds every corner of the brush the planes enclose to bounds.
+void add_corners(const std::vector<Plane>& planes, Bounds& bounds);
+
+// The values of a face's nine coordinates, read in full precision. False
+// (points untouched) when the face's points are not three of three numbers.
+[[nodiscard]] bool face_points(const Face& face, std::array<double, 9>& points);
+
+// The box around every brush of the block whose plane lines all read as
+// faces. False (bounds untouched) when no brush gives a corner.
+[[nodiscard]] bool brush_bounds(const LineBuffer& lines, Bounds& bounds);
+
+}  // namespace kmap
+
+#endif

@@ -1,0 +1,73 @@
+// An entity of a map: the text of its block (key lines, brush braces and
+// plane lines, in the order they stand, each line's own text kept) and the
+// index of its key lines, with the edits a conversion makes to it.
+//
+// Keys keep their order and their duplicates. Of a repeated key, value()
+// gives the last, as Quake's spawn code reads it; set(), rename() and
+// remove() act on every occurrence, so that any game reads the same.
+// An edited key line is written `"key" "value"` from the key's opening quote;
+// set_value() writes a new value from the old one's opening quote to the
+// end of its line, keeping what stands before it.
+#ifndef KORVEX_MAP_ENTITY_H
+#define KORVEX_MAP_ENTITY_H
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "bounded_text.h"
+#include "key_line.h"
+#include "line_buffer.h"
+#include "status.h"
+
+namespace kmap {
+
+class Entity {
+ public:
+  // The block's text. A reader fills it and calls note_key_line() for each
+  // key line; edits go through the functions below so the index follows.
+  LineBuffer lines;
+
+  // Empties the text and the index.
+  void clear();
+  // Records line i of the text as a key line (in order).
+  void note_key_line(int i) { key_lines_.push_back(i); }
+
+  [[nodiscard]] int key_count() const { return static_cast<int>(key_lines_.size()); }
+  // The line of key k (0 <= k < key_count()).
+  [[nodiscard]] int key_line(int k) const { return key_lines_[static_cast<size_t>(k)]; }
+  // Key k as read from its line; views valid until the next edit.
+  [[nodiscard]] KeyLine key(int k) const { return read_key_line(lines.view(key_line(k))); }
+  // The index of the last key named `name` (compared exactly), or -1.
+  [[nodiscard]] int find(std::string_view name) const;
+  // The value of the last key named `name`, or nothing.
+  [[nodiscard]] std::optional<std::string_view> value(std::string_view name) const;
+  // The classname's value, or empty.
+  [[nodiscard]] std::string_view classname() const { return value("classname").value_or(""); }
+
+  // Each edit returns CONV_OK, or CONV_LINE_TOO_LONG / CONV_TOO_MANY_LINES
+  // with the entity as it was.
+
+  // Writes `"value"` over key k's value, from its opening quote to the end
+  // of its line (key k must have a value).
+  [[nodiscard]] conv_status set_value(int k, std::string_view value);
+  // Every key named `name` gets the value; a key line is added when none has it.
+  [[nodiscard]] conv_status set(std::string_view name, std::string_view value);
+  // Every key named `from` is named `to`, its value kept.
+  [[nodiscard]] conv_status rename(std::string_view from, std::string_view to);
+  // Every key line named `name` is taken out of the text.
+  void remove(std::string_view name);
+  // A key line `"name" "value"` added after the block's last line.
+  [[nodiscard]] conv_status add(std::string_view name, std::string_view value);
+
+ private:
+  // Room for one edited line, made once.
+  BoundedText scratch();
+
+  std::vector<int> key_lines_;
+  std::vector<char> scratch_;
+};
+
+}  // namespace kmap
+
+#endif
