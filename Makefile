@@ -57,7 +57,7 @@ install: $(BUILD)/CMakeCache.txt
 # written to $(BUILD)/korvex_<version>_<arch>.deb.
 deb:
 	@sh tools/deps.sh deb
-	cmake -S . -B $(DEB_BUILD) -DCMAKE_INSTALL_PREFIX=/usr -DKORVEX_TESTS=OFF $(CMAKE_FLAGS)
+	cmake -S . -B $(DEB_BUILD) -DCMAKE_INSTALL_PREFIX=/usr -DKORVEX_TESTS=OFF -DKORVEX_SOURCE_TABLES=OFF $(CMAKE_FLAGS)
 	cmake --build $(DEB_BUILD) -j $(JOBS)
 	@rm -f $(DEB_BUILD)/korvex_*.deb
 	cd $(DEB_BUILD) && cpack -G DEB

@@ -33,11 +33,3 @@ std::optional<std::string> find_korvex() {
   }
   return std::nullopt;
 }
-
-std::optional<fs::path> default_table(const fs::path& cwd, const fs::path& table_dir, bool q2) {
-  const char* name = q2 ? "q2.ent" : "q1.ent";
-  std::error_code ec;
-  for (const fs::path& folder : {cwd, table_dir})
-    if (!folder.empty() && fs::is_regular_file(folder / name, ec)) return folder / name;
-  return std::nullopt;
-}

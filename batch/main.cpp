@@ -7,6 +7,8 @@
 #include <cstdlib>
 
 #include "locate.h"
+#include "table_search.h"
+#include "version.h"
 #include "maps.h"
 #include "options.h"
 #include "progress.h"
@@ -44,7 +46,7 @@ int main(int argc, char** argv) {
       std::fputs(usage_text().data(), stdout);
       return 0;
     case ParseStatus::version:
-      std::printf("korvex-batch %s\n", KORVEX_VERSION);
+      std::printf("korvex-batch %s\n", kmap::version);
       return 0;
     case ParseStatus::bad_usage:
       return usage_error(error);
@@ -58,10 +60,14 @@ int main(int argc, char** argv) {
     return usage_error("cannot find korvex beside korvex-batch nor on PATH (or KORVEX_BIN is not a program)");
   settings.korvex = *korvex;
   settings.korvex_args = options.korvex_args;
-  // Runs happen in private folders, so the working folder's table is named.
-  if (!options.numbering && !options.has_table)
-    if (const auto table = default_table(cwd, KORVEX_TABLE_DIR, options.q2))
-      settings.korvex_args.insert(settings.korvex_args.end(), {"-e", table->string()});
+  // Runs happen in private folders, so the tables found from here are named.
+  auto pass_table = [&](const char* option, const char* name) {
+    const fs::path table = fs::absolute(kmap::find_table(name), ec);
+    if (!ec && fs::is_regular_file(table, ec))
+      settings.korvex_args.insert(settings.korvex_args.end(), {option, table.string()});
+  };
+  if (!options.numbering && !options.has_table) pass_table("-e", options.q2 ? "q2.ent" : "q1.ent");
+  if (!options.numbering && options.q3 && !options.has_texture_rules) pass_table("-t", options.q2 ? "q2.tex" : "q1.tex");
   settings.jobs = options.jobs != 0 ? options.jobs : cores();
 
   std::vector<MapJob> jobs;

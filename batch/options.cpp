@@ -107,6 +107,7 @@ ParseStatus parse_options(const std::vector<std::string>& args, const fs::path& 
       case Role::flag:
         read.korvex_args.push_back(word);
         read.q2 = read.q2 || word == "-q2";
+        read.q3 = read.q3 || word == "-q3";
         read.numbering = read.numbering || word == "-enum";
         break;
       case Role::value:
@@ -115,6 +116,7 @@ ParseStatus parse_options(const std::vector<std::string>& args, const fs::path& 
       case Role::path:
         read.korvex_args.insert(read.korvex_args.end(), {word, (cwd / value).lexically_normal().string()});
         read.has_table = read.has_table || word == "-e";
+        read.has_texture_rules = read.has_texture_rules || word == "-t";
         break;
       case Role::out_dir:
         read.out_dir = (cwd / value).lexically_normal();

@@ -17,6 +17,8 @@ struct BatchOptions {
   bool q2 = false;
   bool numbering = false;  // -enum
   bool has_table = false;  // -e given
+  bool has_texture_rules = false;  // -t given
+  bool q3 = false;
 };
 
 enum class ParseStatus { run, help, version, bad_usage };

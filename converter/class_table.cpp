@@ -16,10 +16,6 @@ namespace {
 constexpr int table_line_size = classic_limits.line_chars + 1;
 constexpr int table_word_limit = classic_limits.word_chars + 1;
 
-struct FileCloser {
-  void operator()(FILE* f) const { fclose(f); }
-};
-
 // A name fits a field when it does with its two quotes and its zero.
 bool fits_quoted(std::string_view name) { return name.size() + 3 <= class_name_size; }
 
@@ -29,16 +25,15 @@ void store_quoted(char (&field)[class_name_size], std::string_view name) {
 
 }  // namespace
 
-conv_status load_class_table(const char* path, ClassTable& table) {
-  std::unique_ptr<FILE, FileCloser> file(fopen(path, "r"));
-  if (!file) return CONV_OPEN;
+conv_status load_class_table(FILE* file, ClassTable& table) {
+  if (file == nullptr) return CONV_OPEN;
 
   ClassTable loaded;
   store_quoted(loaded.slots[0].source, "worldspawn");
   store_quoted(loaded.slots[0].target, "worldspawn");
 
   auto input = std::make_unique<TextInput>();
-  open_input(*input, file.get());
+  open_input(*input, file);
   char line[table_line_size];
   char source[table_word_limit + 1];
   char target[table_word_limit + 1];
@@ -67,8 +62,8 @@ conv_status load_class_table(const char* path, ClassTable& table) {
   return CONV_OK;
 }
 
-int find_class(const ClassTable& table, const char* value) {
+int find_class(const ClassTable& table, std::string_view value) {
   for (int i = 0; i < table.count; ++i)
-    if (std::strcmp(table.slots[static_cast<size_t>(i)].source, value) == 0) return i;
+    if (value == table.slots[static_cast<size_t>(i)].source) return i;
   return class_unlisted;
 }

@@ -7,6 +7,8 @@
 #define KORVEX_CLASS_TABLE_H
 
 #include <array>
+#include <cstdio>
+#include <string_view>
 
 #include "status.h"
 
@@ -29,12 +31,12 @@ struct ClassTable {
 inline constexpr int class_none = -2;      // no classname seen
 inline constexpr int class_unlisted = -1;  // a classname the table does not list
 
-// Loads the table from the file at path into table. Returns CONV_OK,
-// CONV_TOKEN (a word too long or missing) or CONV_OPEN; table is written
-// only on CONV_OK.
-[[nodiscard]] conv_status load_class_table(const char* path, ClassTable& table);
+// Loads the table from the open file (null: it could not be opened) into
+// table. Returns CONV_OK, CONV_TOKEN (a word too long or missing) or
+// CONV_OPEN; table is written only on CONV_OK. Never closes the file.
+[[nodiscard]] conv_status load_class_table(FILE* file, ClassTable& table);
 
 // Slot whose source equals value (quotes included), or class_unlisted.
-[[nodiscard]] int find_class(const ClassTable& table, const char* value);
+[[nodiscard]] int find_class(const ClassTable& table, std::string_view value);
 
 #endif

@@ -2,31 +2,18 @@
 
 #include <string_view>
 
-#include "kit.h"
+#include "key_line.h"
+#include "read_blocks.h"
 
 using namespace kmap;
 
 namespace {
 
-// The key and value of a line `"key" "value"`; false for any other line.
-bool split_key_line(std::string_view line, std::string_view* key, std::string_view* value) {
-  size_t i = line.find_first_not_of(" \t");
-  if (i == std::string_view::npos || line[i] != '"') return false;
-  const size_t key_end = line.find('"', i + 1);
-  if (key_end == std::string_view::npos) return false;
-  const size_t open = line.find('"', key_end + 1);
-  if (open == std::string_view::npos) return false;
-  const size_t close = line.find('"', open + 1);
-  if (close == std::string_view::npos) return false;
-  *key = line.substr(i + 1, key_end - i - 1);
-  *value = line.substr(open + 1, close - open - 1);
-  return true;
-}
-
-void take_keys(const LineBuffer& lines, EntityKeys& e) {
-  for (int i = 0; i < lines.size(); ++i) {
-    std::string_view key, value;
-    if (!split_key_line(lines.view(i), &key, &value)) continue;
+void take_keys(const Entity& entity, EntityKeys& e) {
+  for (int k = 0; k < entity.key_count(); ++k) {
+    const KeyLine line = entity.key(k);
+    if (!line.quoted_key || !line.value_closed) continue;
+    const std::string_view key = line.key, value = line.value;
     std::string* field = key == "targetname"                    ? &e.targetname
                          : key == "target"                      ? &e.target
                          : key == "_tb_type"                    ? &e.tb_type
@@ -153,22 +140,23 @@ std::vector<EntityKeys> read_entity_keys(SourceInput& input, FILE* source, Block
   start_reading(input, source, block, settings);
   if (!find_worldspawn(input, block)) return entities;
   for (;;) {
-    const conv_status r = read_world_brush(input, block, settings, nullptr);
+    const conv_status r = read_world_brush(input, block, settings, nullptr).status;
     if (r == CONV_END) break;
     if (r != CONV_OK && r != CONV_DISCARD) return entities;
   }
   for (int n = 1;; ++n) {
-    const conv_status r = read_entity(input, block, table, settings);
-    if (r == CONV_END || (r != CONV_OK && r != CONV_DISCARD)) return entities;
-    if (r == CONV_DISCARD) continue;
+    const ReadOutcome r = read_entity(input, block, table, settings);
+    if (r.status == CONV_END || (r.status != CONV_OK && r.status != CONV_DISCARD)) return entities;
+    // An editor's layer or group header takes part even without brushes.
+    if (r.status == CONV_DISCARD && r.cause != ReadCause::editor_header) continue;
     EntityKeys e;
     e.number = n;
-    e.class_slot = block.entity.class_slot;
+    e.class_slot = block.fields.class_slot;
     if (e.class_slot >= 0) {
       std::string_view quoted(table.slots[static_cast<size_t>(e.class_slot)].target);
       e.target_class = quoted.substr(1, quoted.size() - 2);
     }
-    take_keys(block.lines, e);
+    take_keys(block.entity, e);
     // An entity with none of these keys is no part of the graph; keeping
     // only the others keeps the pass small on maps of many lights.
     if (e.targetname.empty() && e.target.empty() && e.tb_type.empty() && e.tb_layer.empty() &&

@@ -19,7 +19,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "blocks.h"
+#include "block.h"
+#include "text_input.h"
 #include "class_table.h"
 #include "settings.h"
 #include "status.h"

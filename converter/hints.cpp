@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "kit.h"
-#include "usage.h"
+#include "table_search.h"
 
 using namespace kmap;
 
@@ -30,7 +30,7 @@ constexpr size_t left_out_names = 10;
 std::vector<std::string> existing_table_folders() {
   std::vector<std::string> found;
   std::error_code error;
-  for (std::string& folder : table_folders())
+  for (std::string& folder : kmap::table_folders())
     if (std::filesystem::is_directory(folder, error)) found.push_back(std::move(folder));
   return found;
 }
@@ -46,7 +46,7 @@ void print_missing_table(FILE* err, const std::string& table, const char* kind, 
   const std::vector<std::string> folders = existing_table_folders();
   if (folders.empty()) {
     std::fprintf(err, "hint: the %s '%s' cannot be opened, and no shipped tables are installed in %s; name one with %s\n",
-                 kind, table.c_str(), joined(table_folders(), " or ").c_str(), option);
+                 kind, table.c_str(), joined(kmap::table_folders(), " or ").c_str(), option);
     return;
   }
   std::fprintf(err, "hint: the %s '%s' cannot be opened; the shipped tables are installed in %s: name one with %s (%s %s/%s)%s\n",
@@ -77,17 +77,18 @@ void print_left_out(FILE* err, const std::map<std::string, long>& left_out) {
 
 }  // namespace
 
-ExtendedCause extended_cause(conv_status r, int kit_status, const LineBuffer& lines) {
-  switch (r) {
+ExtendedCause extended_cause(const ReadOutcome& read, const LineBuffer& lines) {
+  switch (read.status) {
     case CONV_TOO_MANY_LINES:
     case CONV_TOO_MANY_BRUSHES:
       return ExtendedCause::limits;
     case CONV_TOKEN:
-      return kit_status == KIT_TOO_MANY ? ExtendedCause::limits : ExtendedCause::damage;
+      return read.cause == ReadCause::word_too_long ? ExtendedCause::limits : ExtendedCause::damage;
     case CONV_NO_CLASSNAME:
     case CONV_NO_ORIGIN:
       return ExtendedCause::damage;
     case CONV_BAD_BRUSH:
+      if (read.cause == ReadCause::too_many_planes) return ExtendedCause::limits;
       for (int n = 0; n < lines.brush_count(); ++n) {
         const BrushRange b = lines.brush(n);
         if (b.last - b.first + 1 > lines.limits().plane_lines) return ExtendedCause::limits;
@@ -96,12 +97,6 @@ ExtendedCause extended_cause(conv_status r, int kit_status, const LineBuffer& li
     default:
       return ExtendedCause::none;
   }
-}
-
-std::string_view class_name_at(const char* value) {
-  if (*value == '"') ++value;
-  const char* end = std::strchr(value, '"');
-  return end != nullptr ? std::string_view(value, static_cast<size_t>(end - value)) : std::string_view(value);
 }
 
 void print_hints(FILE* err, const RunHints& hints, const Settings& settings) {

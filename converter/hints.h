@@ -12,6 +12,7 @@
 
 #include "game.h"
 #include "line_buffer.h"
+#include "read_blocks.h"
 #include "settings.h"
 #include "status.h"
 
@@ -27,17 +28,12 @@ struct RunHints {
   std::map<std::string, long> left_out;  // classnames not in the table, by name
 };
 
-// Why -x would have saved a classic run that failed to read a block with
-// status r: CONV_TOO_MANY_LINES, CONV_TOO_MANY_BRUSHES, a too-long word
-// (CONV_TOKEN with kit_status KIT_TOO_MANY) and a brush beyond the plane
-// limit (CONV_BAD_BRUSH, found in lines) are limits; CONV_TOKEN,
-// CONV_NO_CLASSNAME, CONV_NO_ORIGIN and any other CONV_BAD_BRUSH are damage
-// that -x leaves out; anything else is ExtendedCause::none.
-[[nodiscard]] ExtendedCause extended_cause(conv_status r, int kit_status, const kmap::LineBuffer& lines);
-
-// The classname of an entity whose value starts at the quote at `value`,
-// without its quotes.
-[[nodiscard]] std::string_view class_name_at(const char* value);
+// Why -x would have saved a classic run that failed to read a block: too
+// many lines or brushes, a too-long word and a brush beyond the plane limit
+// (its cause, or found in lines) are limits; a missing word, no classname,
+// no origin and any other bad brush are damage that -x leaves out; anything
+// else is ExtendedCause::none.
+[[nodiscard]] ExtendedCause extended_cause(const ReadOutcome& read, const kmap::LineBuffer& lines);
 
 // Writes every hint that applies to err, one line each, in a fixed order:
 // the command line, a missing table, -x, the game, the classes left out.

@@ -1,5 +1,4 @@
 // korvex: converts Quake and Quake2 map sources for Q3A-era editors.
-#include "driver.h"
+#include "run.h"
 
-
-int main(int argc, char** argv) { return korvex_run(argc, argv); }
+int main(int argc, char** argv) { return korvex_main(argc, argv); }

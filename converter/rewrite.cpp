@@ -10,6 +10,7 @@
 #include "fixed_textures.h"
 #include "rewrite_faces.h"
 #include "train_origin.h"
+#include "key_line.h"
 #include "kit.h"
 
 using namespace kmap;
@@ -19,54 +20,37 @@ namespace {
 constexpr const char* origin_delims = " \t\"";
 constexpr int default_light = 300;
 
-// Room for any rewritten line; what exceeds the line limit is refused.
-constexpr size_t line_room = extended_limits.line_chars + 1;
-
 std::string_view unquoted(const char* quoted) {
   const std::string_view q(quoted);
   return q.substr(1, q.size() - 2);
 }
 
-// The line of the entity's first `"target"` key, or -1.
-int target_line(const LineBuffer& lines) {
-  for (int i = 0; i < lines.size(); ++i) {
-    const std::string_view line = lines.view(i);
-    const size_t s = line.find_first_not_of(" \t");
-    if (s != std::string_view::npos && line.substr(s).starts_with("\"target\"")) return i;
-  }
+// The entity's first "target" key, or -1.
+int first_target(const Entity& entity) {
+  for (int k = 0; k < entity.key_count(); ++k)
+    if (entity.key(k).first_word.starts_with("\"target\"")) return k;
   return -1;
 }
 
 // The entity graph's edits of one entity (-q3).
-conv_status edit_targets(LineBuffer& lines, const GraphEdits& edits, int number) {
+conv_status edit_targets(Entity& entity, const GraphEdits& edits, int number) {
   if (const auto found = edits.set_target.find(number); found != edits.set_target.end()) {
-    char text[texture_name_chars * 4 + 16];
-    BoundedText line(text, sizeof text);
-    line.add("\"target\" \"").add(found->second).add("\"");
-    if (!line.ok()) return CONV_LINE_TOO_LONG;
-    const int at = target_line(lines);
-    return at < 0 ? lines.add(line.view()) : lines.replace_tail(at, 0, line.view());
+    const int k = first_target(entity);
+    return k < 0 ? entity.add("target", found->second) : entity.set_value(k, found->second);
   }
-  if (edits.cut_target.count(number)) {
-    const int at = target_line(lines);
-    if (at < 0) return CONV_OK;
-    const std::string_view line = lines.view(at);
-    const size_t key = line.find('"');
-    // Renamed rather than removed: the map still tells what was cut.
-    char text[line_room];
-    BoundedText renamed(text, sizeof text);
-    renamed.add("\"_cut_target\"").add(line.substr(key + 8));
-    return renamed.ok() ? lines.replace_tail(at, 0, renamed.view()) : CONV_LINE_TOO_LONG;
-  }
+  // Renamed rather than removed: the map still tells what was cut.
+  if (edits.cut_target.count(number)) return entity.rename("target", "_cut_target");
   return CONV_OK;
 }
 
-conv_status scale_origin(LineBuffer& lines, TextPos origin, const Settings& settings) {
+conv_status scale_origin(Entity& entity, int origin_key, const Settings& settings) {
   char scratch[word_size * 3 + 8];
   char word[word_size];
-  const char* p = lines.text(origin.line) + origin.col;
+  const KeyLine key = entity.key(origin_key);
+  const std::string value_text(key.second_word.data(),
+                               entity.lines.view(entity.key_line(origin_key)).end() - key.second_word.begin());
+  const char* p = value_text.c_str();
   BoundedText text(scratch, sizeof scratch);
-  text.add("\"");
   for (int i = 0; i < 3; ++i) {
     p = take_word(word, p, settings.limit().word_chars, origin_delims);
     if (p == nullptr) return CONV_TOKEN;
@@ -75,13 +59,13 @@ conv_status scale_origin(LineBuffer& lines, TextPos origin, const Settings& sett
     if (i > 0) text.add(" ");
     if (!add_coord(text, value, settings.factors.size, settings.extended())) return CONV_BAD_COORD;
   }
-  text.add("\"");
   if (!text.ok()) return CONV_LINE_TOO_LONG;
-  return lines.replace_tail(origin.line, origin.col, text.view());
+  return entity.set_value(origin_key, text.view());
 }
 
 // Rewrites the first light key of the block, or adds one.
-conv_status scale_light(LineBuffer& lines, const EntityFields& fields, const Settings& settings) {
+conv_status scale_light(Entity& entity, const EntityFields& fields, const Settings& settings) {
+  const LineBuffer& lines = entity.lines;
   const double factor = settings.factors.light;
   const Limits& limits = settings.limit();
   char scratch[64];
@@ -90,55 +74,52 @@ conv_status scale_light(LineBuffer& lines, const EntityFields& fields, const Set
   // be taken ends the search. Only a brace line of a brush can be such a
   // line: the reader took the first word of every other.
   char word[word_size];
-  const int searched = fields.light_line >= 0 ? fields.light_line : lines.size();
+  const int light_line = fields.light_key >= 0 ? entity.key_line(fields.light_key) : -1;
+  const int searched = light_line >= 0 ? light_line : lines.size();
   for (int i = 0; i < searched; ++i) {
     const char* s = kit_skip_blanks(lines.text(i), limits.line_chars + 1);
     if (s != nullptr && (*s == '{' || *s == '}') && take_word(word, lines.text(i), limits.word_chars) == nullptr)
       return CONV_TOKEN;
   }
-  if (fields.light_line >= 0) {
-    const int i = fields.light_line;
-    const char* line = lines.text(i);
-    const char* after = take_word(word, line, limits.word_chars);
-    if (after == nullptr || take_word(word, after, limits.word_chars) == nullptr) return CONV_TOKEN;
+  if (light_line >= 0) {
+    const KeyLine key = entity.key(fields.light_key);
+    if (key.second_word.empty() || key.second_word.size() > static_cast<size_t>(limits.word_chars)) return CONV_TOKEN;
+    std::memcpy(word, key.second_word.data(), key.second_word.size());
+    word[key.second_word.size()] = '\0';
     double value;
     if (!kit_unquote(word, limits.word_chars + 1) || !read_number(word, &value, settings.extended()))
       return CONV_BAD_LIGHT;
     const double scaled = value * factor;
-    text.add("\"");
     if (!add_int32(text, std::trunc(scaled < 1.0 ? 1.0 : scaled))) return CONV_BAD_LIGHT;
-    text.add("\"");
     if (!text.ok()) return CONV_LINE_TOO_LONG;
-    const char* value_start = kit_skip_blanks(after, limits.line_chars + 1);
-    return lines.replace_tail(i, static_cast<int>(value_start - line), text.view());
+    return entity.set_value(fields.light_key, text.view());
   }
   // No light key: supply one, scaled but not clamped.
-  text.add("\"light\" \"");
   if (!add_int32(text, std::trunc(default_light * factor))) return CONV_BAD_LIGHT;
-  text.add("\"");
-  return lines.add(text.view());
+  return entity.add("light", text.view());
 }
 
 }  // namespace
 
 conv_status rewrite_world_brush(Block& block, const Settings& settings, PlayableRewrite& playable) {
-  return rewrite_brush_faces(block.lines, settings, playable.faces, KIND_WORLD, false);
+  return rewrite_brush_faces(block.entity.lines, settings, playable.faces, KIND_WORLD, false);
 }
 
 bool entity_kept(const Block& block, const PlayableRewrite& playable, int number) {
-  if (block.entity.class_slot < 0) return false;  // not in the table
+  if (block.fields.class_slot < 0) return false;  // not in the table
   return playable.edits == nullptr || !playable.edits->omitted.count(number);
 }
 
 conv_status rewrite_entity(Block& block, const ClassTable& table, const Settings& settings,
                            PlayableRewrite& playable, int number) {
-  LineBuffer& lines = block.lines;
-  const EntityFields& fields = block.entity;
+  Entity& entity = block.entity;
+  LineBuffer& lines = entity.lines;
+  const EntityFields& fields = block.fields;
   const ClassSlot& slot = table.slots[static_cast<size_t>(fields.class_slot)];
-  conv_status r = lines.replace_tail(fields.class_value.line, fields.class_value.col, slot.target);
+  conv_status r = entity.set_value(fields.class_key, unquoted(slot.target));
   if (r == CONV_OK && settings.factors.light != 1.0 && std::strcmp(slot.source, "\"light\"") == 0)
-    r = scale_light(lines, fields, settings);
-  if (r == CONV_OK && playable.edits != nullptr) r = edit_targets(lines, *playable.edits, number);
+    r = scale_light(entity, fields, settings);
+  if (r == CONV_OK && playable.edits != nullptr) r = edit_targets(entity, *playable.edits, number);
   if (r != CONV_OK) return r;
   if (lines.brush_count() > 0) {
     const owner_kind kind = kind_of(unquoted(slot.source));
@@ -151,6 +132,6 @@ conv_status rewrite_entity(Block& block, const ClassTable& table, const Settings
     playable.trains_given_origin += lines.brush_count() > before;
     return r;
   }
-  if (settings.factors.size != 1.0) return scale_origin(lines, fields.origin_value, settings);
+  if (settings.factors.size != 1.0) return scale_origin(entity, fields.origin_key, settings);
   return CONV_OK;
 }

@@ -5,7 +5,7 @@
 #ifndef KORVEX_REWRITE_H
 #define KORVEX_REWRITE_H
 
-#include "blocks.h"
+#include "block.h"
 #include "class_table.h"
 #include "entity_graph.h"
 #include "rewrite_faces.h"

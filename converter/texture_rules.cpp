@@ -2,7 +2,7 @@
 
 #include <array>
 #include <cctype>
-#include <fstream>
+#include <algorithm>
 
 #include "texture_names.h"
 
@@ -75,20 +75,30 @@ bool glob_match(std::string_view pattern, std::string_view name) {
   return p == pattern.size();
 }
 
-bool load_texture_rules(const char* path, TextureRules& rules, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+bool load_texture_rules(FILE* file, const char* path, TextureRules& rules, std::string& error) {
+  if (file == nullptr) {
     error = std::string("cannot open the file '") + path + "'";
+    return false;
+  }
+  std::string text;
+  char chunk[4096];
+  for (size_t n; (n = fread(chunk, 1, sizeof chunk, file)) > 0;) text.append(chunk, n);
+  if (ferror(file)) {
+    error = std::string(path) + ": read error";
     return false;
   }
   TextureRules loaded;
   std::string line;
   int number = 0;
+  size_t at = 0;
   auto fail = [&](const std::string& what) {
     error = std::string(path) + ":" + std::to_string(number) + ": " + what;
     return false;
   };
-  while (std::getline(in, line)) {
+  while (at < text.size()) {
+    const size_t end = std::min(text.find('\n', at), text.size());
+    line.assign(text, at, end - at);
+    at = end + 1;
     ++number;
     if (const size_t hash = line.find('#'); hash != std::string::npos) line.resize(hash);
     std::vector<std::string> words;
@@ -137,10 +147,6 @@ bool load_texture_rules(const char* path, TextureRules& rules, std::string& erro
     loaded.contents_tested |= rule.contents_set | rule.contents_clear;
     loaded.surface_tested |= rule.surface_set | rule.surface_clear;
     loaded.rules.push_back(std::move(rule));
-  }
-  if (in.bad()) {
-    error = std::string(path) + ": read error";
-    return false;
   }
   rules = std::move(loaded);
   return true;
@@ -198,4 +204,15 @@ void TextureChooser::count(const Verdict& v) {
   if (v.rule >= 0) ++faces_by_rule[static_cast<size_t>(v.rule)];
   else ++faces_unmatched;
   if (v.name.empty()) ++faces_owner;
+}
+
+std::vector<std::string> TextureChooser::kept_names() const {
+  std::vector<std::string> names;
+  for (const auto& [key, verdict] : verdicts_)
+    if (verdict.rule >= 0 && rules_->rules[static_cast<size_t>(verdict.rule)].choice == TextureChoice::KEEP &&
+        !verdict.name.empty())
+      names.push_back(verdict.name);
+  std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  return names;
 }

@@ -18,6 +18,7 @@
 #define KORVEX_TEXTURE_RULES_H
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -44,10 +45,11 @@ struct TextureRules {
 // Longest texture name written (a Q3 shader name).
 inline constexpr size_t texture_name_chars = 63;
 
-// Loads the rules of the file at path. True, or false with error set to a
-// message that names the file and the line; rules are written only on
-// success.
-[[nodiscard]] bool load_texture_rules(const char* path, TextureRules& rules, std::string& error);
+// Loads the rules of the open file (null: it could not be opened), named
+// path in messages. True, or false with error set to a message that names
+// the file and the line; rules are written only on success. Never closes
+// the file.
+[[nodiscard]] bool load_texture_rules(FILE* file, const char* path, TextureRules& rules, std::string& error);
 
 // The first rule that matches the face, or -1.
 [[nodiscard]] int match_texture_rule(const TextureRules& rules, std::string_view name, uint32_t contents,
@@ -75,6 +77,8 @@ class TextureChooser {
   long faces_unmatched = 0;
   long faces_owner = 0;             // faces given their owner's texture by a rule or by none
   [[nodiscard]] size_t names_kept() const { return kept_; }
+  // The names written for source names kept (@keep), sorted.
+  [[nodiscard]] std::vector<std::string> kept_names() const;
 
  private:
   void count(const Verdict& v);

@@ -7,6 +7,8 @@
 
 namespace {
 
+thread_local FILE* args_console = nullptr;
+
 // Looks at no more than kit_arg_max + 1 bytes of a word.
 bool too_long(const char* word) {
   for (int i = 0; i <= kit_arg_max; ++i) {
@@ -84,7 +86,7 @@ int kit_check_value(const char* value) {
     // Control characters would garble the console and the log; blanks and
     // bytes of UTF-8 names are a file name's own.
     if (c < 32 || c == 127) {
-      std::printf("arg = '%s'\n", value);
+      std::fprintf(args_console != nullptr ? args_console : stdout, "arg = '%s'\n", value);
       return 0;
     }
   }
@@ -99,3 +101,5 @@ int kit_missing_arg(const kit_arg* table) {
   }
   return -1;
 }
+
+void kit_set_args_console(FILE* console) { args_console = console; }

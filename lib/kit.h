@@ -172,9 +172,12 @@ int kit_parse_args(int argc, char** argv, kit_arg* table, char* progname);
 [[nodiscard]] int kit_find_arg(const char* arg, const kit_arg* table);
 
 // 1 if value holds no control character (below 32, or 127): blanks and
-// bytes of 128 and above are taken; else prints "arg = '%s'\n" and returns
-// 0. Sets no status.
+// bytes of 128 and above are taken; else prints "arg = '%s'\n" (on the
+// calling thread's argument console) and returns 0. Sets no status.
 int kit_check_value(const char* value);
+
+// Where the calling thread's argument checks print (null: standard output).
+void kit_set_args_console(FILE* console);
 
 // Index of the first required value row not seen, or -1. Sets no status.
 [[nodiscard]] int kit_missing_arg(const kit_arg* table);

@@ -37,10 +37,18 @@ std::optional<std::string_view> Entity::value(std::string_view name) const {
 
 conv_status Entity::set_value(int k, std::string_view value) {
   const KeyLine line = key(k);
+  const std::string_view text = lines.view(key_line(k));
   BoundedText quoted = scratch();
+  size_t col = text.size();
+  if (line.has_value)
+    col = line.value_col;
+  else if (!line.second_word.empty())
+    col = static_cast<size_t>(line.second_word.data() - text.data());
+  else
+    quoted.add(" ");
   quoted.add("\"").add(value).add("\"");
   if (!quoted.ok()) return CONV_LINE_TOO_LONG;
-  return lines.replace_tail(key_line(k), static_cast<int>(line.value_col), quoted.view());
+  return lines.replace_tail(key_line(k), static_cast<int>(col), quoted.view());
 }
 
 conv_status Entity::set(std::string_view name, std::string_view value) {
@@ -49,15 +57,7 @@ conv_status Entity::set(std::string_view name, std::string_view value) {
     const KeyLine line = key(k);
     if (!line.quoted_key || line.key != name) continue;
     found = true;
-    conv_status r;
-    if (line.has_value) {
-      r = set_value(k, value);
-    } else {
-      BoundedText whole = scratch();
-      append_key_line(whole, name, value);
-      r = whole.ok() ? lines.replace_tail(key_line(k), 0, whole.view()) : CONV_LINE_TOO_LONG;
-    }
-    if (r != CONV_OK) return r;
+    if (const conv_status r = set_value(k, value); r != CONV_OK) return r;
   }
   return found ? CONV_OK : add(name, value);
 }

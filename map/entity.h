@@ -5,9 +5,8 @@
 // Keys keep their order and their duplicates. Of a repeated key, value()
 // gives the last, as Quake's spawn code reads it; set(), rename() and
 // remove() act on every occurrence, so that any game reads the same.
-// An edited key line is written `"key" "value"` from the key's opening quote;
-// set_value() writes a new value from the old one's opening quote to the
-// end of its line, keeping what stands before it.
+// A new value is written from the old one's opening quote to the end of its
+// line, keeping what stands before it.
 #ifndef KORVEX_MAP_ENTITY_H
 #define KORVEX_MAP_ENTITY_H
 
@@ -49,7 +48,8 @@ class Entity {
   // with the entity as it was.
 
   // Writes `"value"` over key k's value, from its opening quote to the end
-  // of its line (key k must have a value).
+  // of its line; for a line without a quoted value, from its second word,
+  // or after its last character.
   [[nodiscard]] conv_status set_value(int k, std::string_view value);
   // Every key named `name` gets the value; a key line is added when none has it.
   [[nodiscard]] conv_status set(std::string_view name, std::string_view value);

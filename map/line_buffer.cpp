@@ -52,6 +52,7 @@ void LineBuffer::configure(const Limits& limits, bool packed) {
 void LineBuffer::start_source(SourceInput& input, FILE* source) {
   open_input(input.text, source);
   input.queued_close = false;
+  input.line_number = 0;
   clear();
 }
 
@@ -145,6 +146,7 @@ char* LineBuffer::read_next(SourceInput& input) {
     std::memcpy(slot, "}", 2);
     len = 1;
   } else {
+    input.line_number = input.text.lines_ended + 1;
     // At the end of the input the slot keeps what an earlier read left
     // there, so the log still shows a blank or comment line read last.
     len = read_text_line(input.text, slot, limits_->line_chars + 1);

@@ -35,16 +35,19 @@ void open_input(TextInput& input, FILE* stream) {
   std::string().swap(input.held);
   input.held_pos = 0;
   input.holding = false;
+  input.lines_ended = 0;
 }
 
 void hold_input(TextInput& input) {
   input.held.assign(input.buf + input.pos, input.len - input.pos);
   input.held_pos = 0;
+  input.held_lines_ended = input.lines_ended;
   input.holding = true;
 }
 
 void replay_held(TextInput& input) {
   input.holding = false;
+  input.lines_ended = input.held_lines_ended;
   input.pos = input.len = 0;
   input.held_pos = 0;
   if (input.held.empty()) std::string().swap(input.held);
@@ -69,6 +72,7 @@ int read_text_line(TextInput& in, char* buf, int size) {
     in.pos += take;
     if (nl != nullptr) {
       ++in.pos;
+      ++in.lines_ended;
       newline = true;
       break;
     }

@@ -14,8 +14,10 @@ struct TextInput {
   size_t pos = 0;  // next unread byte of buf
   size_t len = 0;  // bytes in buf
   char buf[1 << 16];
+  long lines_ended = 0;  // newlines read so far
   // Bytes read ahead and kept to be read again (see hold_input).
   std::string held;
+  long held_lines_ended = 0;
   size_t held_pos = 0;  // next byte of held to read again
   bool holding = false;
 };
@@ -40,6 +42,7 @@ int read_text_line(TextInput& input, char* buf, int size);
 struct SourceInput {
   TextInput text;
   bool queued_close = false;  // the "}" of a "{}" line, read next
+  long line_number = 0;       // of the line read last, counted from 1
 };
 
 // Takes the next word of `from` into buf (word_size bytes) of at most

@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "blocks.h"
-#include "driver.h"
+#include "disk_files.h"
+#include "read_blocks.h"
+#include "run.h"
+#include "write_blocks.h"
 #include "rewrite.h"
 #include "run_korvex.h"
 
@@ -39,22 +41,24 @@ Rewritten rewrite_text(const std::string& entity, double size, double light, con
   settings->modes.extended = extended;
   settings->limits = extended ? &extended_limits : &classic_limits;
   ClassTable table;
-  EXPECT_EQ(load_class_table(dir.file("t.ent").c_str(), table), CONV_OK);
+  FILE* table_file = fopen(dir.file("t.ent").c_str(), "r");
+  EXPECT_EQ(load_class_table(table_file, table), CONV_OK);
+  if (table_file != nullptr) fclose(table_file);
   auto block = std::make_unique<Block>();
   auto input = std::make_unique<SourceInput>();
   FILE* in = fmemopen(const_cast<char*>(map.data()), map.size(), "r");
   start_reading(*input, in, *block, *settings);
   EXPECT_TRUE(find_worldspawn(*input, *block));
-  EXPECT_EQ(read_world_brush(*input, *block, *settings, nullptr), CONV_OK);
-  EXPECT_EQ(read_world_brush(*input, *block, *settings, nullptr), CONV_END);
-  EXPECT_EQ(read_entity(*input, *block, table, *settings), CONV_OK);
+  EXPECT_EQ(read_world_brush(*input, *block, *settings, nullptr).status, CONV_OK);
+  EXPECT_EQ(read_world_brush(*input, *block, *settings, nullptr).status, CONV_END);
+  EXPECT_EQ(read_entity(*input, *block, table, *settings).status, CONV_OK);
   fclose(in);
   PlayableRewrite playable;
   Rewritten result{rewrite_entity(*block, table, *settings, playable, 1), ""};
   char* text = nullptr;
   size_t length = 0;
   FILE* out = open_memstream(&text, &length);
-  write_entity(out, *block, 1);
+  write_entity(out, block->entity, 1);
   fclose(out);
   result.text.assign(text, length);
   free(text);
@@ -152,31 +156,31 @@ TEST(Rewrite, LightSearchStopsAtAnUntakeableBraceLine) {
             CONV_OK);
 }
 
-// Runs korvex in process with its console going to a file; returns what it
-// printed.
-std::string run_in_process(RunContext& ctx, std::vector<std::string> args, int* status) {
+// Runs korvex in process on the files of folder, with its console in
+// memory; returns what it printed.
+std::string run_in_process(const std::string& folder, std::vector<std::string> args, int* status) {
   args.insert(args.begin(), "korvex");
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
-  fflush(stdout);
-  const int saved = dup(1);
-  const int file = open("console.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  dup2(file, 1);
-  close(file);
-  *status = korvex_run(ctx, static_cast<int>(argv.size()) - 1, argv.data());
-  fflush(stdout);
-  dup2(saved, 1);
-  close(saved);
-  return read_file("console.txt").value_or("");
+  char* text = nullptr;
+  size_t length = 0;
+  Console console;
+  console.out = open_memstream(&text, &length);
+  console.err = fopen("/dev/null", "w");
+  DiskFiles files(folder);
+  *status = korvex_run(static_cast<int>(argv.size()) - 1, argv.data(), console, files);
+  fclose(console.out);
+  fclose(console.err);
+  std::string printed(text, length);
+  free(text);
+  return printed;
 }
 
-// Two runs of one context, and a run of a fresh one, give the same console,
-// map and log; the log counts from 1 each time.
-TEST(RunContext, RunsInOneProcessGiveTheSameResult) {
+// Runs one after another in one process give the same console, map and
+// log; the log counts from 1 each time.
+TEST(InProcess, RunsInOneProcessGiveTheSameResult) {
   TempDir dir;
-  const std::string here = std::filesystem::current_path();
-  ASSERT_EQ(chdir(dir.path().c_str()), 0);
   dir.write("q1.ent", "light *\nfunc_door *\n");
   dir.write("m.map", R"({
 "classname" "worldspawn"
@@ -200,19 +204,16 @@ TEST(RunContext, RunsInOneProcessGiveTheSameResult) {
     std::string console, map, log;
     int status;
   };
-  auto once = [&](RunContext& ctx) {
+  auto once = [&] {
     Outcome o;
-    o.console = run_in_process(ctx, {"-s", "m.map", "-g", "2", "-l", "0.5"}, &o.status);
-    o.map = read_file("m.1q3").value_or("");
-    o.log = read_file("korvex.log").value_or("");
+    o.console = run_in_process(dir.path(), {"-s", "m.map", "-g", "2", "-l", "0.5"}, &o.status);
+    o.map = dir.read("m.1q3").value_or("");
+    o.log = dir.read("korvex.log").value_or("");
     return o;
   };
-  auto ctx = std::make_unique<RunContext>();
-  const Outcome first = once(*ctx);
-  const Outcome second = once(*ctx);
-  auto fresh = std::make_unique<RunContext>();
-  const Outcome third = once(*fresh);
-  ASSERT_EQ(chdir(here.c_str()), 0);
+  const Outcome first = once();
+  const Outcome second = once();
+  const Outcome third = once();
   EXPECT_EQ(first.status, 0);
   EXPECT_EQ(first.log.rfind(record(1, "Discarded invalid brush #0:"), 0), 0U) << first.log;
   for (const Outcome* o : {&second, &third}) {

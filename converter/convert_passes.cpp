@@ -1,0 +1,198 @@
+#include "convert_passes.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "kit.h"
+#include "program_texts.h"
+#include "read_blocks.h"
+#include "read_prologue.h"
+#include "rewrite.h"
+#include "write_blocks.h"
+
+using namespace kmap;
+
+namespace {
+
+constexpr const char* notice = "by the KORVEX developers, 2026";
+
+void write_header(FILE* out, const Settings& s) {
+  if (!s.modes.enumerate) {
+    fputs(s.modes.q2 ? "// Quake2 " : "// Quake ", out);
+    fprintf(out, "map '%s' converted to Q3A format\n", s.paths.source);
+    fputs("// Converter: KORVEX\n", out);
+    fprintf(out, "// %s\n", notice);
+  }
+  fputs("// entity 0\n{\n", out);
+  fputs("  \"classname\" \"worldspawn\"\n", out);
+}
+
+// The world's key lines read so far, and the alignment form's own key once
+// it is known. The classname is written already; WAD lists mean nothing to
+// a Q3 compiler, and Quake's fog settings would be read by it as the name of
+// a global fog shader, which stops a Q3 client loading the level.
+void write_world_keys(const RunConfig& config, RunState& state, FILE* out) {
+  Entity& keys = state.world_keys;
+  for (int k = 0; k < keys.key_count(); ++k) {
+    const std::string_view line = keys.lines.view(keys.key_line(k));
+    const std::string_view key = line.substr(0, line.find('"', 1) + 1);
+    if (key == "\"classname\"" || key == "\"wad\"" || key == "\"_wad\"" || key == "\"_fog\"" || key == "\"fog\"")
+      continue;
+    if (key == "\"mapversion\"") state.mapversion_written = true;
+    fprintf(out, "  %s\n", keys.lines.text(keys.key_line(k)));
+  }
+  keys.clear();
+  if (config.valve && !state.mapversion_written) {
+    fputs("  \"mapversion\" \"220\"\n", out);
+    state.mapversion_written = true;
+  }
+}
+
+// An invalid object is dropped: its record and block go to the log, and the
+// summary ends with a warning. Beyond the classic limits the log says why.
+void discard(const RunConfig& config, RunState& state, const char* what, int number, ReadCause cause) {
+  char text[64];
+  snprintf(text, sizeof text, discarded_format, what, number);
+  (void)state.log.record(text);
+  if (config.settings.extended() && cause != ReadCause::none)
+    (void)state.log.record("  (" + std::string(cause_text(cause)) + ")\n");
+  state.counts.discarded = true;
+  // The log drops what it cannot write; the summary must not point at it.
+  if (!log_block(state.block, state.log)) state.counts.log_failed = true;
+  state.report.discarded.push_back({what[0] == 'b' ? "brush" : "entity", number, state.block.first_line,
+                                    std::string(cause_text(cause))});
+}
+
+// A classic run's failure that extended mode would have avoided.
+void note_extended_cause(const RunConfig& config, RunState& state, ExtendedCause cause) {
+  if (!config.settings.extended() && state.hints.extended == ExtendedCause::none) state.hints.extended = cause;
+}
+
+bool write_failed(RunState& state, const Settings& s) {
+  fprintf(state.console.out, "Error when writing %s\n", s.paths.dest);
+  return false;
+}
+
+PlayableRewrite rewrite_of(const RunConfig& config, RunState& state) {
+  PlayableRewrite p;
+  p.faces.textures = state.chooser.get();
+  p.faces.q2 = config.settings.modes.q2 != 0;
+  p.faces.valve = config.valve;
+  if (config.settings.modes.q3 && !config.settings.modes.enumerate) p.edits = &config.edits;
+  return p;
+}
+
+bool world_pass(const RunConfig& config, RunState& state, PlayableRewrite& playable, FILE* out) {
+  const Settings& s = config.settings;
+  FILE* con = state.console.out;
+  int& n = state.counts.brushes;
+  for (;;) {
+    const ReadOutcome r = read_world_brush(state.input, state.block, s, s.modes.keep_keys ? &state.world_keys : nullptr);
+    if (r.status == CONV_END) break;
+    ++n;  // the brush's position, counted from 1; discarded ones count too
+    if (r.status == CONV_DISCARD) {
+      discard(config, state, "brush #", n - 1, r.cause);
+      continue;
+    }
+    if (r.status != CONV_OK) {
+      fprintf(con, "Brush #%d load error: %s\n", n - 1, conv_message(r.status));
+      note_extended_cause(config, state, extended_cause(r, state.block.entity.lines));
+      (void)log_block(state.block, state.log);
+      return false;
+    }
+    const conv_status w = s.modes.enumerate ? CONV_OK : rewrite_world_brush(state.block, s, playable);
+    write_world_keys(config, state, out);
+    if (w != CONV_OK) {
+      fprintf(con, "Brush #%d write error: %s\n", n - 1, conv_message(w));
+      (void)log_block(state.block, state.log);
+      // Extended mode writes any coordinate in full and longer lines; it
+      // leaves a brush it cannot rewrite out.
+      note_extended_cause(config, state, w == CONV_BAD_COORD        ? ExtendedCause::coordinates
+                                         : w == CONV_LINE_TOO_LONG ? ExtendedCause::limits
+                                                                   : ExtendedCause::damage);
+      if (!s.extended()) return false;  // extended mode leaves the brush out
+    } else {
+      write_brush(out, state.block, n);
+    }
+    if (ferror(out)) return write_failed(state, s);
+  }
+  if (n == 0) {
+    if (!s.extended()) {
+      fprintf(con, "%s\n", no_brush_line);
+      note_extended_cause(config, state, ExtendedCause::no_brush);
+      return false;
+    }
+    fprintf(con, "%s: the world is written without brushes\n", no_brush_line);
+  }
+  write_world_keys(config, state, out);
+  fputs("}\n", out);
+  if (n > 0) fprintf(con, brushes_format, n);
+  return true;
+}
+
+bool entity_pass(const RunConfig& config, RunState& state, PlayableRewrite& playable, FILE* out) {
+  const Settings& s = config.settings;
+  FILE* con = state.console.out;
+  int& n = state.counts.entities;
+  for (;;) {
+    const ReadOutcome r = read_entity(state.input, state.block, config.classes, s);
+    if (r.status == CONV_END) return true;
+    ++n;  // the entity's number; the world is entity 0
+    if (r.status == CONV_DISCARD) {
+      // An editor's empty group or layer header is editor data, not damage.
+      if (!(s.extended() && r.cause == ReadCause::editor_header)) discard(config, state, "entity ", n, r.cause);
+      continue;
+    }
+    if (r.status != CONV_OK) {
+      fprintf(con, "Ent #%d load error (%d): %s\n", n, r.status, conv_message(r.status));
+      note_extended_cause(config, state, extended_cause(r, state.block.entity.lines));
+      (void)log_block(state.block, state.log);
+      return false;
+    }
+    if (!s.modes.enumerate) {
+      if (state.block.fields.class_slot == class_unlisted) ++state.hints.left_out[std::string(looked_up_class(state.block))];
+      if (!entity_kept(state.block, playable, n)) continue;  // not in the table, or left out
+      const conv_status w = rewrite_entity(state.block, config.classes, s, playable, n);
+      if (w != CONV_OK) {
+        fprintf(con, "Ent #%d write error: %s\n", n, conv_message(w));
+        (void)log_block(state.block, state.log);
+        continue;
+      }
+    }
+    write_entity(out, state.block.entity, n);
+    ++state.counts.replaced;
+    if (ferror(out)) return write_failed(state, s);
+  }
+}
+
+}  // namespace
+
+bool convert(RunConfig& config, RunState& state, FILE* source, FILE* out) {
+  const Settings& s = config.settings;
+  write_header(out, s);
+  fprintf(state.console.out, "Processing '%s'\n", s.paths.source);
+  start_reading(state.input, source, state.block, s);
+  state.world_keys.lines.configure(extended_limits, true);
+  if (!s.modes.enumerate) {
+    // The game's vote and the map's alignment form come from its first
+    // faces, before the world pass writes any.
+    const Prologue prologue = read_prologue(state.input.text, s.limit());
+    state.hints.votes = prologue.votes;
+    config.valve = config.has_texture_rules && prologue.form == AlignForm::VALVE220;
+  }
+  if (!find_worldspawn(state.input, state.block)) {
+    fprintf(state.console.out, "No 'worldspawn' section in %s\n", s.paths.source);
+    return false;
+  }
+  PlayableRewrite playable = rewrite_of(config, state);
+  const bool passed = world_pass(config, state, playable, out) && entity_pass(config, state, playable, out);
+  state.trains_given_origin = playable.trains_given_origin;
+  if (!passed) return false;
+  // A read error must not pass for the end of the map.
+  if (ferror(source)) {
+    fprintf(state.console.out, "Error when reading %s\n", s.paths.source);
+    return false;
+  }
+  if (!state.files.finish_output()) return write_failed(state, s);
+  return true;
+}

@@ -1,0 +1,206 @@
+#include "run.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "bounded_text.h"
+#include "command_line.h"
+#include "convert_passes.h"
+#include "coords.h"
+#include "disk_files.h"
+#include "kit.h"
+#include "run_state.h"
+#include "run_summary.h"
+#include "table_search.h"
+#include "usage.h"
+
+using namespace kmap;
+
+namespace {
+
+constexpr const char* notice = "by the KORVEX developers, 2026";
+
+struct FileCloser {
+  void operator()(FILE* f) const { fclose(f); }
+};
+using UniqueFile = std::unique_ptr<FILE, FileCloser>;
+
+// The hints follow the console's lines; written at most once per run.
+void print_hints_once(const RunConfig& config, RunState& state) {
+  if (state.hints_written) return;
+  state.hints_written = true;
+  print_hints(error_stream(state.console), state.hints, config.settings);
+}
+
+// Only a person at a terminal can press ENTER: from a pipe, a file or
+// nothing the run ends at once, after the same text.
+void wait_for_enter(const RunConfig& config, RunState& state) {
+  print_hints_once(config, state);
+  fputs("Press ENTER...", state.console.out);
+  fflush(state.console.out);
+  if (state.console.interactive) (void)fgetc(state.console.in);
+}
+
+// A shipped table by name, found where the tables are.
+std::string shipped(RunState& state, const char* name) {
+  return find_table(name, [&state](const std::string& path) { return state.files.exists(path.c_str()); });
+}
+
+// The texture rules of -t (and -q3); false when the run must end.
+bool load_textures(RunConfig& config, RunState& state) {
+  const Settings& s = config.settings;
+  if (s.paths.textures[0] == '\0') return true;
+  std::string error;
+  const UniqueFile file(state.files.open_read(s.paths.textures));
+  if (!load_texture_rules(file.get(), s.paths.textures, config.texture_rules, error)) {
+    fprintf(state.console.out, "Texture table error: %s\n", error.c_str());
+    if (!state.files.exists(s.paths.textures)) state.hints.missing_texture_rules = s.paths.textures;
+    return false;
+  }
+  config.has_texture_rules = true;
+  return true;
+}
+
+// True, with the size factor set, when the -g value is a positive finite
+// number; else false, and the factor stays the default 1.
+bool read_size_factor(Settings& s) {
+  double factor = 0;
+  if (!read_number(s.paths.size_arg, &factor, s.extended()) || !std::isfinite(factor) || !(factor > 0)) return false;
+  s.factors.size = factor;
+  return true;
+}
+
+// Factors and table of conversion mode; false when the run must end.
+bool prepare_conversion(RunConfig& config, RunState& state) {
+  Settings& s = config.settings;
+  FILE* con = state.console.out;
+  const char* table = s.modes.q2 ? "q2.ent" : "q1.ent";
+  if (s.paths.table[0] == '\0' && s.modes.q3)
+    (void)BoundedText(s.paths.table, sizeof s.paths.table).add(shipped(state, table)).ok();
+  if (s.paths.table[0] == '\0') std::strcpy(s.paths.table, table);
+  if (s.paths.light_arg[0] != '\0' && !read_number(s.paths.light_arg, &s.factors.light, s.extended()))
+    fprintf(con, "Bad light scale value, using default (%f)\n", 1.0);
+  // A size factor of zero or less folds the map flat or inside out.
+  if (s.paths.size_arg[0] != '\0' && !read_size_factor(s))
+    fprintf(con, "Bad size scale value, using default (%f)\n", 1.0);
+  const UniqueFile file(state.files.open_read(s.paths.table));
+  const conv_status r = load_class_table(file.get(), config.classes);
+  if (r != CONV_OK) {
+    fprintf(con, "Entity table error: %s", conv_message(r));
+    if (r == CONV_OPEN) {
+      fprintf(con, " '%s'", s.paths.table);
+      state.hints.missing_class_table = s.paths.table;
+    }
+    fputc('\n', con);
+    return false;
+  }
+  if (config.classes.full) fputs("Warning: too many classnames in entity replacement table\n", con);
+  fprintf(con, "%d classnames in '%s'\n", config.classes.count, s.paths.table);
+  return load_textures(config, state);
+}
+
+// -q3 needs every entity's keys before the first one is written: a first
+// pass reads them, then the source is read again from its start.
+bool plan_entity_graph(RunConfig& config, RunState& state, FILE* source) {
+  std::vector<EntityKeys> keys = read_entity_keys(state.input, source, state.block, config.classes, config.settings);
+  if (ferror(source) || fseek(source, 0, SEEK_SET) != 0) {
+    fprintf(state.console.out, "Error when reading %s: -q3 reads the map twice, so it must be a file\n",
+            config.settings.paths.source);
+    return false;
+  }
+  config.edits = plan_graph_edits(std::move(keys));
+  return true;
+}
+
+// Everything before the conversion passes, then the passes; the exit status.
+int run(int argc, char** argv, RunConfig& config, RunState& state) {
+  Settings& s = config.settings;
+  FILE* con = state.console.out;
+  // Help and version are no run: no banner, and the log is left alone.
+  switch (info_request(argc, argv)) {
+    case InfoRequest::help:
+      print_usage(con);
+      return 0;
+    case InfoRequest::version:
+      print_version(con);
+      return 0;
+    case InfoRequest::none:
+      break;
+  }
+  fputs("KORVEX map converter utility\n", con);
+  fprintf(con, "%s\n", notice);
+
+  // Every run starts a fresh log.
+  state.log.start();
+
+  if (!read_command_line(argc, argv, s, con)) {
+    fprintf(con, "%s\n", kit_errmsg(kit_get_lasterr()));
+    state.hints.bad_command_line = true;
+    wait_for_enter(config, state);
+    return 1;
+  }
+  const bool shipped_rules = s.modes.q3 && s.paths.textures[0] == '\0' && !s.modes.enumerate;
+  settle_modes(s, shipped_rules ? shipped(state, s.modes.q2 ? "q2.tex" : "q1.tex").c_str() : "");
+  if (s.paths.dest[0] == '\0' && !derive_output_name(s)) {
+    fprintf(con, "Output file name too long: more than %d characters; name it with -d\n", path_chars);
+    return 1;
+  }
+  if (!s.modes.enumerate && !prepare_conversion(config, state)) return 1;
+
+  const UniqueFile source(state.files.open_read(s.paths.source));
+  if (!source) {
+    fprintf(con, "Error when opening %s\n", s.paths.source);
+    wait_for_enter(config, state);
+    return 1;
+  }
+  if (state.files.same_file(source.get(), s.paths.dest)) {
+    fprintf(con, "Output file %s is the source map itself; name another with -d\n", s.paths.dest);
+    return 1;
+  }
+  if (s.modes.q3 && !s.modes.enumerate && !plan_entity_graph(config, state, source.get())) return 1;
+  if (config.has_texture_rules)
+    state.chooser = std::make_unique<TextureChooser>(config.texture_rules, s.modes.q2 != 0);
+  FILE* out = state.files.open_output(s.paths.dest);
+  if (out == nullptr) {
+    fprintf(con, "Error when creating %s\n", s.paths.dest);
+    wait_for_enter(config, state);
+    return 1;
+  }
+  if (!convert(config, state, source.get(), out)) {
+    state.files.discard_output();
+    return 1;
+  }
+  print_summary(config, state);
+  report_playable(config, state);
+  return 0;
+}
+
+}  // namespace
+
+int korvex_run(int argc, char** argv, const Console& console, RunFiles& files, RunReport* report) {
+  const auto start = std::chrono::steady_clock::now();
+  RunReport own_report;
+  RunReport& r = report != nullptr ? *report : own_report;
+  r = RunReport{};
+  auto config = std::make_unique<RunConfig>();
+  auto state = std::make_unique<RunState>(console, files, r);
+  const int status = run(argc, argv, *config, *state);
+  // The output is closed on every path.
+  files.discard_output();
+  print_hints_once(*config, *state);
+  fill_report(*config, *state, status);
+  r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return status;
+}
+
+int korvex_main(int argc, char** argv) {
+  Console console;
+  console.interactive = isatty(STDIN_FILENO) != 0;
+  DiskFiles files("", true);
+  return korvex_run(argc, argv, console, files);
+}

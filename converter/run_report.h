@@ -1,0 +1,50 @@
+// What a run did, for the programs and scripts that read it rather than
+// the console: korvex's --report, korvex-batch's summary, korvex-play.
+#ifndef KORVEX_RUN_REPORT_H
+#define KORVEX_RUN_REPORT_H
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "game.h"
+
+struct DiscardedObject {
+  std::string what;  // "brush" or "entity"
+  int number = 0;    // as the console and the log number it
+  long line = 0;     // the source line of its opening brace
+  std::string reason;
+};
+
+struct TextureRuleUse {
+  int line = 0;  // of the rule in its table
+  std::string pattern;
+  std::string replacement;
+  long faces = 0;
+};
+
+struct RunReport {
+  int status = 1;         // the exit status
+  bool completed = false;  // the output map is in place
+  std::string failure;    // the console line that says why the run failed
+  std::string source, output;
+
+  int brushes = 0;   // world brushes, discarded ones included
+  int entities = 0;  // entities after the world, every one read
+  int written = 0;   // entities written
+  std::vector<DiscardedObject> discarded;
+  std::map<std::string, long> left_out;  // classes the table does not list, by name
+
+  std::string texture_table;  // the texture rules' file, when there are rules
+  std::vector<TextureRuleUse> texture_rules;
+  long faces_unmatched = 0;
+  long faces_owner = 0;
+  std::vector<std::string> names_kept;
+  std::vector<std::string> edits;  // what -q3 changed, one line each
+
+  kmap::Game game_voted = kmap::Game::unknown;
+  kmap::Game game = kmap::Game::quake;  // the game the map was converted as
+  double seconds = 0;
+};
+
+#endif

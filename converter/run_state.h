@@ -1,0 +1,65 @@
+// One run's configuration, fixed before its first block is read, and its
+// state, made fresh for each run.
+#ifndef KORVEX_RUN_STATE_H
+#define KORVEX_RUN_STATE_H
+
+#include <memory>
+
+#include "block.h"
+#include "class_table.h"
+#include "entity.h"
+#include "entity_graph.h"
+#include "hints.h"
+#include "run_files.h"
+#include "program_texts.h"
+#include "run_log.h"
+#include "run_report.h"
+#include "settings.h"
+#include "text_input.h"
+#include "texture_rules.h"
+
+struct RunConfig {
+  Settings settings;
+  ClassTable classes;
+  bool has_texture_rules = false;  // -t (and -q3)
+  TextureRules texture_rules;
+  GraphEdits edits;  // -q3: what the entity graph needs
+  bool valve = false;  // with texture rules: the map's faces are written in the Valve 220 form
+};
+
+struct RunCounts {
+  int brushes = 0;          // world brushes, discarded ones included
+  int entities = 0;         // entities after the world
+  int replaced = 0;         // entities written
+  bool discarded = false;   // an invalid brush or entity has been dropped
+  bool log_failed = false;  // a discarded object's record could not be written
+};
+
+struct RunState {
+  RunState(const Console& run_console, RunFiles& run_files, RunReport& run_report)
+      : console(run_console), files(run_files), log(run_files, kmap::log_name), report(run_report) {}
+
+  const Console& console;
+  RunFiles& files;
+  RunLog log;
+  RunReport& report;
+
+  kmap::SourceInput input;
+  Block block;
+  kmap::Entity world_keys;  // the world's key lines read and not yet written (-k)
+  bool mapversion_written = false;
+  std::unique_ptr<TextureChooser> chooser;  // the texture rules' verdicts so far
+  int trains_given_origin = 0;
+  RunCounts counts;
+  RunHints hints;
+  bool hints_written = false;
+};
+
+// The console's error stream, standard output flushed first, so that what
+// goes to each keeps its order where both meet (2>&1).
+[[nodiscard]] inline FILE* error_stream(const Console& console) {
+  fflush(console.out);
+  return console.err;
+}
+
+#endif

@@ -1,0 +1,49 @@
+#include "write_blocks.h"
+
+#include <cstring>
+#include <string>
+
+using namespace kmap;
+
+namespace {
+
+constexpr const char* rule_line = "===================================================\n";
+
+}  // namespace
+
+// The writes of one block are the run's hot path: the stream is used by
+// this thread alone, so the unlocked calls serve.
+void write_lines(FILE* out, const LineBuffer& lines, const char* indent) {
+  const size_t indent_size = std::strlen(indent);
+  for (int i = 0; i < lines.size(); ++i) {
+    fwrite_unlocked(indent, 1, indent_size, out);
+    fwrite_unlocked(lines.text(i), 1, static_cast<size_t>(lines.length(i)), out);
+    putc_unlocked('\n', out);
+  }
+}
+
+void write_brush(FILE* out, const Block& block, int number) {
+  fprintf(out, "  // brush %d\n  {\n", number);
+  write_lines(out, block.entity.lines, "    ");
+  fputs("  }\n", out);
+}
+
+void write_entity(FILE* out, const Entity& entity, int number) {
+  fprintf(out, "// entity %d\n  {\n", number);
+  write_lines(out, entity.lines, "    ");
+  fputs("  }\n", out);
+}
+
+bool log_block(const Block& block, RunLog& log) {
+  const LineBuffer& lines = block.entity.lines;
+  std::string text;
+  auto record_line = [&](const char* line) {
+    text.assign(line);
+    text += '\n';
+    (void)log.record(text);
+  };
+  for (int i = 0; i < lines.size(); ++i) record_line(lines.text(i));
+  if (const char* last = lines.pending()) record_line(last);
+  (void)log.record(rule_line);
+  return log.all_written();
+}
