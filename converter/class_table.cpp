@@ -63,7 +63,13 @@ conv_status load_class_table(FILE* file, ClassTable& table) {
 }
 
 int find_class(const ClassTable& table, std::string_view value) {
-  for (int i = 0; i < table.count; ++i)
-    if (value == table.slots[static_cast<size_t>(i)].source) return i;
+  if (value.size() < 2 || value.size() >= class_name_size) return class_unlisted;
+  for (int i = 0; i < table.count; ++i) {
+    const char* source = table.slots[static_cast<size_t>(i)].source;
+    // Most names differ within their first letters: those are compared here.
+    if (source[1] == value[1] && source[value.size()] == '\0' &&
+        std::memcmp(source, value.data(), value.size()) == 0)
+      return i;
+  }
   return class_unlisted;
 }

@@ -11,7 +11,14 @@ namespace {
 
 void take_keys(const Entity& entity, EntityKeys& e) {
   for (int k = 0; k < entity.key_count(); ++k) {
-    const KeyLine line = entity.key(k);
+    // Only keys that start "t or "_t tie entities together: the others are
+    // passed by without being read.
+    const std::string_view text = entity.lines.view(entity.key_line(k));
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos || text.size() < first + 3 || text[first] != '"' ||
+        (text[first + 1] != 't' && !(text[first + 1] == '_' && text[first + 2] == 't')))
+      continue;
+    const KeyLine line = read_key_line(text);
     if (!line.quoted_key || !line.value_closed) continue;
     const std::string_view key = line.key, value = line.value;
     std::string* field = key == "targetname"                    ? &e.targetname
@@ -139,13 +146,9 @@ std::vector<EntityKeys> read_entity_keys(SourceInput& input, FILE* source, Block
   std::vector<EntityKeys> entities;
   start_reading(input, source, block, settings);
   if (!find_worldspawn(input, block)) return entities;
-  for (;;) {
-    const conv_status r = read_world_brush(input, block, settings, nullptr).status;
-    if (r == CONV_END) break;
-    if (r != CONV_OK && r != CONV_DISCARD) return entities;
-  }
+  if (skip_world(input, block, settings) != CONV_END) return entities;
   for (int n = 1;; ++n) {
-    const ReadOutcome r = read_entity(input, block, table, settings);
+    const ReadOutcome r = read_entity(input, block, table, settings, ReadDepth::keys);
     if (r.status == CONV_END || (r.status != CONV_OK && r.status != CONV_DISCARD)) return entities;
     // An editor's layer or group header takes part even without brushes.
     if (r.status == CONV_DISCARD && r.cause != ReadCause::editor_header) continue;

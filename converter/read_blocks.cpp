@@ -8,35 +8,46 @@ using namespace kmap;
 
 namespace {
 
-// The line's significant character, or null for a blank or comment line.
-const char* significant(const char* line, const Limits& limits) {
-  const char* s = kit_skip_blanks(line, limits.line_chars + 1);
-  if (s == nullptr || (s[0] == '/' && s[1] == '/')) return nullptr;
-  return s;
+// The line's significant character, or 0 for a blank or comment line.
+// Every line of the map is looked at here: the blanks are skipped inline.
+char significant(std::string_view line) {
+  size_t i = 0;
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+  if (i == line.size() || (line[i] == '/' && i + 1 < line.size() && line[i + 1] == '/')) return 0;
+  return line[i];
 }
+
+// The line from its significant character on.
+std::string_view from_significant(std::string_view line) { return line.substr(line.find_first_not_of(" \t")); }
 
 // Reads lines until one that is neither blank nor a comment; returns its
-// significant character, or null at the end of the input.
-const char* next_significant(SourceInput& input, LineBuffer& lines) {
-  for (;;) {
-    const char* line = lines.read_next(input);
-    if (line == nullptr) return nullptr;
-    if (const char* s = significant(line, lines.limits())) return s;
-  }
+// significant character, or 0 at the end of the input.
+char next_significant(SourceInput& input, LineBuffer& lines) {
+  std::string_view line;
+  while (lines.read_next(input, &line))
+    if (const char s = significant(line)) return s;
+  return 0;
 }
 
-// Notes what a key line of the entity says: which keys are its classname,
-// origin and light, and the class the table gives it. Returns CONV_OK, or
+// The keys the reader notes, by their first word.
+bool is_noted_key(std::string_view word) {
+  return word == "\"classname\"" || word == "\"origin\"" || word == "\"light\"";
+}
+
+// Notes what a line of the entity, whose first word is `word`, says: which keys are its classname,
+// origin and light, and the class the table gives it. Every line between
+// the braces is looked at so, plane lines too. Returns CONV_OK, or
 // CONV_TOKEN when a word it needs is missing or too long; the cause tells
 // which.
-ReadOutcome read_key(std::string_view line, int key, const ClassTable& table, EntityFields& fields,
-                     const Limits& limits) {
-  const KeyLine k = read_key_line(line);
+ReadOutcome read_key(std::string_view line, std::string_view word, int key, const ClassTable& table,
+                     EntityFields& fields, const Limits& limits) {
   const size_t word_chars = static_cast<size_t>(limits.word_chars);
-  if (k.first_word.size() > word_chars) return {CONV_TOKEN, ReadCause::word_too_long};
-  if (fields.light_key < 0 && k.first_word == "\"light\"") fields.light_key = key;
-  const bool is_class = k.first_word == "\"classname\"";
-  if (!is_class && k.first_word != "\"origin\"") return {};
+  if (word.size() > word_chars) return {CONV_TOKEN, ReadCause::word_too_long};
+  if (!is_noted_key(word)) return {};
+  if (fields.light_key < 0 && word == "\"light\"") fields.light_key = key;
+  const bool is_class = word == "\"classname\"";
+  if (!is_class && word != "\"origin\"") return {};
+  const KeyLine k = read_key_line(line);
   if (k.second_word.empty()) return {CONV_TOKEN, ReadCause::missing_value};
   if (k.second_word.size() > word_chars) return {CONV_TOKEN, ReadCause::word_too_long};
   if (is_class) {
@@ -50,46 +61,45 @@ ReadOutcome read_key(std::string_view line, int key, const ClassTable& table, En
 
 enum BrushFault { BRUSHES_OK, BRUSH_TOO_SMALL, BRUSH_TOO_LARGE };
 
+// What the entity's verdict looks at, counted as the block is read.
+struct BlockCounts {
+  int lines = 0;    // between the braces, kept or not
+  int brushes = 0;  // brushes closed
+  BrushFault worst = BRUSHES_OK;  // a brush beyond the plane limit outweighs one of too few planes
+
+  void close_brush(int planes, const Limits& limits) {
+    ++brushes;
+    if (planes > limits.plane_lines) worst = BRUSH_TOO_LARGE;
+    else if (planes < 3 && worst == BRUSHES_OK) worst = BRUSH_TOO_SMALL;
+  }
+};
+
 // A group or layer header of an editor: the block that names a group of
 // objects, which holds no geometry of its own.
-bool is_editor_header(const Entity& entity) {
+bool is_editor_header(const Entity& entity, const BlockCounts& counts) {
   const std::string_view type = entity.value("_tb_type").value_or("");
-  return entity.lines.brush_count() == 0 && (type == "_tb_group" || type == "_tb_layer");
-}
-
-// The worst fault among the block's brushes: a brush beyond the plane limit
-// outweighs one of too few plane lines.
-BrushFault brush_fault(const LineBuffer& lines) {
-  BrushFault worst = BRUSHES_OK;
-  for (int n = 0; n < lines.brush_count(); ++n) {
-    const BrushRange b = lines.brush(n);
-    const int planes = b.last - b.first + 1;
-    if (planes > lines.limits().plane_lines) return BRUSH_TOO_LARGE;
-    if (b.first < 0 || planes < 3) worst = BRUSH_TOO_SMALL;
-  }
-  return worst;
+  return counts.brushes == 0 && (type == "_tb_group" || type == "_tb_layer");
 }
 
 // The entity's verdict once its closing brace has been read.
-ReadOutcome check_entity(ReadOutcome content_fault, const Block& block, const Settings& settings) {
+ReadOutcome check_entity(ReadOutcome content_fault, const Block& block, const BlockCounts& counts,
+                         const Settings& settings) {
   if (content_fault.status != CONV_OK) return {CONV_DISCARD, content_fault.cause};
   if (settings.modes.enumerate) return {};
-  const LineBuffer& lines = block.entity.lines;
-  if (lines.size() <= 1) return {CONV_DISCARD, ReadCause::too_few_lines};
+  if (counts.lines <= 1) return {CONV_DISCARD, ReadCause::too_few_lines};
   // Extended mode drops an entity with damaged content instead of ending
   // the run; a brush beyond the plane limit still ends it.
   const bool drop_damaged = settings.extended();
   if (block.fields.class_slot == class_none)
     return {drop_damaged ? CONV_DISCARD : CONV_NO_CLASSNAME, ReadCause::no_classname};
-  if (lines.brush_count() > 0) {
-    const BrushFault fault = brush_fault(lines);
-    if (fault == BRUSHES_OK) return {};
-    if (fault == BRUSH_TOO_LARGE) return {CONV_BAD_BRUSH, ReadCause::too_many_planes};
+  if (counts.brushes > 0) {
+    if (counts.worst == BRUSHES_OK) return {};
+    if (counts.worst == BRUSH_TOO_LARGE) return {CONV_BAD_BRUSH, ReadCause::too_many_planes};
     return {drop_damaged ? CONV_DISCARD : CONV_BAD_BRUSH, ReadCause::too_few_planes};
   }
   if (block.fields.origin_key >= 0) return {};
   return {drop_damaged ? CONV_DISCARD : CONV_NO_ORIGIN,
-          is_editor_header(block.entity) ? ReadCause::editor_header : ReadCause::no_origin};
+          is_editor_header(block.entity, counts) ? ReadCause::editor_header : ReadCause::no_origin};
 }
 
 }  // namespace
@@ -100,8 +110,7 @@ void start_reading(SourceInput& input, FILE* source, Block& block, const Setting
 }
 
 bool find_worldspawn(SourceInput& input, Block& block) {
-  const char* s = next_significant(input, block.entity.lines);
-  return s != nullptr && *s == '{';
+  return next_significant(input, block.entity.lines) == '{';
 }
 
 ReadOutcome read_world_brush(SourceInput& input, Block& block, const Settings& settings, Entity* world_keys) {
@@ -109,14 +118,14 @@ ReadOutcome read_world_brush(SourceInput& input, Block& block, const Settings& s
   block.entity.clear();
   // The world's own key lines are dropped: only its brushes are kept.
   for (;;) {
-    const char* s = next_significant(input, lines);
-    if (s == nullptr) return {CONV_EOF};
-    if (*s == '}') return {CONV_END};
-    if (*s == '{') {
+    const char s = next_significant(input, lines);
+    if (s == 0) return {CONV_EOF};
+    if (s == '}') return {CONV_END};
+    if (s == '{') {
       block.first_line = input.line_number;
       break;
     }
-    if (world_keys != nullptr && *s == '"' && world_keys->lines.add(s) == CONV_OK)
+    if (world_keys != nullptr && s == '"' && world_keys->lines.add(from_significant(lines.pending())) == CONV_OK)
       world_keys->note_key_line(world_keys->lines.size() - 1);
   }
   // Inside a brush every line up to its closing brace is a plane line. In
@@ -124,16 +133,16 @@ ReadOutcome read_world_brush(SourceInput& input, Block& block, const Settings& s
   int depth = 0;
   bool damaged = false;
   for (;;) {
-    const char* s = next_significant(input, lines);
-    if (s == nullptr) return {CONV_EOF};
-    if (*s == '}' && depth == 0) {
+    const char s = next_significant(input, lines);
+    if (s == 0) return {CONV_EOF};
+    if (s == '}' && depth == 0) {
       lines.drop();
       break;
     }
-    if (settings.extended() && *s == '{') {
+    if (settings.extended() && s == '{') {
       ++depth;
       damaged = true;
-    } else if (*s == '}') {
+    } else if (s == '}') {
       --depth;
     }
     lines.keep();
@@ -147,60 +156,102 @@ ReadOutcome read_world_brush(SourceInput& input, Block& block, const Settings& s
   return {};
 }
 
-ReadOutcome read_entity(SourceInput& input, Block& block, const ClassTable& table, const Settings& settings) {
+conv_status skip_world(SourceInput& input, Block& block, const Settings& settings) {
+  LineBuffer& lines = block.entity.lines;
+  block.entity.clear();
+  for (;;) {
+    // Outside a brush: the world's keys, a brush's opening or the end.
+    char s = next_significant(input, lines);
+    if (s == 0) return CONV_EOF;
+    if (s == '}') return CONV_END;
+    if (s != '{') continue;
+    // Inside: every line up to the closing brace, braces nested in
+    // extended mode.
+    for (int depth = 0;;) {
+      s = next_significant(input, lines);
+      if (s == 0) return CONV_EOF;
+      if (s == '}') {
+        if (depth == 0) break;
+        --depth;
+      } else if (settings.extended() && s == '{') {
+        ++depth;
+      }
+    }
+  }
+}
+
+ReadOutcome read_entity(SourceInput& input, Block& block, const ClassTable& table, const Settings& settings,
+                        ReadDepth depth_read) {
   LineBuffer& lines = block.entity.lines;
   const Limits& limits = settings.limit();
+  const bool whole = depth_read == ReadDepth::whole;
   block.entity.clear();
   block.fields = EntityFields{};
   // Significant lines before the block's opening brace are skipped.
   for (;;) {
-    const char* s = next_significant(input, lines);
-    if (s == nullptr) return {CONV_END};
-    if (*s == '{') {
+    const char s = next_significant(input, lines);
+    if (s == 0) return {CONV_END};
+    if (s == '{') {
       block.first_line = input.line_number;
       break;
     }
   }
+  BlockCounts counts;
   bool brush_open = false;
+  int brush_start = 0;         // counts.lines where the open brush began
   int depth = 0;               // braces nested inside a brush (extended mode)
   ReadOutcome content_fault;  // damaged content, dropped in extended mode
   for (;;) {
     // Both limits are tested before the next line is read, so an entity
     // keeps at most block_lines lines and entity_brushes brushes.
-    if (lines.size() > limits.block_lines) return {CONV_TOO_MANY_LINES};
-    if (lines.brush_count() > limits.entity_brushes) return {CONV_TOO_MANY_BRUSHES};
-    const char* line = lines.read_next(input);
-    if (line == nullptr) return {CONV_EOF};
-    const char* s = significant(line, limits);
-    if (s == nullptr) continue;
+    if (counts.lines > limits.block_lines) return {CONV_TOO_MANY_LINES};
+    if (counts.brushes > limits.entity_brushes) return {CONV_TOO_MANY_BRUSHES};
+    std::string_view line;
+    if (!lines.read_next(input, &line)) return {CONV_EOF};
+    const char s = significant(line);
+    if (s == 0) continue;
     const int j = lines.size();
+    bool key_line = false;
     if (depth > 0) {
-      depth += (*s == '{') - (*s == '}');
-    } else if (*s == '{') {
+      depth += (s == '{') - (s == '}');
+    } else if (s == '{') {
       if (brush_open) {
         if (!settings.extended()) return {CONV_BAD_BRUSH, ReadCause::brush_in_brush};
         content_fault = {CONV_BAD_BRUSH, ReadCause::brush_in_brush};
         depth = 1;
       } else {
-        lines.open_brush(j + 1);
+        if (whole) lines.open_brush(j + 1);
+        brush_start = counts.lines + 1;
         brush_open = true;
       }
-    } else if (*s == '}') {
+    } else if (s == '}') {
       if (!brush_open) {
         lines.drop();
-        return check_entity(content_fault, block, settings);
+        return check_entity(content_fault, block, counts, settings);
       }
-      lines.close_brush(j - 1);
+      if (whole) lines.close_brush(j - 1);
+      counts.close_brush(counts.lines - brush_start, limits);
       brush_open = false;
+    } else if (!whole && brush_open && s != '"') {
+      // A plane line: only a line that starts like a key is looked at when
+      // the brushes are not kept.
     } else {
-      const ReadOutcome r = read_key(line, block.entity.key_count(), table, block.fields, limits);
+      const std::string_view word = first_word(line);
+      const ReadOutcome r = read_key(line, word, block.entity.key_count(), table, block.fields, limits);
       if (r.status != CONV_OK) {
         if (!(settings.extended() && r.cause == ReadCause::missing_value)) return r;
         content_fault = r;
       }
-      block.entity.note_key_line(j);
+      // A plane line is no key line, unless it starts like one the reader notes.
+      key_line = !brush_open || is_noted_key(word);
+      if (key_line) block.entity.note_key_line(j);
     }
-    lines.keep();
+    ++counts.lines;
+    if (whole || key_line) {
+      lines.keep();
+    } else {
+      lines.drop();
+    }
   }
 }
 

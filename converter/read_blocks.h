@@ -55,12 +55,20 @@ void start_reading(kmap::SourceInput& input, FILE* source, Block& block, const S
 [[nodiscard]] ReadOutcome read_world_brush(kmap::SourceInput& input, Block& block, const Settings& settings,
                                            kmap::Entity* world_keys);
 
+// Reads past the rest of the world block, as read_world_brush would, keeping
+// nothing. Returns CONV_END after its closing brace, or CONV_EOF.
+[[nodiscard]] conv_status skip_world(kmap::SourceInput& input, Block& block, const Settings& settings);
+
+// How much of an entity a read keeps: every line, or its key lines alone
+// (a pass that needs no brush keeps no plane line).
+enum class ReadDepth { whole, keys };
+
 // Reads the next entity block and finds its class in table. Returns
 // CONV_END when none is left, CONV_OK, CONV_EOF, CONV_TOO_MANY_LINES,
 // CONV_NO_CLASSNAME, CONV_TOKEN, CONV_BAD_BRUSH, CONV_TOO_MANY_BRUSHES,
 // CONV_NO_ORIGIN or CONV_DISCARD, with the cause.
 [[nodiscard]] ReadOutcome read_entity(kmap::SourceInput& input, Block& block, const ClassTable& table,
-                                      const Settings& settings);
+                                      const Settings& settings, ReadDepth depth = ReadDepth::whole);
 
 // The classname of the block's entity as the table looks it up (its second
 // word, without quotes), or empty.

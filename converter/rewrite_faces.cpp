@@ -48,19 +48,10 @@ FixedTexture fixed_texture(owner_kind kind) {
   return f;
 }
 
-void give_fixed_texture(Face& face, const FixedTexture& fixed) {
-  set_texture(face, fixed.name);
-  set_alignment(face, fixed.alignment);
-  set_flags(face, fixed.flags);
-  drop_tail(face);
-}
-
-// The values of the face's nine coordinates, read as the mode reads numbers.
-// False for points that are not three of three coordinates, or a coordinate
-// too long for a word or not a number.
-bool read_points(const Face& face, const Settings& settings, std::array<double, 9>& points) {
-  std::array<std::string_view, 9> coords;
-  if (!face_coords(face, coords, nullptr)) return false;
+// The values of nine coordinates, read as the mode reads numbers. False
+// for a coordinate too long for a word or not a number.
+bool read_points(const std::array<std::string_view, 9>& coords, const Settings& settings,
+                 std::array<double, 9>& points) {
   char word[word_size];
   for (size_t k = 0; k < 9; ++k) {
     const std::string_view coord = coords[k];
@@ -72,10 +63,9 @@ bool read_points(const Face& face, const Settings& settings, std::array<double, 
   return true;
 }
 
-// True when the face reads as the model's strict form: points of three
-// times three coordinates, then a texture.
-bool strict(const Face& face, size_t* ninth_end) {
-  std::array<std::string_view, 9> coords;
+// True, with the coordinate texts, when the face reads as the model's
+// strict form: points of three times three coordinates, then a texture.
+bool strict(const Face& face, std::array<std::string_view, 9>& coords, size_t* ninth_end) {
   return !face.texture.text.empty() && face.texture.text[0] != '(' && face_coords(face, coords, ninth_end);
 }
 
@@ -95,7 +85,7 @@ conv_status store(LineBuffer& lines, int i, const Face& face, bool points_kept, 
 // long with the new texture keeps its scaled points before its own texture
 // part, as the log then shows it.
 conv_status scale_fixed(LineBuffer& lines, int i, Face& face, const std::array<double, 9>& points,
-                        const Settings& settings, const FixedTexture& fixed, char* scratch) {
+                        const Settings& settings, owner_kind kind, char* scratch) {
   const size_t line_chars = static_cast<size_t>(settings.limit().line_chars);
   set_points(face, points, settings.factors.size, settings.extended());
   BoundedText out(scratch, line_room);
@@ -103,34 +93,33 @@ conv_status scale_fixed(LineBuffer& lines, int i, Face& face, const std::array<d
   const size_t points_len = out.view().size();
   const size_t own_rest = lines.view(i).size() - face.points.size() - face.texture.sep.size();
   if (points_len + 1 + own_rest > line_chars) return CONV_LINE_TOO_LONG;
-  Face own = face;
-  give_fixed_texture(face, fixed);
+  set_written_texture(face, fixed_textures[kind]);
   if (format_face(face, out, true) == FormatResult::OK && out.view().size() <= line_chars)
     return lines.replace_tail(i, 0, out.view());
-  set_texture(own, own.texture.text);
+  set_written_texture(face, {});
+  set_texture(face, face.texture.text);
   BoundedText with_own(scratch, line_room);
-  if (format_face(own, with_own) == FormatResult::OK) (void)lines.replace_tail(i, 0, with_own.view());
+  if (format_face(face, with_own) == FormatResult::OK) (void)lines.replace_tail(i, 0, with_own.view());
   return CONV_LINE_TOO_LONG;
 }
 
 // A face without texture rules: the owner's fixed texture.
-conv_status retexture_fixed(LineBuffer& lines, int i, const Settings& settings, owner_kind kind,
-                            const FixedTexture& fixed, char* scratch) {
-  Face face;
-  const bool scaled = settings.factors.size != 1.0;
+conv_status retexture_fixed(LineBuffer& lines, int i, const Settings& settings, owner_kind kind, Face& face,
+                            char* scratch) {
   if (!read_face(lines.view(i), &face, false))
     return rewrite_raw_plane(lines, i, settings, fixed_textures[kind], scratch);
-  if (!scaled) {
-    give_fixed_texture(face, fixed);
+  if (settings.factors.size == 1.0) {
+    set_written_texture(face, fixed_textures[kind]);
     return store(lines, i, face, true, scratch);
   }
   size_t ninth_end = 0;
+  std::array<std::string_view, 9> coords;
   std::array<double, 9> points;
-  if (!strict(face, &ninth_end) ||
+  if (!strict(face, coords, &ninth_end) ||
       static_cast<size_t>(face.texture.text.data() - lines.view(i).data()) - ninth_end >= rest_search ||
-      !read_points(face, settings, points))
+      !read_points(coords, settings, points))
     return rewrite_raw_plane(lines, i, settings, fixed_textures[kind], scratch);
-  return scale_fixed(lines, i, face, points, settings, fixed, scratch);
+  return scale_fixed(lines, i, face, points, settings, kind, scratch);
 }
 
 uint32_t flags_of(std::string_view text) {
@@ -142,8 +131,7 @@ uint32_t flags_of(std::string_view text) {
 
 // A face retextured by the rules, its alignment kept in the map's form.
 conv_status retexture_by_rules(LineBuffer& lines, int i, const Settings& settings, FaceRewrite& rw, owner_kind kind,
-                               bool detail, const FixedTexture& fixed, char* scratch) {
-  Face face;
+                               bool detail, const FixedTexture& fixed, Face& face, char* scratch) {
   if (!read_face(lines.view(i), &face, true) || face.texture.text.empty())
     return rewrite_raw_plane(lines, i, settings, fixed_textures[kind], scratch);
   const bool q2_flags = rw.q2 && face.has_flags;
@@ -156,9 +144,10 @@ conv_status retexture_by_rules(LineBuffer& lines, int i, const Settings& setting
   // face its texture axes.
   const double g = settings.factors.size;
   const AlignForm form = rw.valve ? AlignForm::VALVE220 : AlignForm::STANDARD;
+  std::array<std::string_view, 9> coords;
   std::array<double, 9> points{};
   const bool axes_from_plane = rw.valve && (name.empty() || face.form != AlignForm::VALVE220);
-  if ((g != 1.0 || axes_from_plane) && (!strict(face, nullptr) || !read_points(face, settings, points)))
+  if ((g != 1.0 || axes_from_plane) && (!strict(face, coords, nullptr) || !read_points(coords, settings, points)))
     return rewrite_raw_plane(lines, i, settings, fixed_textures[kind], scratch);
   if (g != 1.0) set_points(face, points, g, settings.extended());
 
@@ -183,7 +172,7 @@ conv_status retexture_by_rules(LineBuffer& lines, int i, const Settings& setting
     set_flags(face, {FaceNumber{{}, static_cast<double>(written_contents)}, FaceNumber{face.flags[1].text},
                      FaceNumber{face.flags[2].text}});
   else
-    set_flags(face, {FaceNumber{{}, static_cast<double>(written_contents)}, FaceNumber{"0"}, FaceNumber{"0"}});
+    set_flags_text(face, written_contents == 0 ? "0 0 0" : "134217728 0 0");
   drop_tail(face);
   return store(lines, i, face, g == 1.0, scratch);
 }
@@ -192,14 +181,15 @@ conv_status retexture_by_rules(LineBuffer& lines, int i, const Settings& setting
 
 conv_status rewrite_brush_faces(LineBuffer& lines, const Settings& settings, FaceRewrite& rewrite, owner_kind kind,
                                 bool detail) {
-  const FixedTexture fixed = fixed_texture(kind);
+  const FixedTexture fixed = rewrite.textures != nullptr ? fixed_texture(kind) : FixedTexture{};
   char scratch[line_room];
+  Face face;
   for (int n = 0; n < lines.brush_count(); ++n) {
     const BrushRange b = lines.brush(n);
     for (int i = b.first; i <= b.last; ++i) {
       const conv_status r = rewrite.textures != nullptr
-                                ? retexture_by_rules(lines, i, settings, rewrite, kind, detail, fixed, scratch)
-                                : retexture_fixed(lines, i, settings, kind, fixed, scratch);
+                                ? retexture_by_rules(lines, i, settings, rewrite, kind, detail, fixed, face, scratch)
+                                : retexture_fixed(lines, i, settings, kind, face, scratch);
       if (r != CONV_OK) return r;
     }
   }

@@ -13,10 +13,9 @@ constexpr const char* rule_line = "=============================================
 
 // The writes of one block are the run's hot path: the stream is used by
 // this thread alone, so the unlocked calls serve.
-void write_lines(FILE* out, const LineBuffer& lines, const char* indent) {
-  const size_t indent_size = std::strlen(indent);
+void write_lines(FILE* out, const LineBuffer& lines, std::string_view indent) {
   for (int i = 0; i < lines.size(); ++i) {
-    fwrite_unlocked(indent, 1, indent_size, out);
+    fwrite_unlocked(indent.data(), 1, indent.size(), out);
     fwrite_unlocked(lines.text(i), 1, static_cast<size_t>(lines.length(i)), out);
     putc_unlocked('\n', out);
   }
@@ -37,13 +36,13 @@ void write_entity(FILE* out, const Entity& entity, int number) {
 bool log_block(const Block& block, RunLog& log) {
   const LineBuffer& lines = block.entity.lines;
   std::string text;
-  auto record_line = [&](const char* line) {
+  auto record_line = [&](std::string_view line) {
     text.assign(line);
     text += '\n';
     (void)log.record(text);
   };
-  for (int i = 0; i < lines.size(); ++i) record_line(lines.text(i));
-  if (const char* last = lines.pending()) record_line(last);
+  for (int i = 0; i < lines.size(); ++i) record_line(lines.view(i));
+  if (const std::string_view last = lines.pending(); !last.empty()) record_line(last);
   (void)log.record(rule_line);
   return log.all_written();
 }

@@ -3,6 +3,7 @@
 #define KORVEX_WRITE_BLOCKS_H
 
 #include <cstdio>
+#include <string_view>
 
 #include "block.h"
 #include "line_buffer.h"
@@ -14,7 +15,7 @@ void write_brush(FILE* out, const Block& block, int number);
 void write_entity(FILE* out, const kmap::Entity& entity, int number);
 
 // Writes lines indented by `indent`, each on a line of its own.
-void write_lines(FILE* out, const kmap::LineBuffer& lines, const char* indent);
+void write_lines(FILE* out, const kmap::LineBuffer& lines, std::string_view indent);
 
 // Records the block's lines (and the line read after them, when it holds
 // text) in the log, then a rule line. False when the log refused a record.

@@ -255,21 +255,28 @@ void set_texture(Face& face, std::string_view name) {
   face.edits.texture = true;
 }
 
+void set_written_texture(Face& face, std::string_view text) { face.edits.written = text; }
+
 void set_points(Face& face, const std::array<double, 9>& values, double factor, bool extended) {
   face.edits.points = true;
-  face.edits.point_values = values;
-  face.edits.point_factor = factor;
-  face.edits.extended = extended;
+  face.point_values = values;
+  face.point_factor = factor;
+  face.extended_points = extended;
 }
 
 void set_alignment(Face& face, const Alignment& alignment) {
   face.edits.alignment = true;
-  face.edits.written_alignment = alignment;
+  face.written_alignment = alignment;
 }
 
 void set_flags(Face& face, const std::array<FaceNumber, 3>& flags) {
   face.edits.flags = true;
-  face.edits.written_flags = flags;
+  face.written_flags = flags;
+}
+
+void set_flags_text(Face& face, std::string_view text) {
+  face.edits.flags = true;
+  face.edits.flags_text = text;
 }
 
 void drop_tail(Face& face) { face.edits.tail = false; }
@@ -301,39 +308,54 @@ void add_alignment(BoundedText& out, const Alignment& a) {
 }  // namespace
 
 FormatResult format_points(const Face& face, BoundedText& out) {
-  const Face::Edits& e = face.edits;
-  if (!e.points) {
+  if (!face.edits.points) {
     out.add(face.points);
   } else {
     for (size_t k = 0; k < 9; ++k) {
       out.add(k % 3 == 0 ? (k == 0 ? "( " : " ) ( ") : " ");
-      if (!add_coord(out, e.point_values[k], e.point_factor, e.extended)) return FormatResult::BAD_NUMBER;
+      if (!add_coord(out, face.point_values[k], face.point_factor, face.extended_points))
+        return FormatResult::BAD_NUMBER;
     }
     out.add(" )");
   }
   return out.ok() ? FormatResult::OK : FormatResult::TOO_LONG;
 }
 
+namespace {
+
+// The parts as read, from the first's blanks to the last's end: they stand
+// one after another in the line, so they are written in one piece.
+std::string_view run_of(const FacePart& first, const FacePart& last) {
+  return {first.sep.data(), static_cast<size_t>(last.text.data() + last.text.size() - first.sep.data())};
+}
+
+}  // namespace
+
 FormatResult format_face(const Face& face, BoundedText& out, bool after_points) {
   const Face::Edits& e = face.edits;
-  auto add = [&out](const FacePart& part) { out.add(part.sep).add(part.text); };
   if (!after_points && format_points(face, out) == FormatResult::BAD_NUMBER) return FormatResult::BAD_NUMBER;
+  if (!e.written.empty()) {
+    out.add(" ").add(e.written);
+    return out.ok() ? FormatResult::OK : FormatResult::TOO_LONG;
+  }
   if (e.texture) {
     out.add(" ").add(face.texture.text);
   } else {
-    add(face.texture);
+    out.add(face.texture.sep).add(face.texture.text);
   }
   if (e.alignment) {
-    add_alignment(out, e.written_alignment);
-  } else {
-    for (int i = 0; i < face.align_count; ++i) add(face.align[static_cast<size_t>(i)]);
+    add_alignment(out, face.written_alignment);
+  } else if (face.align_count > 0) {
+    out.add(run_of(face.align[0], face.align[static_cast<size_t>(face.align_count - 1)]));
   }
-  if (e.flags) {
-    for (const FaceNumber& f : e.written_flags) add_number(out, f);
+  if (!e.flags_text.empty()) {
+    out.add(" ").add(e.flags_text);
+  } else if (e.flags) {
+    for (const FaceNumber& f : face.written_flags) add_number(out, f);
   } else if (face.has_flags) {
-    for (const FacePart& part : face.flags) add(part);
+    out.add(run_of(face.flags[0], face.flags[2]));
   }
-  if (e.tail) add(face.tail);
+  if (e.tail) out.add(face.tail.sep).add(face.tail.text);
   return out.ok() ? FormatResult::OK : FormatResult::TOO_LONG;
 }
 

@@ -71,19 +71,23 @@ struct Face {
   // The nine coordinate texts, for a face read by parse_face.
   std::array<std::string_view, 9> coords;
 
-  // Edits: what the formatter writes instead of the parts as read.
+  // Edits: what the formatter writes instead of the parts as read. Reading
+  // a face resets the flags alone; what they point at is read only when
+  // they are set.
   struct Edits {
     bool points = false;
-    std::array<double, 9> point_values{};  // written times point_factor ...
-    double point_factor = 1;
-    bool extended = false;                 // ... in full, or rounded down (classic)
     bool texture = false;
     bool alignment = false;
-    Alignment written_alignment;
     bool flags = false;
-    std::array<FaceNumber, 3> written_flags;
-    bool tail = true;  // false: the tail is dropped
+    bool tail = true;             // false: the tail is dropped
+    std::string_view written;     // not empty: all that follows the points, without its first blank
+    std::string_view flags_text;  // not empty: the flags, without their first blank
   } edits;
+  std::array<double, 9> point_values{};  // written times point_factor ...
+  double point_factor = 1;
+  bool extended_points = false;          // ... in full, or rounded down (classic)
+  Alignment written_alignment;
+  std::array<FaceNumber, 3> written_flags;
 };
 
 // Reads a plane line as `points texture ...`: the points are all that stands
@@ -123,9 +127,15 @@ struct Face {
 
 // Edits.
 void set_texture(Face& face, std::string_view name);
+// All that follows the points, as one text (a texture, its alignment and
+// flags, without the blank before them): the parts as read are not written.
+// An empty text takes this edit back.
+void set_written_texture(Face& face, std::string_view text);
 void set_points(Face& face, const std::array<double, 9>& values, double factor, bool extended);
 void set_alignment(Face& face, const Alignment& alignment);
 void set_flags(Face& face, const std::array<FaceNumber, 3>& flags);
+// The flags as one written text ("0 0 0"), without the blank before it.
+void set_flags_text(Face& face, std::string_view text);
 void drop_tail(Face& face);
 
 enum class FormatResult {

@@ -21,6 +21,11 @@ std::string_view next_word(std::string_view line, size_t& at) {
 
 }  // namespace
 
+std::string_view first_word(std::string_view line) {
+  size_t at = 0;
+  return next_word(line, at);
+}
+
 KeyLine read_key_line(std::string_view line) {
   KeyLine k;
   size_t at = 0;

@@ -28,6 +28,10 @@ struct KeyLine {
 // false, and its words are read all the same.
 [[nodiscard]] KeyLine read_key_line(std::string_view line);
 
+// The line's first word alone: the cheap reading for a line that is seldom
+// a key line.
+[[nodiscard]] std::string_view first_word(std::string_view line);
+
 // Appends the text of a key line `"key" "value"` to out (a BoundedText or
 // anything with the same add()). Neither part may hold a quote.
 template <typename Text>

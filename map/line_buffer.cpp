@@ -20,16 +20,21 @@ T* reserve(std::vector<T>& v, size_t n) {
   return v.data();
 }
 
+size_t skip_blanks(std::string_view line, size_t at) {
+  while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+  return at;
+}
+
 // Extended mode reads a line that opens and closes a block ("{}", "{ }")
 // as two lines, so that such a block keeps the map's structure. Cuts the
 // line after its "{" and tells whether it did.
-bool split_empty_block(char* line, int& len) {
-  const char* open = kit_skip_blanks(line, len + 1);
-  if (open == nullptr || *open != '{') return false;
-  const char* close = kit_skip_blanks(open + 1, len + 1);
-  if (close == nullptr || *close != '}' || kit_skip_blanks(close + 1, len + 1) != nullptr) return false;
-  len = static_cast<int>(open - line) + 1;
-  line[len] = '\0';
+bool split_empty_block(std::string_view& line) {
+  // Every line of an extended map comes here: most are told apart at once.
+  const size_t open = skip_blanks(line, 0);
+  if (open >= line.size() || line[open] != '{') return false;
+  const size_t close = skip_blanks(line, open + 1);
+  if (close >= line.size() || line[close] != '}' || skip_blanks(line, close + 1) != line.size()) return false;
+  line = line.substr(0, open + 1);
   return true;
 }
 
@@ -66,27 +71,31 @@ void LineBuffer::clear() {
   }
   line_count_ = 0;
   text_used_ = 0;
-  next_slot_ = {0, 0, 0};
+  last_ = {};
   pending_ = false;
   brushes_used_ = 0;
   brush_rows();
 }
 
-// Storage for the next line read: the slot after the block's last line.
+// Storage for a new line: the slot after the block's last line.
 char* LineBuffer::open_next_slot() {
-  const int size = limits_->line_chars + 1;
-  // The slot's place depends only on the block so far, so a line read and
-  // not kept stays where the next read would go until that read succeeds.
-  if (!packed_) {
-    next_slot_.start = static_cast<size_t>(line_count_) * classic_slot_size;
-    next_slot_.cap = classic_slot_size;
-  } else {
-    text_ = reserve(packed_text_, text_used_ + static_cast<size_t>(size));
-    spans_ = reserve(packed_spans_, static_cast<size_t>(line_count_) + 1);
-    next_slot_.start = text_used_;
-    next_slot_.cap = size;
-  }
-  return text_ + next_slot_.start;
+  if (!packed_) return text_ + static_cast<size_t>(line_count_) * classic_slot_size;
+  const size_t size = static_cast<size_t>(limits_->line_chars) + 1;
+  text_ = reserve(packed_text_, text_used_ + size);
+  spans_ = reserve(packed_spans_, static_cast<size_t>(line_count_) + 1);
+  return text_ + text_used_;
+}
+
+// Copies a line into the storage as the block's next line.
+void LineBuffer::store(std::string_view line) {
+  char* slot = open_next_slot();
+  std::memcpy(slot, line.data(), line.size());
+  slot[line.size()] = '\0';
+  Span& span = spans_[line_count_++];
+  span.start = static_cast<size_t>(slot - text_);
+  span.len = static_cast<int>(line.size());
+  span.cap = packed_ ? span.len + 1 : classic_slot_size;
+  if (packed_) text_used_ += static_cast<size_t>(span.cap);
 }
 
 conv_status LineBuffer::replace_tail(int i, int col, std::string_view tail) {
@@ -111,11 +120,8 @@ conv_status LineBuffer::replace_tail(int i, int col, std::string_view tail) {
 conv_status LineBuffer::add(std::string_view line) {
   if (line_count_ >= limits_->block_lines) return CONV_TOO_MANY_LINES;
   if (line.size() > static_cast<size_t>(limits_->line_chars)) return CONV_LINE_TOO_LONG;
-  char* slot = open_next_slot();
-  std::memcpy(slot, line.data(), line.size());
-  slot[line.size()] = '\0';
-  next_slot_.len = static_cast<int>(line.size());
-  keep();
+  store(line);
+  pending_ = false;
   return CONV_OK;
 }
 
@@ -138,39 +144,31 @@ void LineBuffer::erase(int i) {
   }
 }
 
-char* LineBuffer::read_next(SourceInput& input) {
-  char* slot = open_next_slot();
-  int len;
+bool LineBuffer::read_next(SourceInput& input, std::string_view* line) {
   if (input.queued_close) {
     input.queued_close = false;
-    std::memcpy(slot, "}", 2);
-    len = 1;
+    last_ = "}";
   } else {
     input.line_number = input.text.lines_ended + 1;
-    // At the end of the input the slot keeps what an earlier read left
-    // there, so the log still shows a blank or comment line read last.
-    len = read_text_line(input.text, slot, limits_->line_chars + 1);
-    if (len < 0) return nullptr;
-    if (packed_) input.queued_close = split_empty_block(slot, len);
+    const int size = limits_->line_chars + 1;
+    // At the end of the input the line read last stays pending, so the log
+    // still shows a blank or comment line read last.
+    std::string_view read;
+    if (!read_buffered_line(input.text, &read, size)) {
+      if (spill_.size() < static_cast<size_t>(size)) spill_.resize(static_cast<size_t>(size));
+      if (read_line_view(input.text, &read, spill_.data(), size) < 0) return false;
+    }
+    if (packed_) input.queued_close = split_empty_block(read);
+    last_ = read;
   }
-  next_slot_.len = len;
   pending_ = true;
-  return slot;
+  *line = last_;
+  return true;
 }
 
 void LineBuffer::keep() {
-  Span& line = spans_[line_count_++];
-  line = next_slot_;
-  if (packed_) {
-    line.cap = line.len + 1;
-    text_used_ += static_cast<size_t>(line.cap);
-  }
+  store(last_);
   pending_ = false;
-}
-
-const char* LineBuffer::pending() const {
-  if (!pending_ || next_slot_.len == 0) return nullptr;
-  return text_ + next_slot_.start;
 }
 
 BrushRange* LineBuffer::brush_rows() {

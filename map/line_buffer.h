@@ -67,18 +67,19 @@ class LineBuffer {
   // Takes line i out of the block; the brush ranges after it move up.
   void erase(int i);
 
-  // Reads the next source line into the slot after the block (not yet part
-  // of it), as read_text_line does. Returns the slot's text, or null at the
-  // end of the input.
-  char* read_next(SourceInput& input);
+  // Reads the next source line, as read_text_line does, without making it a
+  // line of the block yet. True with *line viewing it (valid until the next
+  // read), or false at the end of the input.
+  [[nodiscard]] bool read_next(SourceInput& input, std::string_view* line);
 
-  // Makes the line read last a line of the block.
+  // Makes the line read last a line of the block. CONV_OK, or
+  // CONV_TOO_MANY_LINES when the storage cannot take one more line.
   void keep();
   // Empties the line read last (a closing brace), so the log does not show it.
   void drop() { pending_ = false; }
   // The line read last and not kept, when it holds text (a blank or comment
-  // line not yet overwritten), else null.
-  [[nodiscard]] const char* pending() const;
+  // line read before the end of the input), else empty.
+  [[nodiscard]] std::string_view pending() const { return pending_ ? last_ : std::string_view(); }
 
   void reset_brushes() { brushes_used_ = 0; }
   // Starts a brush whose first plane line will be line `first`; close_brush
@@ -101,6 +102,7 @@ class LineBuffer {
 
   char* open_next_slot();
   BrushRange* brush_rows();
+  void store(std::string_view line);
 
   const Limits* limits_ = &classic_limits;
   bool packed_ = false;
@@ -116,8 +118,9 @@ class LineBuffer {
   BrushRange* brushes_ = nullptr;
   int line_count_ = 0;
   size_t text_used_ = 0;      // packed: bytes taken by the block's lines
-  Span next_slot_{0, 0, 0};   // where the next line is read
-  bool pending_ = false;      // next_slot_ holds a line read and not kept
+  std::string_view last_;     // the line read last
+  bool pending_ = false;      // last_ is a line read and not kept
+  std::vector<char> spill_;   // a line that crosses the input's buffer
   int brushes_used_ = 0;
 };
 

@@ -15,6 +15,7 @@ bool fill(TextInput& in) {
   if (!in.holding && in.held_pos < in.held.size()) {
     in.len = std::min(sizeof in.buf, in.held.size() - in.held_pos);
     std::memcpy(in.buf, in.held.data() + in.held_pos, in.len);
+    in.zero_in_buf = std::memchr(in.buf, '\0', in.len) != nullptr;
     in.held_pos += in.len;
     if (in.held_pos == in.held.size()) {
       std::string().swap(in.held);
@@ -24,6 +25,7 @@ bool fill(TextInput& in) {
   }
   in.len = in.stream != nullptr ? fread(in.buf, 1, sizeof in.buf, in.stream) : 0;
   if (in.holding) in.held.append(in.buf, in.len);
+  in.zero_in_buf = std::memchr(in.buf, '\0', in.len) != nullptr;
   return in.len > 0;
 }
 
@@ -39,6 +41,7 @@ void open_input(TextInput& input, FILE* stream) {
 }
 
 void hold_input(TextInput& input) {
+  // The bytes held are those not read yet.
   input.held.assign(input.buf + input.pos, input.len - input.pos);
   input.held_pos = 0;
   input.held_lines_ended = input.lines_ended;
@@ -51,6 +54,14 @@ void replay_held(TextInput& input) {
   input.pos = input.len = 0;
   input.held_pos = 0;
   if (input.held.empty()) std::string().swap(input.held);
+}
+
+int read_line_view(TextInput& in, std::string_view* line, char* spill, int size) {
+  // Most lines lie whole in the buffer: they are seen where they are.
+  if (fill(in) && read_buffered_line(in, line, size)) return static_cast<int>(line->size());
+  const int n = read_text_line(in, spill, size);
+  if (n >= 0) *line = {spill, static_cast<size_t>(n)};
+  return n;
 }
 
 int read_text_line(TextInput& in, char* buf, int size) {
@@ -87,6 +98,7 @@ int read_text_line(TextInput& in, char* buf, int size) {
       --n;
     } else if (in.buf[in.pos] == '\n') {
       ++in.pos;
+      ++in.lines_ended;
       --n;
     }
   }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace kmap {
 
@@ -15,6 +16,7 @@ struct TextInput {
   size_t len = 0;  // bytes in buf
   char buf[1 << 16];
   long lines_ended = 0;  // newlines read so far
+  bool zero_in_buf = false;  // buf holds a zero byte: lines are searched for one
   // Bytes read ahead and kept to be read again (see hold_input).
   std::string held;
   long held_lines_ended = 0;
@@ -30,6 +32,32 @@ void open_input(TextInput& input, FILE* stream);
 // stream that may be a pipe. Memory grows with the bytes read meanwhile.
 void hold_input(TextInput& input);
 void replay_held(TextInput& input);
+
+// Reads the next line as read_text_line does, without copying it where it
+// can: *line views the input's own buffer, or `spill` (size bytes at least)
+// for a line that crosses it. The view is valid until the next read.
+// Returns the line's length, or -1 at the end of the input.
+int read_line_view(TextInput& input, std::string_view* line, char* spill, int size);
+
+// The same for a line that lies whole in the buffer, the common case, which
+// every line of a map goes through; false (nothing read) for any other.
+[[nodiscard]] inline bool read_buffered_line(TextInput& in, std::string_view* line, int size) {
+  if (in.pos >= in.len) return false;
+  const char* start = in.buf + in.pos;
+  const size_t avail = in.len - in.pos < static_cast<size_t>(size - 1) ? in.len - in.pos : static_cast<size_t>(size - 1);
+  const char* nl = static_cast<const char*>(__builtin_memchr(start, '\n', avail));
+  if (nl == nullptr) return false;
+  size_t n = static_cast<size_t>(nl - start);
+  in.pos += n + 1;
+  ++in.lines_ended;
+  if (n > 0 && start[n - 1] == '\r') --n;
+  // A zero byte ends the text like the end of the line.
+  if (in.zero_in_buf) {
+    if (const void* zero = __builtin_memchr(start, '\0', n)) n = static_cast<size_t>(static_cast<const char*>(zero) - start);
+  }
+  *line = {start, n};
+  return true;
+}
 
 // Reads one line of at most size - 1 characters into buf, cut at its
 // newline, with a carriage return that ends the line dropped. A longer line
