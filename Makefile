@@ -50,14 +50,14 @@ test-sanitize: | deps
 # built for, so PREFIX is configured into the build first.
 install: $(BUILD)/CMakeCache.txt
 	cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(abspath $(PREFIX))
-	cmake --build $(BUILD) --target korvex korvex-batch -j $(JOBS)
+	cmake --build $(BUILD) --target korvex korvex-batch korvex-tex -j $(JOBS)
 	cmake --install $(BUILD)
 
 # A Debian package of the programs, built for /usr in a folder of its own,
 # written to $(BUILD)/korvex_<version>_<arch>.deb.
 deb:
 	@sh tools/deps.sh deb
-	cmake -S . -B $(DEB_BUILD) -DCMAKE_INSTALL_PREFIX=/usr -DKORVEX_TESTS=OFF -DKORVEX_SOURCE_TABLES=OFF $(CMAKE_FLAGS)
+	cmake -S . -B $(DEB_BUILD) -DCMAKE_INSTALL_PREFIX=/usr -DKORVEX_TESTS=OFF -DKORVEX_SOURCE_TABLES=OFF -DKORVEX_DEBIAN_LAYOUT=ON $(CMAKE_FLAGS)
 	cmake --build $(DEB_BUILD) -j $(JOBS)
 	@rm -f $(DEB_BUILD)/korvex_*.deb
 	cd $(DEB_BUILD) && cpack -G DEB

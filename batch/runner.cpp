@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "child.h"
+#include "place_file.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -180,14 +181,9 @@ void Batch::finish(pid_t pid, int status) {
 void Batch::place_log(const fs::path& folder, const MapJob& job) {
   const fs::path log = folder / "korvex.log";
   std::error_code ec;
-  if (fs::exists(log, ec)) {
-    fs::rename(log, job.log, ec);
-    if (ec) fs::copy_file(log, job.log, fs::copy_options::overwrite_existing, ec);
-  } else {
-    std::ofstream empty(job.log, std::ios::trunc);
-    if (!empty) ec = std::make_error_code(std::errc::io_error);
-  }
-  if (ec) std::fprintf(stderr, "korvex-batch: cannot write %s: %s\n", job.log.c_str(), ec.message().c_str());
+  if (!fs::exists(log, ec)) std::ofstream(log, std::ios::trunc);  // korvex wrote none: the map gets an empty one
+  if (!place_file(log, job.log, ec))
+    std::fprintf(stderr, "korvex-batch: cannot write %s: %s\n", job.log.c_str(), ec.message().c_str());
 }
 
 void Batch::clean_unfinished() {

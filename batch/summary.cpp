@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdio>
 
+#include "text_width.h"
+
 namespace {
 
 constexpr std::array<const char*, 4> outcome_names{"skipped", "ok", "failed", "interrupted"};
@@ -16,7 +18,7 @@ std::string format_row(int map_width, const std::string& map, const std::string&
   std::snprintf(line, sizeof line, "  %-11s %9s %9s %9s %9s %9s", result.c_str(), brushes.c_str(), written.c_str(),
                 left_out.c_str(), discarded.c_str(), time.c_str());
   std::string row = map;
-  row.append(static_cast<size_t>(map_width) - std::min(map.size(), static_cast<size_t>(map_width)), ' ');
+  row.append(static_cast<size_t>(map_width) - std::min(display_width(map), static_cast<size_t>(map_width)), ' ');
   return row + line;
 }
 
@@ -30,7 +32,7 @@ std::string seconds(double s) {
 
 std::string summary_table(const std::vector<MapJob>& jobs, const std::vector<MapResult>& results) {
   int width = 5;  // "total"
-  for (const MapJob& job : jobs) width = std::max(width, static_cast<int>(job.shown.size()));
+  for (const MapJob& job : jobs) width = std::max(width, static_cast<int>(display_width(job.shown)));
   std::string text = format_row(width, "map", "result", "brushes", "written", "left out", "discarded", "time") + "\n";
   MapCounts total;
   double time = 0;

@@ -11,7 +11,9 @@
 // Columns: map, result, world brushes, entities written, entities left out,
 // discarded objects, time; a failed map's row ends with its failure line.
 // The total row adds up the rows of completed maps (times of all maps); the
-// last line counts maps by result. results[i] belongs to jobs[i].
+// last line counts maps by result. The map column is padded to the widest
+// name as a terminal shows it (see display_width). results[i] belongs to
+// jobs[i].
 std::string summary_table(const std::vector<MapJob>& jobs, const std::vector<MapResult>& results);
 
 #endif

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,6 +33,32 @@ bool make_temp_name(char (&temp_path)[PATH_MAX], const char* destination) {
   return name.ok();
 }
 
+// The path the destination's links lead to, the last of which may name
+// nothing yet: the map replaces (or creates) that file, and the links stay.
+// False when a link cannot be read, the path is too long or the links loop.
+bool follow_links(char (&resolved)[PATH_MAX], const char* path) {
+  if (!BoundedText(resolved, sizeof resolved).add(path).ok()) return false;
+  constexpr int most_links = 40;  // as many as the kernel follows in one path
+  for (int followed = 0; followed < most_links; ++followed) {
+    struct stat st;
+    if (lstat(resolved, &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    char target[PATH_MAX];
+    const ssize_t length = readlink(resolved, target, sizeof target);
+    if (length < 0 || static_cast<size_t>(length) >= sizeof target) return false;
+    target[length] = '\0';
+    // A relative target is taken from the link's own folder.
+    char next[PATH_MAX];
+    BoundedText joined(next, sizeof next);
+    const char* slash = std::strrchr(resolved, '/');
+    if (target[0] != '/' && slash != nullptr)
+      joined.add(std::string_view(resolved, static_cast<size_t>(slash - resolved) + 1));
+    if (!joined.add(target).ok()) return false;
+    std::memcpy(resolved, next, joined.view().size() + 1);
+  }
+  errno = ELOOP;
+  return false;
+}
+
 }  // namespace
 
 FILE* open_output(OutputFile& output, const char* path) {
@@ -48,10 +75,9 @@ FILE* open_output(OutputFile& output, const char* path) {
   // A destination the user may not write is refused now, as creating it
   // directly would be.
   if (exists && access(path, W_OK) != 0) return nullptr;
-  // The map replaces the file a link points at, not the link.
-  if (exists ? realpath(path, final_path) == nullptr
-             : !BoundedText(final_path, sizeof final_path).add(path).ok())
-    return nullptr;
+  // The map replaces the file a link points at, not the link; a link to
+  // nothing yet gets its file created.
+  if (!follow_links(final_path, path)) return nullptr;
   if (!make_temp_name(temp_path, final_path)) return nullptr;
   const int fd = mkstemp(temp_path);
   if (fd < 0) {

@@ -1,8 +1,10 @@
 // The output map. A regular file (or a new one) is written to a temporary
 // file beside it, which replaces the destination only when the run has
 // completed and every byte reached the disk: a failed or killed run leaves
-// whatever stood at the destination untouched. A device or a pipe is written
-// straight, and nothing this run did not create is ever removed.
+// whatever stood at the destination untouched. A link is followed: the file
+// it leads to is replaced or created, the link itself stays. A device or a
+// pipe is written straight, a folder refused, and nothing this run did not
+// create is ever removed.
 #ifndef KORVEX_OUTPUT_H
 #define KORVEX_OUTPUT_H
 

@@ -1,5 +1,6 @@
 // Unit tests of the batch program's parts: its command line, the reading of
-// korvex's console and log, and the choice of maps and output names.
+// korvex's console and log, the choice of maps and output names, and the
+// summary table.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,6 +9,8 @@
 #include "options.h"
 #include "run_korvex.h"
 #include "run_report.h"
+#include "summary.h"
+#include "text_width.h"
 
 namespace fs = std::filesystem;
 
@@ -177,6 +180,45 @@ TEST(BatchMaps, CollisionsAndMissingInputsLeaveTheListAlone) {
   std::string error;
   ASSERT_EQ(find_maps({"one/a.map", "./one/../one/a.map"}, dir.path(), "", ".1q3", jobs, error), FindStatus::found);
   EXPECT_EQ(jobs.size(), 1u);
+}
+
+TEST(BatchSummary, TextWidthIsWhatATerminalShows) {
+  const struct {
+    std::string_view text;
+    size_t width;
+  } cases[] = {
+      {"e1m1.map", 8},
+      {"my maps/e1 m1.map", 17},
+      {"\u00fcn\u00ef c\u00f6de.map", 12},          // two-byte letters: one column each
+      {"e\u0301te\u0301.map", 7},                     // combining accents: none
+      {"\u65e5\u672c.map", 8},                        // ideographs: two each
+      {"\U0001F642.map", 6},                           // an emoji: two
+      {"\xff\xfe.map", 6},                             // no UTF-8: one a byte
+      {"\xe6\x97.map", 6},                             // a character cut short
+      {"\xc0\xaf.map", 6},                             // an overlong '/'
+      {"\xed\xa0\x80.map", 7},                         // a lone surrogate
+  };
+  for (const auto& c : cases) EXPECT_EQ(display_width(c.text), c.width) << c.text;
+}
+
+TEST(BatchSummary, MapColumnLinesUpWhateverTheNames) {
+  std::vector<MapJob> jobs;
+  std::vector<MapResult> results;
+  for (const char* name : {"a.map", "\u00fcn\u00ef.map", "\u65e5\u672c.map"}) {
+    jobs.push_back({"/m/x.map", name, "/m/x.1q3", "/m/x.log"});
+    MapResult ok{Outcome::ok, {}, "", 1.0};
+    ok.counts.brushes = 2;
+    results.push_back(ok);
+  }
+  results[2] = {Outcome::failed, {}, "Brush #0 load error: end of file", 1.0};
+  EXPECT_EQ(summary_table(jobs, results),
+            "map       result        brushes   written  left out discarded      time\n"
+            "a.map     ok                  2         0         0         0     1.00s\n"
+            "\u00fcn\u00ef.map   ok                  2         0         0         0     1.00s\n"
+            "\u65e5\u672c.map  failed              -         -         -         -     1.00s"
+            "  Brush #0 load error: end of file\n"
+            "total     2 ok                4         0         0         0     3.00s\n"
+            "3 maps: 2 ok, 1 failed\n");
 }
 
 }  // namespace

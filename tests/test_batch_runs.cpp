@@ -1,7 +1,9 @@
 // End-to-end tests of korvex-batch: the built program over folders made in
 // temporary places, with the built korvex beside it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -161,6 +163,49 @@ TEST(BatchRuns, OutputsGoBesideTheSourcesAndTheWorkingFolderTableIsUsed) {
   EXPECT_EQ(run.status, 0) << run.out << run.err;
   EXPECT_EQ(read_summary(run.out)["deep/er/b.map"].counts, (std::vector<long>{1, 1, 0, 0})) << run.out;
   EXPECT_TRUE(dir.exists("deep/er/b.q2n"));
+}
+
+// What stands at an output or a log is kept unless it is a regular file: a
+// link's target takes the bytes, a pipe or a device is written straight, a
+// folder is refused with the reason.
+TEST(BatchRuns, OutputsAndLogsNeverReplaceLinksPipesOrFolders) {
+  TempDir dir;
+  write_files(dir, {{"maps/a.map", good_map}, {"maps/b.map", good_map}, {"maps/c.map", good_map}});
+  fs::create_directories(dir.file("kept"));
+  fs::create_directories(dir.file("out/c.log"));
+  fs::create_symlink("../kept/a.1q3", dir.file("out/a.1q3"));
+  fs::create_symlink("../kept/a.log", dir.file("out/a.log"));
+  fs::create_symlink("/dev/null", dir.file("out/b.1q3"));
+  ASSERT_EQ(mkfifo(dir.file("out/b.log").c_str(), 0600), 0);
+  // Open before the run, so that the batch never waits for a reader; the log
+  // fits in the pipe.
+  const int pipe_end = open(dir.file("out/b.log").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(pipe_end, 0);
+  const BatchRun run = run_batch(dir.path(), {"maps", "-e", source_file("tables/q1.ent"), "-o", "out", "-j", "1"});
+  std::string piped(1 << 16, '\0');
+  const ssize_t got = read(pipe_end, piped.data(), piped.size());
+  piped.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  close(pipe_end);
+  ASSERT_FALSE(run.timed_out);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("korvex-batch: cannot write " + dir.file("out/c.log") + ": Is a directory"),
+            std::string::npos)
+      << run.err;
+
+  const std::string discarded = "Discarded invalid brush #1";
+  EXPECT_TRUE(dir.read("kept/a.1q3").value_or("").starts_with("// Quake map '" + dir.file("maps/a.map") + "'"));
+  EXPECT_NE(dir.read("kept/a.log").value_or("").find(discarded), std::string::npos);
+  EXPECT_NE(piped.find(discarded), std::string::npos) << piped;
+  const struct {
+    const char* path;
+    fs::file_type type;
+  } kept[] = {{"out/a.1q3", fs::file_type::symlink},
+              {"out/a.log", fs::file_type::symlink},
+              {"out/b.1q3", fs::file_type::symlink},
+              {"out/b.log", fs::file_type::fifo},
+              {"out/c.log", fs::file_type::directory}};
+  for (const auto& k : kept) EXPECT_EQ(fs::symlink_status(dir.file(k.path)).type(), k.type) << k.path;
+  EXPECT_TRUE(fs::is_empty(dir.file("out/c.log")));
 }
 
 TEST(BatchRuns, CommandLineFaultsStopBeforeAnyRun) {

@@ -40,7 +40,9 @@ TEST(Install, PutsProgramsTablesManualAndReadmeUnderThePrefix) {
   const fs::path root = prefix.path();
   EXPECT_TRUE(executable(root / "bin/korvex"));
   EXPECT_TRUE(executable(root / "bin/korvex-batch"));
-  for (const char* page : {"share/man/man1/korvex.1", "share/man/man1/korvex-batch.1", "share/doc/korvex/README.md"})
+  EXPECT_TRUE(executable(root / "bin/korvex-tex"));
+  for (const char* page : {"share/man/man1/korvex.1", "share/man/man1/korvex-batch.1", "share/man/man1/korvex-tex.1",
+                           "share/doc/korvex/README.md"})
     EXPECT_TRUE(fs::is_regular_file(root / page)) << page;
   // Every table of the source tree, whichever are added later.
   int tables = 0;
@@ -71,9 +73,13 @@ TEST(Install, ManualPagesRenderWithoutWarningsAndDescribeEveryOption) {
       {"converter/korvex.1",
        {"-s path", "-d path", "-e path", "-t path", "-l factor", "-g factor", "-q2", "-enum", "-x", "-k", "-q3",
         "--help", "-help", "--version", "EXIT STATUS", "korvex.log", ".korvex-XXXXXX", "q1.tex", "q2.ent",
-        "EXAMPLES", "korvex-batch"}},
+        "EXAMPLES", "korvex-batch(1)", "korvex-tex(1)"}},
       {"batch/korvex-batch.1",
-       {"-o OUTDIR", "-j N", "--help", "--version", "KORVEX_BIN", "130", "EXAMPLES", ".korvex-XXXXXX"}},
+       {"-o OUTDIR", "-j N", "--help", "--version", "KORVEX_BIN", "130", "EXAMPLES", ".korvex-XXXXXX", "korvex(1)",
+        "korvex-tex(1)"}},
+      {"texpack/korvex-tex.1",
+       {"-o FILE.pk3", "-o DIR/", "-q2", "--strict", "--help", "--version", "EXIT STATUS", "EXAMPLES", "korvex(1)",
+        "korvex-batch(1)"}},
   };
   for (const Page& page : pages) {
     const std::string path = quoted(source_file(page.file));

@@ -101,6 +101,43 @@ TEST_F(Output, DestinationThroughALinkReplacesTheLinkedFile) {
   EXPECT_EQ(dir.read("maps/out.map"), good_map_q1n);
 }
 
+// Every link stays a link: the map lands in the file at the end of the chain,
+// made when missing (a relative target counts from the link's own folder); a
+// device behind a link is written straight; a link to a folder, into a
+// missing folder or round in a loop is refused.
+TEST_F(Output, LinksAreFollowedAndNeverReplaced) {
+  ASSERT_EQ(mkdir(dir.file("maps").c_str(), 0755), 0);
+  const std::pair<const char*, const char*> links[] = {
+      {"fresh.map", "maps/fresh.map"}, {"chain.map", "hop.map"},       {"hop.map", "maps/end.map"},
+      {"maps/up.map", "../top.map"},   {"folder.map", "maps"},          {"lost.map", "missing/out.map"},
+      {"null.map", "/dev/null"},       {"loop.map", "loop.map"},
+  };
+  for (const auto& [link, target] : links) ASSERT_EQ(symlink(target, dir.file(link).c_str()), 0) << link;
+  const struct {
+    const char* destination;
+    int status;
+    const char* lands_in;  // "": no map written in the folder
+  } cases[] = {
+      {"fresh.map", 0, "maps/fresh.map"}, {"chain.map", 0, "maps/end.map"}, {"maps/up.map", 0, "top.map"},
+      {"folder.map", 1, ""},              {"lost.map", 1, ""},              {"null.map", 0, ""},
+      {"loop.map", 1, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.destination);
+    EXPECT_EQ(number(good_map, c.destination).status, c.status);
+    if (*c.lands_in != '\0') {
+      EXPECT_EQ(dir.read(c.lands_in), good_map_q1n);
+    }
+  }
+  for (const auto& [link, target] : links) {
+    struct stat st;
+    ASSERT_EQ(lstat(dir.file(link).c_str(), &st), 0) << link;
+    EXPECT_TRUE(S_ISLNK(st.st_mode)) << link;
+  }
+  EXPECT_FALSE(dir.exists("missing"));
+  EXPECT_TRUE(no_temporary_files());
+}
+
 TEST_F(Output, DevicesAreWrittenStraightAndNeverRemoved) {
   struct stat before;
   ASSERT_EQ(stat("/dev/null", &before), 0);

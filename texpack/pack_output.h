@@ -1,6 +1,9 @@
-// Writing a pack: a zip file (.pk3) or a folder tree, each built under a
-// temporary name beside the destination and renamed into place only when
-// complete. A failed write leaves nothing behind.
+// Writing a pack: a zip file (.pk3) or a folder tree. A new or regular file
+// is built under a temporary name beside it and renamed into place only when
+// complete; a device or a named pipe gets the finished archive's bytes
+// straight. A folder is made beside its place and renamed there, or, when an
+// empty folder stands there already, filled and kept. Links are followed,
+// never replaced. A failed write leaves nothing behind.
 #ifndef KORVEX_TEXPACK_PACK_OUTPUT_H
 #define KORVEX_TEXPACK_PACK_OUTPUT_H
 
@@ -14,13 +17,15 @@ namespace texpack {
 enum class OutputStatus {
   OK,
   NOT_EMPTY,      // the destination folder exists and holds files
-  CREATE_FAILED,  // the temporary file or folder cannot be made
-  WRITE_FAILED,   // writing or closing it failed (a full disk, ...)
+  WRONG_KIND,     // a folder where a file goes, a file where a folder goes, a socket
+  CREATE_FAILED,  // the destination's links or the temporary file or folder failed
+  WRITE_FAILED,   // writing or closing failed (a full disk, ...)
   RENAME_FAILED,  // it could not be moved to the destination
 };
 
 // Writes `files` as a zip archive at `destination`. Returns OK, or another
-// status with `error` set; on failure the destination is as it was.
+// status with `error` set, naming the system's reason; on failure the
+// destination is as it was (a device or a pipe may have taken some bytes).
 [[nodiscard]] OutputStatus write_zip_pack(const std::string& destination, const std::vector<PackFile>& files,
                                           std::string& error);
 

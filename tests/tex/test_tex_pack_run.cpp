@@ -100,6 +100,8 @@ TEST(TexPackRun, FailuresLeaveNothing) {
       {{map, game, "-o"}, "option -o needs a file name"},
       {{map, game, "-o", map}, "would replace the map"},
       {{map, game, "-o", dir.file("full") + "/"}, "not an empty folder"},
+      {{map, game, "-o", dir.file("full")}, "full: is a folder; name a .pk3 file, or end the name with /"},
+      {{map, game, "-o", dir.file("full/readme.txt") + "/"}, "readme.txt: exists and is not a folder"},
       {{map, game, "-o", game + "/"}, "would replace a source"},
   };
   for (const auto& c : cases) {
