@@ -1,43 +1,18 @@
 #include "game.h"
 
+#include "face.h"
+
 namespace kmap {
-namespace {
-
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
-// A word of digits, signs, points and exponents: an alignment number or a
-// Quake 2 integer.
-bool is_number(std::string_view word) {
-  return !word.empty() && word.find_first_not_of("0123456789+-.eE") == std::string_view::npos;
-}
-
-}  // namespace
-
 Game face_game(std::string_view line) {
-  const size_t paren = line.rfind(')');
-  if (paren == std::string_view::npos) return Game::unknown;
-  std::string_view rest = line.substr(paren + 1);
-  if (rest.find('[') != std::string_view::npos) return Game::unknown;  // Valve 220 axes
-  std::string_view name;
-  int numbers = 0;
-  for (size_t at = 0;;) {
-    while (at < rest.size() && is_blank(rest[at])) ++at;
-    if (at == rest.size()) break;
-    size_t end = at;
-    while (end < rest.size() && !is_blank(rest[end])) ++end;
-    const std::string_view word = rest.substr(at, end - at);
-    if (name.empty()) {
-      name = word;
-    } else if (is_number(word)) {
-      ++numbers;
-    } else {
-      return Game::unknown;
-    }
-    at = end;
-  }
-  if (numbers == 8) return Game::quake2;
-  if (numbers != 5) return Game::unknown;
-  return name.find('/') != std::string_view::npos ? Game::quake2 : Game::quake;
+  Face face;
+  if (!read_face(line, &face, true) || face.texture.text.empty() || face.form == AlignForm::NONE ||
+      !face.tail.text.empty())
+    return Game::unknown;
+  // Quake 2 faces carry contents, flags and value after the alignment, or
+  // a texture with its folder; Quake's carry neither. A Valve 220 face with
+  // neither may be any game's.
+  if (face.has_flags || face.texture.text.find('/') != std::string_view::npos) return Game::quake2;
+  return face.form == AlignForm::STANDARD ? Game::quake : Game::unknown;
 }
 
 void count_game_vote(std::string_view line, GameVotes& votes) {

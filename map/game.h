@@ -1,8 +1,8 @@
 // Which game a map was made for, as its faces tell: Quake 2 faces carry
-// three integers (contents, surface flags, value) after the five alignment
-// numbers, or a texture name with a folder; Quake faces carry the five
-// numbers alone and a bare name. Valve 220 faces and anything else do not
-// tell.
+// three integers (contents, surface flags, value) after their alignment, or
+// a texture name with a folder; Quake faces carry the five alignment
+// numbers alone and a bare name. A Valve 220 face without flags or folder,
+// and anything else, does not tell.
 #ifndef KORVEX_MAP_GAME_H
 #define KORVEX_MAP_GAME_H
 

@@ -42,6 +42,57 @@ bool split_empty_block(std::string_view& line) {
 
 LineBuffer::LineBuffer() { configure(classic_limits, false); }
 
+LineBuffer::LineBuffer(const LineBuffer& other) { *this = other; }
+
+LineBuffer& LineBuffer::operator=(const LineBuffer& other) {
+  if (this == &other) return *this;
+  limits_ = other.limits_;
+  packed_ = other.packed_;
+  classic_text_ = other.classic_text_;
+  classic_spans_ = other.classic_spans_;
+  classic_brushes_ = other.classic_brushes_;
+  packed_text_ = other.packed_text_;
+  packed_spans_ = other.packed_spans_;
+  packed_brushes_ = other.packed_brushes_;
+  line_count_ = other.line_count_;
+  text_used_ = other.text_used_;
+  pending_ = false;
+  last_ = {};
+  brushes_used_ = other.brushes_used_;
+  point_at_storage();
+  return *this;
+}
+
+LineBuffer::LineBuffer(LineBuffer&& other) noexcept { *this = std::move(other); }
+
+LineBuffer& LineBuffer::operator=(LineBuffer&& other) noexcept {
+  if (this == &other) return *this;
+  limits_ = other.limits_;
+  packed_ = other.packed_;
+  classic_text_ = std::move(other.classic_text_);
+  classic_spans_ = std::move(other.classic_spans_);
+  classic_brushes_ = std::move(other.classic_brushes_);
+  packed_text_ = std::move(other.packed_text_);
+  packed_spans_ = std::move(other.packed_spans_);
+  packed_brushes_ = std::move(other.packed_brushes_);
+  line_count_ = other.line_count_;
+  text_used_ = other.text_used_;
+  pending_ = false;
+  last_ = {};
+  brushes_used_ = other.brushes_used_;
+  spill_ = std::move(other.spill_);
+  point_at_storage();
+  other.configure(*other.limits_, other.packed_);
+  return *this;
+}
+
+// The views of the storage follow the vectors that hold it.
+void LineBuffer::point_at_storage() {
+  text_ = packed_ ? packed_text_.data() : classic_text_.data();
+  spans_ = packed_ ? packed_spans_.data() : classic_spans_.data();
+  brushes_ = packed_ ? packed_brushes_.data() : classic_brushes_.data();
+}
+
 void LineBuffer::configure(const Limits& limits, bool packed) {
   limits_ = &limits;
   packed_ = packed;

@@ -33,6 +33,12 @@ struct BrushRange {
 class LineBuffer {
  public:
   LineBuffer();
+  // A copy holds lines of its own, as does a buffer moved to.
+  LineBuffer(const LineBuffer& other);
+  LineBuffer& operator=(const LineBuffer& other);
+  LineBuffer(LineBuffer&& other) noexcept;
+  LineBuffer& operator=(LineBuffer&& other) noexcept;
+  ~LineBuffer() = default;
 
   // Sizes the buffer for a run's limits: classic limits use fixed slots and
   // never touch the heap; extended ones pack lines in storage that grows
@@ -102,6 +108,7 @@ class LineBuffer {
 
   char* open_next_slot();
   BrushRange* brush_rows();
+  void point_at_storage();
   void store(std::string_view line);
 
   const Limits* limits_ = &classic_limits;

@@ -2,85 +2,13 @@
 
 #include <map>
 
-#include "pack_names.h"
+#include "face.h"
+#include "game.h"
+#include "key_line.h"
+#include "texture_names.h"
 
 namespace texpack {
 namespace {
-
-struct Token {
-  std::string_view text;
-  int line = 0;
-  bool quoted = false;
-};
-
-// Whitespace-separated words, "quoted strings" and // comments. Braces and
-// parentheses are not split off a word: "{fence" is a texture name.
-class Tokenizer {
- public:
-  explicit Tokenizer(std::string_view text) : text_(text) {}
-
-  bool next(Token& out) {
-    for (;;) {
-      while (pos_ < text_.size() && is_space(text_[pos_])) {
-        if (text_[pos_] == '\n') ++line_;
-        ++pos_;
-      }
-      if (pos_ >= text_.size()) return false;
-      if (text_.compare(pos_, 2, "//") == 0) {
-        skip_line();
-        continue;
-      }
-      break;
-    }
-    out.line = line_;
-    if (text_[pos_] == '"') {
-      const size_t start = ++pos_;
-      while (pos_ < text_.size() && text_[pos_] != '"' && text_[pos_] != '\n') ++pos_;
-      out.text = text_.substr(start, pos_ - start);
-      out.quoted = true;
-      if (pos_ < text_.size() && text_[pos_] == '"') ++pos_;
-      return true;
-    }
-    const size_t start = pos_;
-    while (pos_ < text_.size() && !is_space(text_[pos_])) ++pos_;
-    out.text = text_.substr(start, pos_ - start);
-    out.quoted = false;
-    return true;
-  }
-
-  // The words left on the current line.
-  std::vector<std::string_view> rest_of_line() {
-    std::vector<std::string_view> words;
-    for (;;) {
-      while (pos_ < text_.size() && is_space(text_[pos_]) && text_[pos_] != '\n') ++pos_;
-      if (pos_ >= text_.size() || text_[pos_] == '\n' || text_.compare(pos_, 2, "//") == 0) break;
-      const size_t start = pos_;
-      while (pos_ < text_.size() && !is_space(text_[pos_])) ++pos_;
-      words.push_back(text_.substr(start, pos_ - start));
-    }
-    return words;
-  }
-
- private:
-  static bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
-  void skip_line() {
-    while (pos_ < text_.size() && text_[pos_] != '\n') ++pos_;
-  }
-
-  std::string_view text_;
-  size_t pos_ = 0;
-  int line_ = 1;
-};
-
-// Numbers after a face's texture name: standard faces have five (Quake) or
-// eight (Quake 2); Valve 220 faces have two bracketed axes, then three or six.
-bool has_quake2_numbers(const std::vector<std::string_view>& words) {
-  size_t after_axes = 0;
-  for (size_t i = 0; i < words.size(); ++i)
-    if (!words[i].empty() && words[i].back() == ']') after_axes = i + 1;
-  const size_t count = words.size() - after_axes;
-  return after_axes > 0 ? count >= 6 : count >= 8;
-}
 
 std::vector<std::string> split_wad_key(std::string_view value) {
   std::vector<std::string> entries;
@@ -101,6 +29,14 @@ std::string line_error(int line, std::string_view what) {
   return "line " + std::to_string(line) + ": " + std::string(what);
 }
 
+// The line from its first character that is no blank; empty for a blank
+// line or a comment.
+std::string_view significant(std::string_view line) {
+  const size_t first = line.find_first_not_of(" \t");
+  if (first == std::string_view::npos || line.compare(first, 2, "//") == 0) return {};
+  return line.substr(first);
+}
+
 }  // namespace
 
 ScanStatus scan_map(std::string_view text, bool converted_hint, bool force_quake2, MapScan& out,
@@ -108,72 +44,68 @@ ScanStatus scan_map(std::string_view text, bool converted_hint, bool force_quake
   MapScan scan;
   std::map<std::string, size_t> index_by_lower;
   bool converted = converted_hint || text.find("converted to Q3A format") != std::string_view::npos;
-  bool quake2 = force_quake2;
-
-  Tokenizer tokens(text);
-  Token token;
+  bool folder_names = false;  // a texture name with a folder: Quake 2's
+  kmap::GameVotes votes;
   int depth = 0;
   int entity = -1;
-  int points_closed = 0;  // ')' seen in the current face
-  int last_line = 1;
-  std::string pending_key;
-  bool have_key = false;
-
-  while (tokens.next(token)) {
-    last_line = token.line;
-    const std::string_view word = token.text;
-    if (!token.quoted && word == "{") {
+  int number = 0;
+  kmap::Face face;
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find('\n', at);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(at, end - at);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    at = end + 1;
+    ++number;
+    const std::string_view s = significant(line);
+    if (s.empty()) continue;
+    if (s[0] == '{') {
       if (depth == 0) ++entity;
       ++depth;
-      points_closed = 0;
+      // A block opened and closed on one line holds nothing a pack needs.
+      if (s.find_last_not_of(" \t") > 0 && s[s.find_last_not_of(" \t")] == '}') --depth;
       continue;
     }
-    if (!token.quoted && word == "}") {
+    if (s[0] == '}') {
       if (depth == 0) {
-        error = line_error(token.line, "'}' without a block to close");
+        error = line_error(number, "'}' without a block to close");
         return ScanStatus::UNBALANCED;
       }
       --depth;
-      have_key = false;
       continue;
     }
     if (depth == 1) {  // entity keys
-      if (!token.quoted) continue;
-      if (!have_key) {
-        pending_key = std::string(word);
-        have_key = true;
-        continue;
-      }
-      have_key = false;
-      if (entity == 0 && lower(pending_key) == "wad") scan.wad_entries = split_wad_key(word);
+      const kmap::KeyLine key = kmap::read_key_line(s);
+      if (entity == 0 && key.quoted_key && key.value_closed && kmap::ascii_lower(key.key) == "wad")
+        scan.wad_entries = split_wad_key(key.value);
       continue;
     }
     if (depth != 2) continue;  // outside entities, or inside patches and brush primitives
-
-    for (char c : word)
-      if (c == ')') ++points_closed;
-    if (points_closed < 3) continue;
-    points_closed = 0;
-
-    Token name;
-    if (!tokens.next(name) || name.line != token.line || (!name.quoted && (name.text == "{" || name.text == "}"))) {
-      error = line_error(token.line, "a face without a texture name");
+    if (!kmap::read_face(line, &face, true)) continue;
+    if (face.texture.text.empty()) {
+      error = line_error(number, "a face without a texture name");
       return ScanStatus::BAD_FACE;
     }
-    const std::vector<std::string_view> numbers = tokens.rest_of_line();
-    if (has_quake2_numbers(numbers)) quake2 = true;
-    const std::string key = lower(name.text);
-    if (key.starts_with("q1/") || key.starts_with("q2/")) converted = true;
-    if (name.text.find('/') != std::string_view::npos) quake2 = true;
+    const std::string_view name = face.texture.text;
+    if (entity == 0) kmap::count_game_vote(line, votes);
+    if (kmap::face_game(line) == kmap::Game::quake2) folder_names = true;
+    const std::string key = kmap::ascii_lower(name);
+    kmap::KeptName kept;
+    if (kmap::read_kept_name(key, kept)) converted = true;
+    if (name.find('/') != std::string_view::npos) folder_names = true;
     ++scan.faces;
     const auto [it, added] = index_by_lower.emplace(key, scan.textures.size());
-    if (added) scan.textures.push_back({std::string(name.text), 0});
+    if (added) scan.textures.push_back({std::string(name), 0});
     ++scan.textures[it->second].faces;
   }
   if (depth != 0) {
-    error = line_error(last_line, "the map ends inside a block");
+    error = line_error(number, "the map ends inside a block");
     return ScanStatus::UNBALANCED;
   }
+  // The world's faces vote; a map too small or too mixed to tell is Quake 2
+  // when any face says so.
+  const kmap::Game voted = kmap::voted_game(votes);
+  const bool quake2 = force_quake2 || voted == kmap::Game::quake2 || (voted == kmap::Game::unknown && folder_names);
   scan.kind = converted ? MapKind::CONVERTED : quake2 ? MapKind::QUAKE2 : MapKind::QUAKE;
   out = std::move(scan);
   return ScanStatus::OK;

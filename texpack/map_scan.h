@@ -34,10 +34,11 @@ enum class ScanStatus {
   BAD_FACE,    // a face whose three points are not followed by a texture name
 };
 
-// Scans map text. `converted_hint` (the file is a .1q3/.2q3) and the
-// converter's header line mark a converted map, as does any "q1/"/"q2/" name;
-// otherwise a name with '/', faces with three numbers after the usual five
-// (or after the two Valve 220 axes), or `force_quake2` make it Quake 2.
+// Scans map text line by line, as the converter reads maps. `converted_hint`
+// (the file is a .1q3/.2q3) and the converter's header line mark a converted
+// map, as does any "q1/"/"q2/" name; otherwise the world's faces vote for
+// the game (map/game.h), and a map the vote leaves open is Quake 2 when any
+// face says so, or when `force_quake2`.
 // Returns OK and fills `out`, or another status with `error` set to
 // "line N: what is wrong"; `out` is written only on success.
 [[nodiscard]] ScanStatus scan_map(std::string_view text, bool converted_hint, bool force_quake2,

@@ -1,22 +1,25 @@
 // How a map's texture names become the names inside a texture pack, and
 // which names a pack leaves out.
 //
-// A Quake name N is packed as "q1/<lowercase N, a leading '*' as '#'>",
-// a Quake 2 name as "q2/<N>": the names a converted map carries, so that a
-// source map and its converted copy give the same pack.
+// A source texture is packed under the name the converter keeps it under
+// (map/texture_names.h: "q1/" or "q2/", lowercased, every '*' written '#'),
+// so that a source map and its converted copy give the same pack.
 #ifndef KORVEX_TEXPACK_PACK_NAMES_H
 #define KORVEX_TEXPACK_PACK_NAMES_H
 
 #include <string>
 #include <string_view>
 
+#include "game.h"
+#include "texture_names.h"
+
 namespace texpack {
 
-enum class Game { QUAKE, QUAKE2 };
+using kmap::Game;
 
 // A name the pack must supply.
 struct PackName {
-  Game game = Game::QUAKE;
+  Game game = Game::quake;
   std::string pack_name;         // "q1/#water0", "q2/e1u1/floor1_3" (under textures/)
   std::string library_name;      // the name to look up in the sources: "*water0"
   std::string alt_library_name;  // a second try ("#water0" for "q1/#water0"), or ""
@@ -27,12 +30,6 @@ enum class NameClass {
   TOOL,    // a compiler tool texture (clip, trigger, skip, hint, ...): never packed
   STOCK,   // a converted map's name outside q1/ and q2/: a Q3 game shader
 };
-
-// Pack name of a Quake source name: "*WATER0" -> "q1/#water0".
-[[nodiscard]] std::string quake_pack_name(std::string_view source_name);
-
-// Pack name of a Quake 2 source name: "e1u1/floor1_3" -> "q2/e1u1/floor1_3".
-[[nodiscard]] std::string quake2_pack_name(std::string_view source_name);
 
 // Pack name of a texture found in the sources, for the given game.
 [[nodiscard]] std::string pack_name_of(std::string_view library_name, Game game);
@@ -49,7 +46,7 @@ enum class NameClass {
 [[nodiscard]] NameClass classify_converted_name(std::string_view name, PackName& out);
 
 // Lowercase copy (ASCII only).
-[[nodiscard]] std::string lower(std::string_view text);
+[[nodiscard]] inline std::string lower(std::string_view text) { return kmap::ascii_lower(text); }
 
 }  // namespace texpack
 

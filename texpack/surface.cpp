@@ -108,7 +108,7 @@ bool has_fullbright_pixels(const SourceTexture& texture) {
 
 Surface describe_surface(const SourceTexture& texture, Game game, const TextureLookup& lookup) {
   Surface surface;
-  if (game == Game::QUAKE)
+  if (game == Game::quake)
     describe_quake(texture, lookup, surface);
   else
     describe_quake2(texture, lookup, surface);

@@ -14,6 +14,7 @@
 #include "pack_output.h"
 #include "pack_plan.h"
 #include "report.h"
+#include "version.h"
 
 namespace texpack {
 namespace fs = std::filesystem;
@@ -60,7 +61,7 @@ void sort_names(const MapScan& scan, std::vector<WantedTexture>& wanted, RunFact
     if (scan.kind == MapKind::CONVERTED)
       name_class = classify_converted_name(use.name, name);
     else
-      name_class = classify_source_name(use.name, scan.kind == MapKind::QUAKE2 ? Game::QUAKE2 : Game::QUAKE, name);
+      name_class = classify_source_name(use.name, scan.kind == MapKind::QUAKE2 ? Game::quake2 : Game::quake, name);
     if (name_class == NameClass::STOCK) {
       ++facts.stock_names;
       continue;
@@ -114,7 +115,7 @@ int run_korvex_tex(const std::vector<std::string>& words, std::ostream& out, std
     return exit_ok;
   }
   if (options.version) {
-    out << "korvex-tex " << KORVEX_TEX_VERSION << "\n";
+    out << "korvex-tex " << kmap::version << "\n";
     return exit_ok;
   }
 

@@ -103,7 +103,7 @@ TEST(TexPackConvert, EveryCorpusMapConvertedThenPacked) {
                                   "' -d out.map", console), 0) << console;
     const std::set<std::string> names = map_names(dir.file("out.map"));
     for (const std::string& name : with_prefix(names, "q1/"))
-      EXPECT_FALSE(texpack::is_tool_texture(name.substr(3), texpack::Game::QUAKE)) << name;
+      EXPECT_FALSE(texpack::is_tool_texture(name.substr(3), texpack::Game::quake)) << name;
     expect_pack_supplies(dir, dir.file("out.map"), {bsp.bsp, shared + "/textures/q1/palette.lmp"}, "q1/",
                          bsp.not_embedded);
     ++maps;
@@ -163,7 +163,7 @@ TEST(TexPackConvert, KeepTableToolsAreTheToolsLeftOut) {
     faces.push_back(name + " 0 0 0 1 1");
   }
   for (const std::string& name : tools) {
-    ASSERT_TRUE(texpack::is_tool_texture(name, texpack::Game::QUAKE)) << name;
+    ASSERT_TRUE(texpack::is_tool_texture(name, texpack::Game::quake)) << name;
     faces.push_back(name + " 0 0 0 1 1");
   }
   dir.write("game/kept.wad", wad2_bytes(textures));

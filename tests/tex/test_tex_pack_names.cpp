@@ -17,22 +17,22 @@ TEST(TexPackNames, SourceAndConvertedNamesMeetInOnePackName) {
     NameClass expected;
     std::string_view pack_name, library_name, alt_library_name;
   } cases[] = {
-      {"*WATER0", false, Game::QUAKE, NameClass::PACKED, "q1/#water0", "*WATER0", ""},
-      {"+0slipbotsd", false, Game::QUAKE, NameClass::PACKED, "q1/+0slipbotsd", "+0slipbotsd", ""},
-      {"{Fence", false, Game::QUAKE, NameClass::PACKED, "q1/{fence", "{Fence", ""},
-      {"e1u1/floor1_3", false, Game::QUAKE2, NameClass::PACKED, "q2/e1u1/floor1_3", "e1u1/floor1_3", ""},
-      {"q1/#water0", true, Game::QUAKE, NameClass::PACKED, "q1/#water0", "*water0", "#water0"},
-      {"Q1/city4_2", true, Game::QUAKE, NameClass::PACKED, "q1/city4_2", "city4_2", ""},
-      {"q2/e1u1/floor1_3", true, Game::QUAKE2, NameClass::PACKED, "q2/e1u1/floor1_3", "e1u1/floor1_3", ""},
-      {"CLIP", false, Game::QUAKE, NameClass::TOOL, "q1/clip", "CLIP", ""},
-      {"HintSkip", false, Game::QUAKE, NameClass::TOOL, "q1/hintskip", "HintSkip", ""},
-      {"e1u1/trigger", false, Game::QUAKE2, NameClass::TOOL, "q2/e1u1/trigger", "e1u1/trigger", ""},
+      {"*WATER0", false, Game::quake, NameClass::PACKED, "q1/#water0", "*WATER0", ""},
+      {"+0slipbotsd", false, Game::quake, NameClass::PACKED, "q1/+0slipbotsd", "+0slipbotsd", ""},
+      {"{Fence", false, Game::quake, NameClass::PACKED, "q1/{fence", "{Fence", ""},
+      {"e1u1/floor1_3", false, Game::quake2, NameClass::PACKED, "q2/e1u1/floor1_3", "e1u1/floor1_3", ""},
+      {"q1/#water0", true, Game::quake, NameClass::PACKED, "q1/#water0", "*water0", "#water0"},
+      {"Q1/city4_2", true, Game::quake, NameClass::PACKED, "q1/city4_2", "city4_2", ""},
+      {"q2/e1u1/floor1_3", true, Game::quake2, NameClass::PACKED, "q2/e1u1/floor1_3", "e1u1/floor1_3", ""},
+      {"CLIP", false, Game::quake, NameClass::TOOL, "q1/clip", "CLIP", ""},
+      {"HintSkip", false, Game::quake, NameClass::TOOL, "q1/hintskip", "HintSkip", ""},
+      {"e1u1/trigger", false, Game::quake2, NameClass::TOOL, "q2/e1u1/trigger", "e1u1/trigger", ""},
       // The keep tables keep these: the pack supplies them.
-      {"*waterskip", false, Game::QUAKE, NameClass::PACKED, "q1/#waterskip", "*waterskip", ""},
-      {"e1u1/clip_mon", false, Game::QUAKE2, NameClass::PACKED, "q2/e1u1/clip_mon", "e1u1/clip_mon", ""},
-      {"q1/#waterskip", true, Game::QUAKE, NameClass::PACKED, "q1/#waterskip", "*waterskip", "#waterskip"},
-      {"clip2", false, Game::QUAKE, NameClass::PACKED, "q1/clip2", "clip2", ""},
-      {"e1u1/clipper", false, Game::QUAKE2, NameClass::PACKED, "q2/e1u1/clipper", "e1u1/clipper", ""},
+      {"*waterskip", false, Game::quake, NameClass::PACKED, "q1/#waterskip", "*waterskip", ""},
+      {"e1u1/clip_mon", false, Game::quake2, NameClass::PACKED, "q2/e1u1/clip_mon", "e1u1/clip_mon", ""},
+      {"q1/#waterskip", true, Game::quake, NameClass::PACKED, "q1/#waterskip", "*waterskip", "#waterskip"},
+      {"clip2", false, Game::quake, NameClass::PACKED, "q1/clip2", "clip2", ""},
+      {"e1u1/clipper", false, Game::quake2, NameClass::PACKED, "q2/e1u1/clipper", "e1u1/clipper", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.map_name));
@@ -45,7 +45,7 @@ TEST(TexPackNames, SourceAndConvertedNamesMeetInOnePackName) {
     EXPECT_EQ(name.alt_library_name, c.alt_library_name);
   }
   for (std::string_view stock : {"common/clip", "skies/tim_hell", "q3/x", "q1"}) {
-    PackName untouched{Game::QUAKE2, "unchanged", "", ""};
+    PackName untouched{Game::quake2, "unchanged", "", ""};
     EXPECT_EQ(classify_converted_name(stock, untouched), NameClass::STOCK) << stock;
     EXPECT_EQ(untouched.pack_name, "unchanged");
   }

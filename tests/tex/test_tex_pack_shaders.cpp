@@ -94,7 +94,7 @@ TEST(TexPackShaders, EachKindHasItsKeywordsAndImages) {
   s.add_wal("w/+1anim", 0, 0, 0, "w/+0anim");
 
   const std::string turb = "tcMod turb", lightmap = "map $lightmap", nolightmap = "surfaceparm nolightmap";
-  const Game q1 = Game::QUAKE, q2 = Game::QUAKE2;
+  const Game q1 = Game::quake, q2 = Game::quake2;
   const KindCase cases[] = {
       {"water", q1, "*water0",
        {"surfaceparm nonsolid", "surfaceparm water", "surfaceparm trans", nolightmap, "cull none",
@@ -172,8 +172,8 @@ TEST(TexPackShaders, PlainTexturesGetNoShader) {
   s.add("hlwall", with_fullbright).own_palette = std::make_shared<Palette>(ramp_palette());  // Half-Life: no fullbright range
   s.add_wal("e1u1/plain", 0);
   s.add("e1u1/bright", with_fullbright).wal = WalInfo{};  // Quake 2: no fullbright range
-  const PackPlan q1 = s.plan({"wall", "+0lone", "hlwall"}, Game::QUAKE);
-  const PackPlan q2 = s.plan({"e1u1/plain", "e1u1/bright"}, Game::QUAKE2);
+  const PackPlan q1 = s.plan({"wall", "+0lone", "hlwall"}, Game::quake);
+  const PackPlan q2 = s.plan({"e1u1/plain", "e1u1/bright"}, Game::quake2);
   EXPECT_EQ(paths(q1), (std::vector<std::string>{"textures/q1/+0lone.png", "textures/q1/hlwall.png", "textures/q1/wall.png"}));
   EXPECT_EQ(paths(q2), (std::vector<std::string>{"textures/q2/e1u1/bright.png", "textures/q2/e1u1/plain.png"}));
   EXPECT_EQ(q1.shaders + q2.shaders, 0);
@@ -185,7 +185,7 @@ TEST(TexPackShaders, CountsMissingNamesAndFailures) {
   s.add("*water0");
   s.add("hlwall").own_palette = std::make_shared<Palette>(ramp_palette());
   s.add_wal(std::string(60, 'n'), 0);
-  const PackPlan plan = s.plan({"{glass", "*water0", "nowhere"}, Game::QUAKE);
+  const PackPlan plan = s.plan({"{glass", "*water0", "nowhere"}, Game::quake);
   EXPECT_EQ(plan.shaders, 2);
   const auto count = [&](ShaderKind kind) { return plan.shaders_by_kind[static_cast<size_t>(kind)]; };
   EXPECT_EQ(count(ShaderKind::FENCE) + count(ShaderKind::FULLBRIGHT) + count(ShaderKind::LIQUID), 3);
@@ -204,10 +204,10 @@ TEST(TexPackShaders, CountsMissingNamesAndFailures) {
     PlanStatus status;
     std::string error;
   } cases[] = {
-      {"*water0", Game::QUAKE, nullptr, PlanStatus::NO_PALETTE,
+      {"*water0", Game::quake, nullptr, PlanStatus::NO_PALETTE,
        "no palette found: give the game folder or palette.lmp/colormap.pcx"},
-      {"hlwall", Game::QUAKE, nullptr, PlanStatus::OK, ""},  // its own colours
-      {std::string(60, 'n'), Game::QUAKE2, &s.palette, PlanStatus::BAD_NAME, "Q3 reads paths of at most 63"},
+      {"hlwall", Game::quake, nullptr, PlanStatus::OK, ""},  // its own colours
+      {std::string(60, 'n'), Game::quake2, &s.palette, PlanStatus::BAD_NAME, "Q3 reads paths of at most 63"},
   };
   for (const auto& c : cases) {
     PackPlan untouched;

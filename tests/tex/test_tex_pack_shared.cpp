@@ -38,7 +38,7 @@ void expect_packed_like_palette(const texpack::SourceTexture& texture, const tex
   const TexRun run = run_tex(words);
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("missing: none"), std::string::npos) << run.out;
-  const std::string path = "textures/" + texpack::pack_name_of(texture.name, quake2 ? texpack::Game::QUAKE2 : texpack::Game::QUAKE) + ".png";
+  const std::string path = "textures/" + texpack::pack_name_of(texture.name, quake2 ? texpack::Game::quake2 : texpack::Game::quake) + ".png";
   int width = 0, height = 0;
   const auto pixels = decode_png(read_zip(dir.file("m.pk3"))[path], width, height);
   ASSERT_TRUE(pixels.has_value()) << path;

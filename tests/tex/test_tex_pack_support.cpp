@@ -187,7 +187,7 @@ std::vector<CorpusBsp> corpus_bsps(const std::string& shared) {
     CorpusBsp bsp{shared + "/textures/" + fields[0], shared + "/corpus/q1/" + corpus_name, {}};
     if (const size_t gap = notes.find("not embedded: "); gap != std::string::npos)
       for (const std::string& name : split(notes.substr(gap + 14, notes.find(';', gap) - gap - 14), ' '))
-        bsp.not_embedded.insert(texpack::quake_pack_name(name));
+        bsp.not_embedded.insert(texpack::pack_name_of(name, texpack::Game::quake));
     found.push_back(std::move(bsp));
   }
   return found;
