@@ -3,6 +3,8 @@
 #include <array>
 #include <charconv>
 
+#include "korvex_options.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -23,30 +25,44 @@ struct OptionRow {
   Role role;
 };
 
-constexpr std::array<OptionRow, 17> option_rows{{
-    {"-e", Role::path},     {"-t", Role::path},     {"-l", Role::value},     {"-g", Role::value},
-    {"-q2", Role::flag},    {"-enum", Role::flag},  {"-x", Role::flag},      {"-k", Role::flag},
-    {"-q3", Role::flag},    {"-s", Role::refused},  {"-d", Role::refused},   {"-o", Role::out_dir},
-    {"-j", Role::jobs},     {"-h", Role::help},     {"-help", Role::help},   {"--help", Role::help},
+// The batch's own options; korvex's come from its table.
+constexpr std::array<OptionRow, 6> batch_rows{{
+    {"-o", Role::out_dir},
+    {"-j", Role::jobs},
+    {"-h", Role::help},
+    {"-help", Role::help},
+    {"--help", Role::help},
     {"--version", Role::version},
 }};
 
-constexpr bool names_unique() {
-  for (size_t i = 0; i < option_rows.size(); ++i)
-    for (size_t j = i + 1; j < option_rows.size(); ++j)
-      if (option_rows[i].name == option_rows[j].name) return false;
+constexpr bool batch_names_free() {
+  for (const OptionRow& row : batch_rows)
+    for (const kmap::KorvexOption& o : kmap::korvex_options)
+      if (row.name.substr(1) == o.name) return false;
   return true;
 }
-static_assert(names_unique(), "an option is listed twice");
+static_assert(batch_names_free(), "a batch option takes the name of one of korvex's");
 
 constexpr bool takes_value(Role role) {
   return role == Role::value || role == Role::path || role == Role::out_dir || role == Role::jobs;
 }
 
-const OptionRow* find_option(std::string_view word) {
-  for (const OptionRow& row : option_rows)
-    if (row.name == word) return &row;
-  return nullptr;
+// The row of an option word, korvex's own or the batch's; false for none.
+bool find_option(std::string_view word, OptionRow& row) {
+  for (const OptionRow& r : batch_rows)
+    if (r.name == word) {
+      row = r;
+      return true;
+    }
+  if (!word.starts_with('-')) return false;
+  const kmap::KorvexOption* o = kmap::find_korvex_option(word.substr(1));
+  if (o == nullptr) return false;
+  row.name = word;
+  row.role = o->batch == kmap::BatchUse::refused ? Role::refused
+             : o->batch == kmap::BatchUse::path  ? Role::path
+             : o->kind == kmap::OptionKind::flag ? Role::flag
+                                                 : Role::value;
+  return true;
 }
 
 constexpr unsigned max_jobs = 1024;
@@ -76,7 +92,8 @@ ParseStatus parse_options(const std::vector<std::string>& args, const fs::path& 
       options_ended = true;
       continue;
     }
-    const OptionRow* row = find_option(word);
+    OptionRow found;
+    const OptionRow* row = find_option(word, found) ? &found : nullptr;
     if (row == nullptr) {
       error = "unknown option '" + word + "'";
       return ParseStatus::bad_usage;
