@@ -38,7 +38,7 @@ constexpr std::array<OptionRow, 6> batch_rows{{
 constexpr bool batch_names_free() {
   for (const OptionRow& row : batch_rows)
     for (const kmap::KorvexOption& o : kmap::korvex_options)
-      if (row.name.substr(1) == o.name) return false;
+      if (row.name.substr(1) == o.name && o.batch != kmap::BatchUse::own) return false;
   return true;
 }
 static_assert(batch_names_free(), "a batch option takes the name of one of korvex's");
@@ -58,7 +58,7 @@ bool find_option(std::string_view word, OptionRow& row) {
   const kmap::KorvexOption* o = kmap::find_korvex_option(word.substr(1));
   if (o == nullptr) return false;
   row.name = word;
-  row.role = o->batch == kmap::BatchUse::refused ? Role::refused
+  row.role = o->batch == kmap::BatchUse::refused || o->batch == kmap::BatchUse::own ? Role::refused
              : o->batch == kmap::BatchUse::path  ? Role::path
              : o->kind == kmap::OptionKind::flag ? Role::flag
                                                  : Role::value;

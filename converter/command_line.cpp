@@ -24,12 +24,13 @@ void* target_of(Settings& s, std::string_view name) {
   if (name == "t") return s.paths.textures;
   if (name == "k") return &s.modes.keep_keys;
   if (name == "q3") return &s.modes.q3;
+  if (name == "-report") return s.paths.report;
   return nullptr;
 }
 
 }  // namespace
 
-bool read_command_line(int argc, char** argv, Settings& s, FILE* console) {
+bool read_command_line(int argc, char** argv, Settings& s, FILE* console, int* at) {
   std::array<kit_arg, korvex_options.size() + 1> table{};
   // The parser compares zero-terminated names; the table's views are.
   for (size_t i = 0; i < korvex_options.size(); ++i) {
@@ -39,7 +40,7 @@ bool read_command_line(int argc, char** argv, Settings& s, FILE* console) {
   }
   table.back() = {KIT_END, 0, nullptr, nullptr, 0};
   kit_set_args_console(console);
-  const bool ok = kit_parse_args(argc, argv, table.data(), s.paths.program) != 0;
+  const bool ok = kit_parse_args_at(argc, argv, table.data(), s.paths.program, at) != 0;
   kit_set_args_console(nullptr);
   return ok;
 }
@@ -67,4 +68,32 @@ bool derive_output_name(Settings& s) {
       .add(base)
       .add(extensions[s.modes.q2 != 0][s.modes.enumerate != 0])
       .ok();
+}
+
+std::string rejection_text(int status, int at, int argc, char** argv) {
+  const std::string word = at >= 0 && at < argc && argv[at] != nullptr ? argv[at] : "";
+  const std::string shown = word.size() > 80 ? word.substr(0, 77) + "..." : word;
+  switch (status) {
+    case KIT_ARG_UNKNOWN:
+      if (!word.empty() && word[0] != '-')
+        return "'" + shown + "' is no option; a source map is named with -s (korvex -s " + shown + ")";
+      return "'" + shown + "' is no option";
+    case KIT_ARG_DUPLICATE:
+      return shown + " is given twice";
+    case KIT_ARG_NO_VALUE:
+      return shown + " needs a value after it";
+    case KIT_ARG_LONG:
+    case KIT_VALUE_LONG:
+      return "'" + shown + "' is longer than " + std::to_string(kit_arg_max) + " characters";
+    case KIT_VALUE_CHARS:
+      return "the value after " + std::string(at > 0 && argv[at - 1] != nullptr ? argv[at - 1] : "") +
+             " holds control characters";
+    case KIT_ARG_MISSING:
+      for (const KorvexOption& o : korvex_options)
+        if (o.required) return "-" + std::string(o.name) + " is missing: name the source map with -s";
+      break;
+    default:
+      break;
+  }
+  return "";
 }

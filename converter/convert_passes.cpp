@@ -1,5 +1,6 @@
 #include "convert_passes.h"
 
+#include <cerrno>
 #include <cstring>
 #include <string_view>
 
@@ -69,7 +70,9 @@ void note_extended_cause(const RunConfig& config, RunState& state, ExtendedCause
 }
 
 bool write_failed(RunState& state, const Settings& s) {
-  fprintf(state.console.out, "Error when writing %s\n", s.paths.dest);
+  const int error = errno;
+  print_failure(state, "Error when writing %s\n", s.paths.dest);
+  explain_file_error(state, s.paths.dest, error);
   return false;
 }
 
@@ -95,7 +98,7 @@ bool world_pass(const RunConfig& config, RunState& state, PlayableRewrite& playa
       continue;
     }
     if (r.status != CONV_OK) {
-      fprintf(con, "Brush #%d load error: %s\n", n - 1, conv_message(r.status));
+      print_failure(state, "Brush #%d load error: %s\n", n - 1, conv_message(r.status));
       note_extended_cause(config, state, extended_cause(r, state.block.entity.lines));
       (void)log_block(state.block, state.log);
       return false;
@@ -103,7 +106,7 @@ bool world_pass(const RunConfig& config, RunState& state, PlayableRewrite& playa
     const conv_status w = s.modes.enumerate ? CONV_OK : rewrite_world_brush(state.block, s, playable);
     write_world_keys(config, state, out);
     if (w != CONV_OK) {
-      fprintf(con, "Brush #%d write error: %s\n", n - 1, conv_message(w));
+      print_failure(state, "Brush #%d write error: %s\n", n - 1, conv_message(w));
       (void)log_block(state.block, state.log);
       // Extended mode writes any coordinate in full and longer lines; it
       // leaves a brush it cannot rewrite out.
@@ -118,7 +121,7 @@ bool world_pass(const RunConfig& config, RunState& state, PlayableRewrite& playa
   }
   if (n == 0) {
     if (!s.extended()) {
-      fprintf(con, "%s\n", no_brush_line);
+      print_failure(state, "%s\n", no_brush_line);
       note_extended_cause(config, state, ExtendedCause::no_brush);
       return false;
     }
@@ -144,7 +147,7 @@ bool entity_pass(const RunConfig& config, RunState& state, PlayableRewrite& play
       continue;
     }
     if (r.status != CONV_OK) {
-      fprintf(con, "Ent #%d load error (%d): %s\n", n, r.status, conv_message(r.status));
+      print_failure(state, "Ent #%d load error (%d): %s\n", n, r.status, conv_message(r.status));
       note_extended_cause(config, state, extended_cause(r, state.block.entity.lines));
       (void)log_block(state.block, state.log);
       return false;
@@ -181,7 +184,7 @@ bool convert(RunConfig& config, RunState& state, FILE* source, FILE* out) {
     config.valve = config.has_texture_rules && prologue.form == AlignForm::VALVE220;
   }
   if (!find_worldspawn(state.input, state.block)) {
-    fprintf(state.console.out, "No 'worldspawn' section in %s\n", s.paths.source);
+    print_failure(state, "No 'worldspawn' section in %s\n", s.paths.source);
     return false;
   }
   PlayableRewrite playable = rewrite_of(config, state);
@@ -190,7 +193,9 @@ bool convert(RunConfig& config, RunState& state, FILE* source, FILE* out) {
   if (!passed) return false;
   // A read error must not pass for the end of the map.
   if (ferror(source)) {
-    fprintf(state.console.out, "Error when reading %s\n", s.paths.source);
+    const int error = errno;
+    print_failure(state, "Error when reading %s\n", s.paths.source);
+    explain_file_error(state, s.paths.source, error);
     return false;
   }
   if (!state.files.finish_output()) return write_failed(state, s);

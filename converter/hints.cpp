@@ -41,17 +41,29 @@ std::string joined(const std::vector<std::string>& words, const char* separator)
   return text;
 }
 
-void print_missing_table(FILE* err, const std::string& table, const char* kind, const char* option,
-                         const char* shipped, bool q3) {
+// The table asked for cannot be opened: where it was looked for, and where
+// a table of that name is, when it is anywhere.
+void print_missing_table(FILE* err, const std::string& table, const char* kind, const char* option, bool searched) {
   const std::vector<std::string> folders = existing_table_folders();
-  if (folders.empty()) {
-    std::fprintf(err, "hint: the %s '%s' cannot be opened, and no shipped tables are installed in %s; name one with %s\n",
-                 kind, table.c_str(), joined(kmap::table_folders(), " or ").c_str(), option);
+  const bool bare = table.find('/') == std::string::npos;
+  std::string installed;
+  std::error_code error;
+  for (const std::string& folder : folders)
+    if (installed.empty() && bare && std::filesystem::is_regular_file(folder + "/" + table, error))
+      installed = folder + "/" + table;
+  if (!installed.empty()) {
+    // Only a run that does not look beyond the working folder misses it.
+    std::fprintf(err, "hint: the %s '%s' is not in the working folder; it is installed as %s: name it so (%s %s), "
+                 "or run with -x or -q3, which look there\n",
+                 kind, table.c_str(), installed.c_str(), option, installed.c_str());
     return;
   }
-  std::fprintf(err, "hint: the %s '%s' cannot be opened; the shipped tables are installed in %s: name one with %s (%s %s/%s)%s\n",
-               kind, table.c_str(), joined(folders, " and ").c_str(), option, option, folders.front().c_str(),
-               shipped, q3 ? "" : ", or run with -q3, which looks there");
+  const std::string where = bare && searched && !folders.empty() ? "the working folder, " + joined(folders, ", ")
+                                                                  : bare ? "the working folder" : "its folder";
+  std::fprintf(err, "hint: the %s '%s' is in none of: %s; name the file with %s PATH", kind, table.c_str(),
+               where.c_str(), option);
+  if (!folders.empty()) std::fprintf(err, " (the shipped tables are in %s)", joined(folders, " and ").c_str());
+  std::fputc('\n', err);
 }
 
 void print_game(FILE* err, Game game, bool q2) {
@@ -100,12 +112,12 @@ ExtendedCause extended_cause(const ReadOutcome& read, const LineBuffer& lines) {
 }
 
 void print_hints(FILE* err, const RunHints& hints, const Settings& settings) {
-  const bool q3 = settings.modes.q3 != 0;
+  if (!hints.rejection.empty()) std::fprintf(err, "korvex: %s\n", hints.rejection.c_str());
   if (hints.bad_command_line) std::fputs("korvex: see 'korvex --help' for the options\n", err);
   if (!hints.missing_class_table.empty())
-    print_missing_table(err, hints.missing_class_table, "class table", "-e", settings.modes.q2 ? "q2.ent" : "q1.ent", q3);
+    print_missing_table(err, hints.missing_class_table, "class table", "-e", settings.extended());
   if (!hints.missing_texture_rules.empty())
-    print_missing_table(err, hints.missing_texture_rules, "texture table", "-t", settings.modes.q2 ? "q2.tex" : "q1.tex", q3);
+    print_missing_table(err, hints.missing_texture_rules, "texture table", "-t", true);
   if (hints.extended != ExtendedCause::none)
     std::fprintf(err, "%s\n", extended_hints[static_cast<size_t>(hints.extended)]);
   print_game(err, voted_game(hints.votes), settings.modes.q2 != 0);

@@ -21,6 +21,7 @@ enum class ExtendedCause { none, limits, damage, no_brush, coordinates };
 
 struct RunHints {
   bool bad_command_line = false;
+  std::string rejection;  // why, naming the word at fault
   ExtendedCause extended = ExtendedCause::none;
   std::string missing_class_table;    // a -e (or default) table that cannot be opened
   std::string missing_texture_rules;  // a -t table that does not exist

@@ -69,7 +69,11 @@ FILE* open_output(OutputFile& output, const char* path) {
   const bool exists = stat(path, &st) == 0;
   if (exists && !S_ISREG(st.st_mode)) {
     temp_path[0] = '\0';
-    stream = S_ISDIR(st.st_mode) ? nullptr : fopen(path, "w");
+    if (S_ISDIR(st.st_mode)) {
+      errno = EISDIR;
+      return nullptr;
+    }
+    stream = fopen(path, "w");
     return stream;
   }
   // A destination the user may not write is refused now, as creating it

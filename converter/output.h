@@ -19,8 +19,8 @@ struct OutputFile {
   char buffer[1 << 16];           // fewer, larger writes: the map is written front to back
 };
 
-// Opens the output for the map at path; null when the destination cannot be
-// created or written. The output must be closed (or never opened).
+// Opens the output for the map at path; null, errno telling why, when the
+// destination cannot be created or written. The output must be closed (or never opened).
 [[nodiscard]] FILE* open_output(OutputFile& output, const char* path);
 
 // Flushes and closes the output and puts a temporary file in place. True,

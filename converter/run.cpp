@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -51,14 +53,17 @@ std::string shipped(RunState& state, const char* name) {
   return find_table(name, [&state](const std::string& path) { return state.files.exists(path.c_str()); });
 }
 
-// The texture rules of -t (and -q3); false when the run must end.
+// The texture rules of -t (and -q3); false when the run must end. A table
+// named without a folder is looked for where the tables are.
 bool load_textures(RunConfig& config, RunState& state) {
-  const Settings& s = config.settings;
+  Settings& s = config.settings;
   if (s.paths.textures[0] == '\0') return true;
+  const std::string found = shipped(state, s.paths.textures);
+  (void)BoundedText(s.paths.textures, sizeof s.paths.textures).add(found).ok();
   std::string error;
   const UniqueFile file(state.files.open_read(s.paths.textures));
   if (!load_texture_rules(file.get(), s.paths.textures, config.texture_rules, error)) {
-    fprintf(state.console.out, "Texture table error: %s\n", error.c_str());
+    print_failure(state, "Texture table error: %s\n", error.c_str());
     if (!state.files.exists(s.paths.textures)) state.hints.missing_texture_rules = s.paths.textures;
     return false;
   }
@@ -79,24 +84,30 @@ bool read_size_factor(Settings& s) {
 bool prepare_conversion(RunConfig& config, RunState& state) {
   Settings& s = config.settings;
   FILE* con = state.console.out;
-  const char* table = s.modes.q2 ? "q2.ent" : "q1.ent";
-  if (s.paths.table[0] == '\0' && s.modes.q3)
-    (void)BoundedText(s.paths.table, sizeof s.paths.table).add(shipped(state, table)).ok();
-  if (s.paths.table[0] == '\0') std::strcpy(s.paths.table, table);
+  // Beyond the classic runs, a table named without a folder (or the
+  // default one) is looked for where the tables are; a classic run reads
+  // it from the working folder.
+  if (s.paths.table[0] == '\0') std::strcpy(s.paths.table, s.modes.q2 ? "q2.ent" : "q1.ent");
+  if (s.extended()) {
+    const std::string found = shipped(state, s.paths.table);
+    (void)BoundedText(s.paths.table, sizeof s.paths.table).add(found).ok();
+  }
   if (s.paths.light_arg[0] != '\0' && !read_number(s.paths.light_arg, &s.factors.light, s.extended()))
     fprintf(con, "Bad light scale value, using default (%f)\n", 1.0);
   // A size factor of zero or less folds the map flat or inside out.
   if (s.paths.size_arg[0] != '\0' && !read_size_factor(s))
     fprintf(con, "Bad size scale value, using default (%f)\n", 1.0);
   const UniqueFile file(state.files.open_read(s.paths.table));
+  const int open_error = file ? 0 : errno;
   const conv_status r = load_class_table(file.get(), config.classes);
   if (r != CONV_OK) {
-    fprintf(con, "Entity table error: %s", conv_message(r));
     if (r == CONV_OPEN) {
-      fprintf(con, " '%s'", s.paths.table);
+      print_failure(state, "Entity table error: %s '%s'\n", conv_message(r), s.paths.table);
       state.hints.missing_class_table = s.paths.table;
+      explain_file_error(state, s.paths.table, open_error);
+    } else {
+      print_failure(state, "Entity table error: %s\n", conv_message(r));
     }
-    fputc('\n', con);
     return false;
   }
   if (config.classes.full) fputs("Warning: too many classnames in entity replacement table\n", con);
@@ -109,8 +120,8 @@ bool prepare_conversion(RunConfig& config, RunState& state) {
 bool plan_entity_graph(RunConfig& config, RunState& state, FILE* source) {
   std::vector<EntityKeys> keys = read_entity_keys(state.input, source, state.block, config.classes, config.settings);
   if (ferror(source) || fseek(source, 0, SEEK_SET) != 0) {
-    fprintf(state.console.out, "Error when reading %s: -q3 reads the map twice, so it must be a file\n",
-            config.settings.paths.source);
+    print_failure(state, "Error when reading %s: -q3 reads the map twice, so it must be a file\n",
+                  config.settings.paths.source);
     return false;
   }
   config.edits = plan_graph_edits(std::move(keys));
@@ -138,28 +149,32 @@ int run(int argc, char** argv, RunConfig& config, RunState& state) {
   // Every run starts a fresh log.
   state.log.start();
 
-  if (!read_command_line(argc, argv, s, con)) {
-    fprintf(con, "%s\n", kit_errmsg(kit_get_lasterr()));
+  int at = -1;
+  if (!read_command_line(argc, argv, s, con, &at)) {
+    const int status = kit_get_lasterr();
+    print_failure(state, "%s\n", kit_errmsg(status));
     state.hints.bad_command_line = true;
+    state.hints.rejection = rejection_text(status, at, argc, argv);
     wait_for_enter(config, state);
     return 1;
   }
-  const bool shipped_rules = s.modes.q3 && s.paths.textures[0] == '\0' && !s.modes.enumerate;
-  settle_modes(s, shipped_rules ? shipped(state, s.modes.q2 ? "q2.tex" : "q1.tex").c_str() : "");
+  settle_modes(s, s.modes.q2 ? "q2.tex" : "q1.tex");
   if (s.paths.dest[0] == '\0' && !derive_output_name(s)) {
-    fprintf(con, "Output file name too long: more than %d characters; name it with -d\n", path_chars);
+    print_failure(state, "Output file name too long: more than %d characters; name it with -d\n", path_chars);
     return 1;
   }
   if (!s.modes.enumerate && !prepare_conversion(config, state)) return 1;
 
   const UniqueFile source(state.files.open_read(s.paths.source));
   if (!source) {
-    fprintf(con, "Error when opening %s\n", s.paths.source);
+    const int error = errno;
+    print_failure(state, "Error when opening %s\n", s.paths.source);
+    explain_file_error(state, s.paths.source, error);
     wait_for_enter(config, state);
     return 1;
   }
   if (state.files.same_file(source.get(), s.paths.dest)) {
-    fprintf(con, "Output file %s is the source map itself; name another with -d\n", s.paths.dest);
+    print_failure(state, "Output file %s is the source map itself; name another with -d\n", s.paths.dest);
     return 1;
   }
   if (s.modes.q3 && !s.modes.enumerate && !plan_entity_graph(config, state, source.get())) return 1;
@@ -167,7 +182,9 @@ int run(int argc, char** argv, RunConfig& config, RunState& state) {
     state.chooser = std::make_unique<TextureChooser>(config.texture_rules, s.modes.q2 != 0);
   FILE* out = state.files.open_output(s.paths.dest);
   if (out == nullptr) {
-    fprintf(con, "Error when creating %s\n", s.paths.dest);
+    const int error = errno;
+    print_failure(state, "Error when creating %s\n", s.paths.dest);
+    explain_file_error(state, s.paths.dest, error);
     wait_for_enter(config, state);
     return 1;
   }

@@ -41,6 +41,8 @@ struct RunReport {
   long faces_owner = 0;
   std::vector<std::string> names_kept;
   std::vector<std::string> edits;  // what -q3 changed, one line each
+  std::vector<std::string> notes;  // what a Q3 game cannot do as the source did, one line each
+  std::vector<std::string> compile_switches;  // the Q3 compiler's light stage switches the map's keys ask for
 
   kmap::Game game_voted = kmap::Game::unknown;
   kmap::Game game = kmap::Game::quake;  // the game the map was converted as

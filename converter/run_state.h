@@ -3,6 +3,7 @@
 #ifndef KORVEX_RUN_STATE_H
 #define KORVEX_RUN_STATE_H
 
+#include <cstdarg>
 #include <memory>
 
 #include "block.h"
@@ -61,5 +62,13 @@ struct RunState {
   fflush(console.out);
   return console.err;
 }
+
+// Prints a console line that ends the run, and keeps it as the run's
+// failure for its report.
+void print_failure(RunState& state, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// Says on standard error why the file at path could not be used, in the
+// system's words (errno as the failing call left it): "korvex: PATH: WHY".
+void explain_file_error(RunState& state, const char* path, int error);
 
 #endif

@@ -1,5 +1,7 @@
 #include "run_summary.h"
 
+#include <cstring>
+
 #include "program_texts.h"
 
 using namespace kmap;
@@ -11,6 +13,23 @@ const char* replacement_of(const TextureRule& r) {
 }
 
 }  // namespace
+
+void print_failure(RunState& state, const char* format, ...) {
+  char text[1024];
+  va_list args;
+  va_start(args, format);
+  vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  fputs(text, state.console.out);
+  std::string_view line = text;
+  while (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+  state.report.failure.assign(line);
+}
+
+void explain_file_error(RunState& state, const char* path, int error) {
+  if (error == 0) return;
+  fprintf(error_stream(state.console), "korvex: %s: %s\n", path, strerror(error));
+}
 
 void print_summary(const RunConfig& config, RunState& state) {
   const RunCounts& c = state.counts;

@@ -30,6 +30,7 @@ struct Paths {
   char light_arg[kmap::path_chars + 1] = "";
   char size_arg[kmap::path_chars + 1] = "";
   char program[kmap::path_chars + 1] = "";
+  char report[kmap::path_chars + 1] = "";  // --report: the run's report as JSON
   const char* log = "korvex.log";
 };
 

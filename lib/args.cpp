@@ -35,32 +35,42 @@ void reset_table(kit_arg* table) {
 }  // namespace
 
 int kit_parse_args(int argc, char** argv, kit_arg* table, char* progname) {
+  return kit_parse_args_at(argc, argv, table, progname, nullptr);
+}
+
+int kit_parse_args_at(int argc, char** argv, kit_arg* table, char* progname, int* at) {
+  // The word at fault, for a caller that names it.
+  auto fail_at = [at](int code, int index) {
+    if (at != nullptr) *at = index;
+    return fail(code);
+  };
+  if (at != nullptr) *at = -1;
   if (argv == nullptr || table == nullptr) return fail(KIT_BAD_ARG);
   reset_table(table);
   if (progname != nullptr) {
     const char* name = (argc > 0 && argv[0] != nullptr) ? argv[0] : "";
-    if (too_long(name)) return fail(KIT_PROGNAME_LONG);
+    if (too_long(name)) return fail_at(KIT_PROGNAME_LONG, 0);
     std::strcpy(progname, name);
   }
   for (int i = 1; i < argc; ++i) {
     const char* word = argv[i];
-    if (word == nullptr) return fail(KIT_ARG_UNKNOWN);
-    if (too_long(word)) return fail(KIT_ARG_LONG);
+    if (word == nullptr) return fail_at(KIT_ARG_UNKNOWN, i);
+    if (too_long(word)) return fail_at(KIT_ARG_LONG, i);
     const int index = kit_find_arg(word, table);
-    if (index < 0) return fail(KIT_ARG_UNKNOWN);
+    if (index < 0) return fail_at(KIT_ARG_UNKNOWN, i);
     kit_arg& row = table[index];
-    if (row.seen) return fail(KIT_ARG_DUPLICATE);
+    if (row.seen) return fail_at(KIT_ARG_DUPLICATE, i);
     if (row.kind == KIT_FLAG) {
       if (row.target != nullptr) *static_cast<int*>(row.target) = 1;
       row.seen = 1;
     } else if (row.kind == KIT_VALUE) {
       // The next word is the value, even when it looks like an option.
-      if (i + 1 >= argc || argv[i + 1] == nullptr) return fail(KIT_ARG_NO_VALUE);
+      if (i + 1 >= argc || argv[i + 1] == nullptr) return fail_at(KIT_ARG_NO_VALUE, i);
       char* value = argv[++i];
       // Length first: a newline early in an overlong value does not save it.
-      if (too_long(value)) return fail(KIT_VALUE_LONG);
+      if (too_long(value)) return fail_at(KIT_VALUE_LONG, i);
       kit_cut_nl(value);
-      if (!kit_check_value(value)) return fail(KIT_VALUE_CHARS);
+      if (!kit_check_value(value)) return fail_at(KIT_VALUE_CHARS, i);
       if (row.target != nullptr) std::strcpy(static_cast<char*>(row.target), value);
       row.seen = 1;
     }

@@ -168,6 +168,10 @@ struct kit_arg {
 // taken before the fault stays. progname (kit_arg_max + 1 bytes) may be null.
 int kit_parse_args(int argc, char** argv, kit_arg* table, char* progname);
 
+// The same; on failure *at (when not null) is the index in argv of the word
+// at fault, or -1 when none is (a required argument missing).
+int kit_parse_args_at(int argc, char** argv, kit_arg* table, char* progname, int* at);
+
 // Index of the row named by arg ("-name"), or -1. Sets no status.
 [[nodiscard]] int kit_find_arg(const char* arg, const kit_arg* table);
 

@@ -16,6 +16,7 @@ enum class BatchUse : uint8_t {
   passed,   // passed on to every run as it is
   path,     // a file name: made absolute, then passed on
   refused,  // the batch sets it itself for each map
+  own,      // the batch has an option of that name for the whole batch
 };
 
 struct KorvexOption {
@@ -26,7 +27,7 @@ struct KorvexOption {
   std::string_view usage;  // its lines in the usage text
 };
 
-inline constexpr std::array<KorvexOption, 11> korvex_options{{
+inline constexpr std::array<KorvexOption, 12> korvex_options{{
     {"q2", OptionKind::flag, false, BatchUse::passed, "  -q2        the source is a Quake 2 map\n"},
     {"enum", OptionKind::flag, false, BatchUse::passed,
      "  -enum      numbering mode: copy, re-indent and number the blocks only\n"},
@@ -47,11 +48,15 @@ inline constexpr std::array<KorvexOption, 11> korvex_options{{
     {"q3", OptionKind::flag, false, BatchUse::passed,
      "  -q3        a map to play in a Q3 engine: -x, -k and -t with the shipped\n"
      "             texture rules (q1.tex, q2.tex), the entity graph made safe\n"},
+    {"-report", OptionKind::value, false, BatchUse::own,
+     "  --report file.json\n"
+     "             what the run did, for scripts: counts, classes left out,\n"
+     "             objects dropped and why, texture rules, edits, the game\n"},
 }};
 
 // The order in which the usage text lists the options.
 inline constexpr std::array<std::string_view, korvex_options.size()> korvex_usage_order{
-    "s", "d", "e", "t", "l", "g", "q2", "enum", "x", "k", "q3"};
+    "s", "d", "e", "t", "l", "g", "q2", "enum", "x", "k", "q3", "-report"};
 
 // The option named `name` (without its dash), or null.
 [[nodiscard]] constexpr const KorvexOption* find_korvex_option(std::string_view name) {

@@ -98,20 +98,26 @@ TEST(CommandLine, HelpAndVersionAloneAnswerWithoutBannerOrLog) {
   EXPECT_EQ(dir.read("korvex.log"), "kept\n");
 }
 
-// A rejected command line keeps its classic console and adds one line.
+// A rejected command line keeps its classic console; standard error names
+// the word at fault and points at the help.
 TEST(CommandLine, RejectedCommandLinesPointAtHelp) {
   const struct {
     std::vector<std::string> args;
     std::string console;
+    std::string why;
   } rows[] = {
-      {{}, "at least one required argument missing\nPress ENTER..."},
-      {{"--help", "-s", "a.map"}, "argument not recognized\nPress ENTER..."},
-      {{"-s", "a.map", "--version"}, "argument not recognized\nPress ENTER..."},
-      {{"-version"}, "argument not recognized\nPress ENTER..."},
-      {{"-s"}, "paired argument has no value\nPress ENTER..."},
-      {{"-s", "a\tb.map"}, "arg = 'a\tb.map'\ninvalid characters in a value\nPress ENTER..."},
-      {{"-s", "a\x7f.map"}, "arg = 'a\x7f.map'\ninvalid characters in a value\nPress ENTER..."},
-      {{"-s", "a.map", "-g", "1", "-g", "2"}, "duplicate argument\nPress ENTER..."},
+      {{}, "at least one required argument missing\nPress ENTER...", "-s is missing: name the source map with -s"},
+      {{"--help", "-s", "a.map"}, "argument not recognized\nPress ENTER...", "'--help' is no option"},
+      {{"-s", "a.map", "--version"}, "argument not recognized\nPress ENTER...", "'--version' is no option"},
+      {{"-version"}, "argument not recognized\nPress ENTER...", "'-version' is no option"},
+      {{"-q3", "e1m5.map"}, "argument not recognized\nPress ENTER...",
+       "'e1m5.map' is no option; a source map is named with -s (korvex -s e1m5.map)"},
+      {{"-s"}, "paired argument has no value\nPress ENTER...", "-s needs a value after it"},
+      {{"-s", "a\tb.map"}, "arg = 'a\tb.map'\ninvalid characters in a value\nPress ENTER...",
+       "the value after -s holds control characters"},
+      {{"-s", "a\x7f.map"}, "arg = 'a\x7f.map'\ninvalid characters in a value\nPress ENTER...",
+       "the value after -s holds control characters"},
+      {{"-s", "a.map", "-g", "1", "-g", "2"}, "duplicate argument\nPress ENTER...", "-g is given twice"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.console);
@@ -120,7 +126,7 @@ TEST(CommandLine, RejectedCommandLinesPointAtHelp) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.banner, "KORVEX map converter utility\nby the KORVEX developers, 2026\n");
     EXPECT_EQ(r.console, row.console);
-    EXPECT_EQ(r.errors, see_help);
+    EXPECT_EQ(r.errors, "korvex: " + row.why + "\n" + see_help);
   }
 }
 
@@ -205,7 +211,10 @@ TEST(CommandLine, WaitForEnterAtATerminal) {
     if (n <= 0) break;
     screen.append(buf, static_cast<size_t>(n));
   }
-  EXPECT_NE(screen.find("Error when opening missing.map\r\nPress ENTER..."), std::string::npos) << screen;
+  EXPECT_NE(screen.find("Error when opening missing.map\r\nkorvex: missing.map: No such file or directory\r\n"
+                        "Press ENTER..."),
+            std::string::npos)
+      << screen;
   int status = 0;
   EXPECT_FALSE(wait_for(pid, status, 0.3)) << "the run ended without waiting";
   ASSERT_EQ(write(master, "\n", 1), 1);
@@ -369,22 +378,32 @@ TEST(CommandLine, MissingClassTableNamesTheInstalledTables) {
   const std::string built_for = fs::path(KORVEX_TABLE_DIR).lexically_normal().string();
   std::error_code ec;
   // The build finds the tables of its own source tree too.
-  const std::string folders = (fs::is_directory(built_for, ec) ? installed + " and " + built_for : installed) +
-                              " and " + fs::path(source_file("tables")).lexically_normal().string();
+  const std::string folders = (fs::is_directory(built_for, ec) ? installed + ", " + built_for : installed) + ", " +
+                              fs::path(source_file("tables")).lexically_normal().string();
+  const std::string shipped_in = (fs::is_directory(built_for, ec) ? installed + " and " + built_for : installed) +
+                                 " and " + fs::path(source_file("tables")).lexically_normal().string();
   const struct {
     std::vector<std::string> args;
-    std::string hint;
+    std::string errors;
   } rows[] = {
-      {{}, "hint: the class table 'q1.ent' cannot be opened; the shipped tables are installed in " + folders +
-               ": name one with -e (-e " + installed + "/q1.ent), or run with -q3, which looks there\n"},
-      {{"-e", "mine.ent"}, "hint: the class table 'mine.ent' cannot be opened; the shipped tables are installed in " +
-                               folders + ": name one with -e (-e " + installed + "/q1.ent), or run with -q3, which looks there\n"},
+      {{},
+       "korvex: q1.ent: No such file or directory\n"
+       "hint: the class table 'q1.ent' is not in the working folder; it is installed as " + installed +
+           "/q1.ent: name it so (-e " + installed + "/q1.ent), or run with -x or -q3, which look there\n"},
+      {{"-e", "mine.ent"},
+       "korvex: mine.ent: No such file or directory\n"
+       "hint: the class table 'mine.ent' is in none of: the working folder; name the file with -e PATH (the shipped "
+       "tables are in " + shipped_in + ")\n"},
+      {{"-e", "mine.ent", "-x"},
+       "korvex: mine.ent: No such file or directory\n"
+       "hint: the class table 'mine.ent' is in none of: the working folder, " + folders +
+           "; name the file with -e PATH (the shipped tables are in " + shipped_in + ")\n"},
   };
   for (const auto& row : rows) {
     std::string line = "cd '" + dir.path() + "' && '" + dir.file("inst/bin/korvex") + "' -s a.map";
     for (const std::string& a : row.args) line += " " + a;
     ASSERT_EQ(std::system((line + " >out.txt 2>err.txt </dev/null").c_str()), 1 << 8);
-    EXPECT_EQ(dir.read("err.txt"), row.hint);
+    EXPECT_EQ(dir.read("err.txt"), row.errors);
     EXPECT_NE(dir.read("out.txt")->find("Entity table error: cannot open the file"), std::string::npos);
   }
   // The same program finds the tables there with -q3.

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Makes sure the build's Debian packages are present: cmake, g++, the
 # GoogleTest headers and libraries, groff (the tests render the manual
-# page), and for korvex-tex pkg-config, libpng and libzip. With the argument
+# page), nlohmann's JSON library (the run reports), and for korvex-tex
+# pkg-config, libpng and libzip. With the argument
 # "deb", also what a Debian package is made with. Installs what is missing
 # when it can.
 missing=""
@@ -11,6 +12,7 @@ command -v g++ >/dev/null 2>&1 || missing="$missing g++"
 command -v pkg-config >/dev/null 2>&1 || missing="$missing pkg-config"
 [ -f /usr/include/png.h ] || missing="$missing libpng-dev"
 [ -f /usr/include/zip.h ] || missing="$missing libzip-dev"
+[ -f /usr/include/nlohmann/json.hpp ] || missing="$missing nlohmann-json3-dev"
 command -v groff >/dev/null 2>&1 || missing="$missing groff-base"
 if [ "$1" = deb ]; then
   command -v dpkg-shlibdeps >/dev/null 2>&1 || missing="$missing dpkg-dev"

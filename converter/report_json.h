@@ -1,0 +1,25 @@
+// A run's report as JSON, for scripts: the format korvex's --report
+// writes, and the part of korvex-batch's and korvex-play's reports that
+// each map's conversion fills.
+#ifndef KORVEX_REPORT_JSON_H
+#define KORVEX_REPORT_JSON_H
+
+#include <nlohmann/json.hpp>
+
+#include "run_report.h"
+
+// The report as a JSON object:
+//   program, version, source, output, status, completed, failure,
+//   game {voted, converted_as}, seconds,
+//   counts {brushes, entities, written, left_out, discarded},
+//   left_out_classes [{class, count}], most frequent first,
+//   discarded [{what, number, line, reason}],
+//   texture_rules {table, rules [{line, pattern, replacement, faces}],
+//                  faces_unmatched, faces_owner, names_kept [...]} (or null),
+//   edits [...], notes [...], compile_switches [...].
+[[nodiscard]] nlohmann::json report_json(const RunReport& report);
+
+// The game's name as reports write it: "Quake", "Quake 2" or "unknown".
+[[nodiscard]] std::string game_json_name(kmap::Game game);
+
+#endif
