@@ -14,6 +14,7 @@ namespace {
 // Where each option of the shared table lands in the settings.
 void* target_of(Settings& s, std::string_view name) {
   if (name == "q2") return &s.modes.q2;
+  if (name == "q1") return &s.modes.q1;
   if (name == "enum") return &s.modes.enumerate;
   if (name == "s") return s.paths.source;
   if (name == "d") return s.paths.dest;

@@ -85,11 +85,19 @@ PlayableRewrite rewrite_of(const RunConfig& config, RunState& state) {
   return p;
 }
 
+// True when the run was asked to stop; says so.
+bool stopped(RunState& state) {
+  if (state.console.stop == nullptr || !state.console.stop->load(std::memory_order_relaxed)) return false;
+  print_failure(state, "Interrupted\n");
+  return true;
+}
+
 bool world_pass(const RunConfig& config, RunState& state, PlayableRewrite& playable, FILE* out) {
   const Settings& s = config.settings;
   FILE* con = state.console.out;
   int& n = state.counts.brushes;
   for (;;) {
+    if (stopped(state)) return false;
     const ReadOutcome r = read_world_brush(state.input, state.block, s, s.modes.keep_keys ? &state.world_keys : nullptr);
     if (r.status == CONV_END) break;
     ++n;  // the brush's position, counted from 1; discarded ones count too
@@ -138,6 +146,7 @@ bool entity_pass(const RunConfig& config, RunState& state, PlayableRewrite& play
   FILE* con = state.console.out;
   int& n = state.counts.entities;
   for (;;) {
+    if (stopped(state)) return false;
     const ReadOutcome r = read_entity(state.input, state.block, config.classes, s);
     if (r.status == CONV_END) return true;
     ++n;  // the entity's number; the world is entity 0

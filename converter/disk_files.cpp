@@ -53,3 +53,15 @@ bool DiskFiles::append(const char* path, std::string_view text) {
   const bool ok = fwrite(text.data(), 1, text.size(), file) == text.size();
   return fclose(file) == 0 && ok;
 }
+
+bool DiskFiles::write_whole(const char* path, std::string_view text) {
+  OutputFile file;
+  FILE* out = ::open_output(file, resolved(path).c_str());
+  if (out == nullptr) return false;
+  const bool written = fwrite(text.data(), 1, text.size(), out) == text.size();
+  if (!written) {
+    ::discard_output(file);
+    return false;
+  }
+  return ::finish_output(file);
+}

@@ -26,6 +26,7 @@ class DiskFiles final : public RunFiles {
   bool finish_output() override;
   void discard_output() override;
   bool append(const char* path, std::string_view text) override;
+  bool write_whole(const char* path, std::string_view text) override;
 
  private:
   std::string resolved(const char* path) const;

@@ -66,8 +66,8 @@ void print_missing_table(FILE* err, const std::string& table, const char* kind, 
   std::fputc('\n', err);
 }
 
-void print_game(FILE* err, Game game, bool q2) {
-  if (game == Game::quake2 && !q2)
+void print_game(FILE* err, Game game, bool q2, bool q1) {
+  if (game == Game::quake2 && !q2 && !q1)
     std::fputs("warning: this looks like a Quake 2 map (its faces carry surface flags or texture folders); "
                "run with -q2\n", err);
   if (game == Game::quake && q2)
@@ -120,6 +120,6 @@ void print_hints(FILE* err, const RunHints& hints, const Settings& settings) {
     print_missing_table(err, hints.missing_texture_rules, "texture table", "-t", true);
   if (hints.extended != ExtendedCause::none)
     std::fprintf(err, "%s\n", extended_hints[static_cast<size_t>(hints.extended)]);
-  print_game(err, voted_game(hints.votes), settings.modes.q2 != 0);
+  if (!hints.game_followed) print_game(err, voted_game(hints.votes), settings.modes.q2 != 0, settings.modes.q1 != 0);
   print_left_out(err, hints.left_out);
 }

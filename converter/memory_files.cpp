@@ -64,3 +64,8 @@ bool MemoryFiles::append(const char* path, std::string_view text) {
   texts[path].append(text);
   return true;
 }
+
+bool MemoryFiles::write_whole(const char* path, std::string_view text) {
+  texts[path].assign(text);
+  return true;
+}

@@ -27,6 +27,7 @@ class MemoryFiles final : public RunFiles {
   bool finish_output() override;
   void discard_output() override;
   bool append(const char* path, std::string_view text) override;
+  bool write_whole(const char* path, std::string_view text) override;
 
  private:
   struct Reading {

@@ -16,6 +16,8 @@
 #include "coords.h"
 #include "disk_files.h"
 #include "kit.h"
+#include "read_prologue.h"
+#include "report_json.h"
 #include "run_state.h"
 #include "run_summary.h"
 #include "table_search.h"
@@ -128,6 +130,20 @@ bool plan_entity_graph(RunConfig& config, RunState& state, FILE* source) {
   return true;
 }
 
+// True when the faces of the open source vote for Quake 2; says so on
+// standard error. Reads the source's start and puts it back.
+bool follow_the_faces(RunState& state, FILE* source) {
+  auto input = std::make_unique<TextInput>();
+  open_input(*input, source);
+  const Prologue prologue = read_prologue(*input, extended_limits);
+  if (fseek(source, 0, SEEK_SET) != 0) return false;
+  state.hints.game_followed = true;
+  if (voted_game(prologue.votes) != Game::quake2) return false;
+  fputs("korvex: the map's faces are Quake 2's: it is converted as a Quake 2 map (-q1 says otherwise)\n",
+        error_stream(state.console));
+  return true;
+}
+
 // Everything before the conversion passes, then the passes; the exit status.
 int run(int argc, char** argv, RunConfig& config, RunState& state) {
   Settings& s = config.settings;
@@ -158,6 +174,17 @@ int run(int argc, char** argv, RunConfig& config, RunState& state) {
     wait_for_enter(config, state);
     return 1;
   }
+  if (s.modes.q1 && s.modes.q2) {
+    print_failure(state, "Options -q1 and -q2 name two games; give one\n");
+    state.hints.bad_command_line = true;
+    return 1;
+  }
+  UniqueFile source;
+  if (s.modes.q3 && !s.modes.q1 && !s.modes.q2 && !s.modes.enumerate) {
+    // A map to play is converted as the game its faces say.
+    source.reset(state.files.open_read(s.paths.source));
+    if (source && follow_the_faces(state, source.get())) s.modes.q2 = 1;
+  }
   settle_modes(s, s.modes.q2 ? "q2.tex" : "q1.tex");
   if (s.paths.dest[0] == '\0' && !derive_output_name(s)) {
     print_failure(state, "Output file name too long: more than %d characters; name it with -d\n", path_chars);
@@ -165,7 +192,7 @@ int run(int argc, char** argv, RunConfig& config, RunState& state) {
   }
   if (!s.modes.enumerate && !prepare_conversion(config, state)) return 1;
 
-  const UniqueFile source(state.files.open_read(s.paths.source));
+  if (!source) source.reset(state.files.open_read(s.paths.source));
   if (!source) {
     const int error = errno;
     print_failure(state, "Error when opening %s\n", s.paths.source);
@@ -212,6 +239,11 @@ int korvex_run(int argc, char** argv, const Console& console, RunFiles& files, R
   print_hints_once(*config, *state);
   fill_report(*config, *state, status);
   r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const char* report_path = config->settings.paths.report;
+  if (report_path[0] != '\0' && !files.write_whole(report_path, report_json(r).dump(2) + "\n")) {
+    // The map is in place all the same: the run's status stands.
+    fprintf(error_stream(console), "korvex: %s: cannot write the report: %s\n", report_path, strerror(errno));
+  }
   return status;
 }
 

@@ -5,6 +5,7 @@
 #ifndef KORVEX_RUN_FILES_H
 #define KORVEX_RUN_FILES_H
 
+#include <atomic>
 #include <cstdio>
 #include <string_view>
 
@@ -15,6 +16,10 @@ struct Console {
   FILE* err = stderr;
   FILE* in = stdin;
   bool interactive = false;  // `in` is a terminal: a wait reads one character
+  // When set and true, the run stops before its next block: it fails as an
+  // interrupted run, leaving no output (a program that runs maps side by
+  // side stops them so).
+  const std::atomic<bool>* stop = nullptr;
 };
 
 class RunFiles {
@@ -40,6 +45,11 @@ class RunFiles {
 
   // Appends text to the file at path, creating it; false when it cannot.
   [[nodiscard]] virtual bool append(const char* path, std::string_view text) = 0;
+
+  // Writes text as the whole file at path, as the output map is written
+  // (only a regular file is ever replaced); false, errno telling why, when
+  // it cannot.
+  [[nodiscard]] virtual bool write_whole(const char* path, std::string_view text) = 0;
 };
 
 #endif

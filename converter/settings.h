@@ -11,6 +11,7 @@
 // Flags, as ints because the command-line parser sets them.
 struct Modes {
   int q2 = 0;         // the source is a Quake2 map
+  int q1 = 0;         // the source is a Quake map, whatever its faces say
   int enumerate = 0;  // numbering mode: copy and number, rewrite nothing
   int extended = 0;   // -x: extended limits, full-precision numbers
   int keep_keys = 0;  // -k: the world's key lines are written

@@ -27,8 +27,10 @@ struct KorvexOption {
   std::string_view usage;  // its lines in the usage text
 };
 
-inline constexpr std::array<KorvexOption, 12> korvex_options{{
+inline constexpr std::array<KorvexOption, 13> korvex_options{{
     {"q2", OptionKind::flag, false, BatchUse::passed, "  -q2        the source is a Quake 2 map\n"},
+    {"q1", OptionKind::flag, false, BatchUse::passed,
+     "  -q1        the source is a Quake map (-q3 otherwise goes by the map's faces)\n"},
     {"enum", OptionKind::flag, false, BatchUse::passed,
      "  -enum      numbering mode: copy, re-indent and number the blocks only\n"},
     {"s", OptionKind::value, true, BatchUse::refused, "  -s path    the source map (required)\n"},
@@ -56,7 +58,7 @@ inline constexpr std::array<KorvexOption, 12> korvex_options{{
 
 // The order in which the usage text lists the options.
 inline constexpr std::array<std::string_view, korvex_options.size()> korvex_usage_order{
-    "s", "d", "e", "t", "l", "g", "q2", "enum", "x", "k", "q3", "-report"};
+    "s", "d", "e", "t", "l", "g", "q1", "q2", "enum", "x", "k", "q3", "-report"};
 
 // The option named `name` (without its dash), or null.
 [[nodiscard]] constexpr const KorvexOption* find_korvex_option(std::string_view name) {
