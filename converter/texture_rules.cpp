@@ -17,11 +17,12 @@ struct FlagName {
 };
 
 // The Quake 2 flags a rule may test.
-constexpr std::array<FlagName, 11> flag_names{{
+constexpr std::array<FlagName, 12> flag_names{{
     {"water", false, 32},
     {"slime", false, 16},
     {"lava", false, 8},
     {"playerclip", false, 65536},
+    {"monsterclip", false, 131072},
     {"areaportal", false, 32768},
     {"origin", false, 16777216},
     {"detail", false, 134217728},
@@ -123,8 +124,8 @@ bool load_texture_rules(FILE* file, const char* path, TextureRules& rules, std::
       for (const FlagName& f : flag_names)
         if (test.size() > 1 && test.substr(1) == f.name) flag = &f;
       if ((test[0] != '+' && test[0] != '!') || flag == nullptr)
-        return fail("'" + test + "' is no flag test (+flag or !flag: water slime lava playerclip areaportal "
-                    "origin detail sky nodraw hint skip)");
+        return fail("'" + test + "' is no flag test (+flag or !flag: water slime lava playerclip monsterclip "
+                    "areaportal origin detail sky nodraw hint skip)");
       uint32_t& set = flag->surface ? rule.surface_set : rule.contents_set;
       uint32_t& clear = flag->surface ? rule.surface_clear : rule.contents_clear;
       (test[0] == '+' ? set : clear) |= flag->bit;

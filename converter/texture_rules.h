@@ -7,8 +7,8 @@
 //                run of characters, `?` one character, `\` makes the next
 //                character literal (`\*lava*` matches Quake's `*lava1`)
 //   +flag !flag  the face's flag is set / clear (Quake 2): water slime lava
-//                playerclip areaportal origin detail (contents), sky nodraw
-//                hint skip (surface)
+//                playerclip monsterclip areaportal origin detail (contents),
+//                sky nodraw hint skip (surface)
 //   replacement  a Q3 texture name; `@keep`, the source name kept under
 //                q1/ or q2/ (lowercased, `*` written `#`); or `@owner`, the
 //                fixed texture of the brush's owner

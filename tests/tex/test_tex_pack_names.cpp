@@ -29,7 +29,7 @@ TEST(TexPackNames, SourceAndConvertedNamesMeetInOnePackName) {
       {"e1u1/trigger", false, Game::quake2, NameClass::TOOL, "q2/e1u1/trigger", "e1u1/trigger", ""},
       // The keep tables keep these: the pack supplies them.
       {"*waterskip", false, Game::quake, NameClass::PACKED, "q1/#waterskip", "*waterskip", ""},
-      {"e1u1/clip_mon", false, Game::quake2, NameClass::PACKED, "q2/e1u1/clip_mon", "e1u1/clip_mon", ""},
+      {"e1u1/clip_mon", false, Game::quake2, NameClass::TOOL, "q2/e1u1/clip_mon", "e1u1/clip_mon", ""},
       {"q1/#waterskip", true, Game::quake, NameClass::PACKED, "q1/#waterskip", "*waterskip", "#waterskip"},
       {"clip2", false, Game::quake, NameClass::PACKED, "q1/clip2", "clip2", ""},
       {"e1u1/clipper", false, Game::quake2, NameClass::PACKED, "q2/e1u1/clipper", "e1u1/clipper", ""},
