@@ -81,6 +81,8 @@ PlayableRewrite rewrite_of(const RunConfig& config, RunState& state) {
   p.faces.textures = state.chooser.get();
   p.faces.q2 = config.settings.modes.q2 != 0;
   p.faces.valve = config.valve;
+  p.faces.wal = config.wal.get();
+  p.faces.drop_detail = config.drop_detail;
   if (config.settings.modes.q3 && !config.settings.modes.enumerate) p.edits = &config.edits;
   return p;
 }

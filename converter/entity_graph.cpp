@@ -142,13 +142,13 @@ void omit_layers(const std::vector<EntityKeys>& all, GraphEdits& edits) {
 }  // namespace
 
 std::vector<EntityKeys> read_entity_keys(SourceInput& input, FILE* source, Block& block,
-                                         const ClassTable& table, const Settings& settings) {
+                                         const ClassTable& table, const Settings& settings, StructureScan* scan) {
   std::vector<EntityKeys> entities;
   start_reading(input, source, block, settings);
   if (!find_worldspawn(input, block)) return entities;
-  if (skip_world(input, block, settings) != CONV_END) return entities;
+  if (skip_world(input, block, settings, scan) != CONV_END) return entities;
   for (int n = 1;; ++n) {
-    const ReadOutcome r = read_entity(input, block, table, settings, ReadDepth::keys);
+    const ReadOutcome r = read_entity(input, block, table, settings, ReadDepth::keys, scan);
     if (r.status == CONV_END || (r.status != CONV_OK && r.status != CONV_DISCARD)) return entities;
     // An editor's layer or group header takes part even without brushes.
     if (r.status == CONV_DISCARD && r.cause != ReadCause::editor_header) continue;
@@ -158,6 +158,17 @@ std::vector<EntityKeys> read_entity_keys(SourceInput& input, FILE* source, Block
     if (e.class_slot >= 0) {
       std::string_view quoted(table.slots[static_cast<size_t>(e.class_slot)].target);
       e.target_class = quoted.substr(1, quoted.size() - 2);
+      // A group's brushes are the world's to the compiler; a detail class
+      // written as a group is detail whatever its faces say.
+      if (scan != nullptr && r.status == CONV_OK && e.target_class == "func_group") {
+        const std::string_view source_class(table.slots[static_cast<size_t>(e.class_slot)].source);
+        if (source_class.starts_with("\"func_detail")) {
+          scan->detail += scan->entity_structural + scan->entity_detail;
+        } else {
+          scan->structural += scan->entity_structural;
+          scan->detail += scan->entity_detail;
+        }
+      }
     }
     take_keys(block.entity, e);
     // An entity with none of these keys is no part of the graph; keeping

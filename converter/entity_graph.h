@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "block.h"
+#include "read_blocks.h"
 #include "text_input.h"
 #include "class_table.h"
 #include "settings.h"
@@ -51,8 +52,11 @@ struct EntityKeys {
 // or an editor layer or group (the world and damaged blocks left out). Reads to the end of the source or
 // to the first block the reader rejects; block and input are left in an
 // unspecified state.
+// With `scan`, the brushes the Q3 compiler takes as the world (the world's
+// and those of entities written as func_group) are counted in it too.
 [[nodiscard]] std::vector<EntityKeys> read_entity_keys(kmap::SourceInput& input, FILE* source, Block& block,
-                                                       const ClassTable& table, const Settings& settings);
+                                                       const ClassTable& table, const Settings& settings,
+                                                       StructureScan* scan = nullptr);
 
 // The edits the entities need.
 [[nodiscard]] GraphEdits plan_graph_edits(std::vector<EntityKeys> entities);

@@ -122,4 +122,12 @@ void print_hints(FILE* err, const RunHints& hints, const Settings& settings) {
     std::fprintf(err, "%s\n", extended_hints[static_cast<size_t>(hints.extended)]);
   if (!hints.game_followed) print_game(err, voted_game(hints.votes), settings.modes.q2 != 0, settings.modes.q1 != 0);
   print_left_out(err, hints.left_out);
+  // A world held up by a few structural brushes is likely closed by detail,
+  // which seals nothing for the Q3 compiler.
+  if (!settings.modes.no_detail && hints.structural_brushes > 0 &&
+      hints.structural_brushes * 10 < hints.detail_brushes)
+    std::fprintf(err,
+                 "hint: the world has %ld structural brushes and %ld detail ones; if the compiled level leaks, "
+                 "run with -nodetail\n",
+                 hints.structural_brushes, hints.detail_brushes);
 }

@@ -26,7 +26,9 @@ struct RunHints {
   std::string missing_class_table;    // a -e (or default) table that cannot be opened
   std::string missing_texture_rules;  // a -t table that does not exist
   kmap::GameVotes votes;
-  bool game_followed = false;  // -q3 chose the game by the votes: no warning about it
+  bool game_followed = false;
+  long structural_brushes = 0;  // -q3: of the world, as the compiler takes it
+  long detail_brushes = 0;  // -q3 chose the game by the votes: no warning about it
   std::map<std::string, long> left_out;  // classnames not in the table, by name
 };
 

@@ -156,9 +156,15 @@ ReadOutcome read_world_brush(SourceInput& input, Block& block, const Settings& s
   return {};
 }
 
-conv_status skip_world(SourceInput& input, Block& block, const Settings& settings) {
+void StructureScan::count_brush(bool detail_brush, bool in_world) {
+  long& counted = detail_brush ? (in_world ? detail : entity_detail) : (in_world ? structural : entity_structural);
+  ++counted;
+}
+
+conv_status skip_world(SourceInput& input, Block& block, const Settings& settings, StructureScan* scan) {
   LineBuffer& lines = block.entity.lines;
   block.entity.clear();
+  const bool faces_looked_at = scan != nullptr && scan->is_detail_face;
   for (;;) {
     // Outside a brush: the world's keys, a brush's opening or the end.
     char s = next_significant(input, lines);
@@ -167,6 +173,7 @@ conv_status skip_world(SourceInput& input, Block& block, const Settings& setting
     if (s != '{') continue;
     // Inside: every line up to the closing brace, braces nested in
     // extended mode.
+    bool detail = false;
     for (int depth = 0;;) {
       s = next_significant(input, lines);
       if (s == 0) return CONV_EOF;
@@ -175,13 +182,16 @@ conv_status skip_world(SourceInput& input, Block& block, const Settings& setting
         --depth;
       } else if (settings.extended() && s == '{') {
         ++depth;
+      } else if (faces_looked_at && !detail) {
+        detail = scan->is_detail_face(lines.pending());
       }
     }
+    if (scan != nullptr) scan->count_brush(detail, true);
   }
 }
 
 ReadOutcome read_entity(SourceInput& input, Block& block, const ClassTable& table, const Settings& settings,
-                        ReadDepth depth_read) {
+                        ReadDepth depth_read, StructureScan* scan) {
   LineBuffer& lines = block.entity.lines;
   const Limits& limits = settings.limit();
   const bool whole = depth_read == ReadDepth::whole;
@@ -197,6 +207,9 @@ ReadOutcome read_entity(SourceInput& input, Block& block, const ClassTable& tabl
     }
   }
   BlockCounts counts;
+  if (scan != nullptr) scan->entity_structural = scan->entity_detail = 0;
+  const bool faces_looked_at = scan != nullptr && scan->is_detail_face;
+  bool brush_detail = false;
   bool brush_open = false;
   int brush_start = 0;         // counts.lines where the open brush began
   int depth = 0;               // braces nested inside a brush (extended mode)
@@ -223,6 +236,7 @@ ReadOutcome read_entity(SourceInput& input, Block& block, const ClassTable& tabl
         if (whole) lines.open_brush(j + 1);
         brush_start = counts.lines + 1;
         brush_open = true;
+        brush_detail = false;
       }
     } else if (s == '}') {
       if (!brush_open) {
@@ -231,10 +245,12 @@ ReadOutcome read_entity(SourceInput& input, Block& block, const ClassTable& tabl
       }
       if (whole) lines.close_brush(j - 1);
       counts.close_brush(counts.lines - brush_start, limits);
+      if (scan != nullptr) scan->count_brush(brush_detail, false);
       brush_open = false;
     } else if (!whole && brush_open && s != '"') {
       // A plane line: only a line that starts like a key is looked at when
-      // the brushes are not kept.
+      // the brushes are not kept, and for the structure its face.
+      if (faces_looked_at && !brush_detail) brush_detail = scan->is_detail_face(line);
     } else {
       const std::string_view word = first_word(line);
       const ReadOutcome r = read_key(line, word, block.entity.key_count(), table, block.fields, limits);

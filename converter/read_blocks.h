@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string_view>
 
 #include "block.h"
@@ -55,9 +56,24 @@ void start_reading(kmap::SourceInput& input, FILE* source, Block& block, const S
 [[nodiscard]] ReadOutcome read_world_brush(kmap::SourceInput& input, Block& block, const Settings& settings,
                                            kmap::Entity* world_keys);
 
+// Brushes counted by whether the Q3 compiler takes them as structure: a
+// brush with a detail face is detail.
+struct StructureScan {
+  std::function<bool(std::string_view)> is_detail_face;  // null: no face is
+  long structural = 0;
+  long detail = 0;
+  // The entity read last (by read_entity): its brushes, counted alike.
+  long entity_structural = 0;
+  long entity_detail = 0;
+
+  void count_brush(bool detail_brush, bool in_world);
+};
+
 // Reads past the rest of the world block, as read_world_brush would, keeping
-// nothing. Returns CONV_END after its closing brace, or CONV_EOF.
-[[nodiscard]] conv_status skip_world(kmap::SourceInput& input, Block& block, const Settings& settings);
+// nothing, its brushes counted in `scan` (when not null). Returns CONV_END
+// after its closing brace, or CONV_EOF.
+[[nodiscard]] conv_status skip_world(kmap::SourceInput& input, Block& block, const Settings& settings,
+                                     StructureScan* scan = nullptr);
 
 // How much of an entity a read keeps: every line, or its key lines alone
 // (a pass that needs no brush keeps no plane line).
@@ -68,7 +84,8 @@ enum class ReadDepth { whole, keys };
 // CONV_NO_CLASSNAME, CONV_TOKEN, CONV_BAD_BRUSH, CONV_TOO_MANY_BRUSHES,
 // CONV_NO_ORIGIN or CONV_DISCARD, with the cause.
 [[nodiscard]] ReadOutcome read_entity(kmap::SourceInput& input, Block& block, const ClassTable& table,
-                                      const Settings& settings, ReadDepth depth = ReadDepth::whole);
+                                      const Settings& settings, ReadDepth depth = ReadDepth::whole,
+                                      StructureScan* scan = nullptr);
 
 // The classname of the block's entity as the table looks it up (its second
 // word, without quotes), or empty.

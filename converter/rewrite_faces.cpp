@@ -21,6 +21,13 @@ constexpr uint32_t detail_bit = 134217728;
 // Room for any rewritten line; what exceeds the line limit is refused.
 constexpr size_t line_room = extended_limits.line_chars + 1;
 
+uint32_t flags_of(std::string_view text) {
+  long long value = 0;
+  const char* first = text.data() + (!text.empty() && text[0] == '+');
+  (void)std::from_chars(first, text.data() + text.size(), value);
+  return static_cast<uint32_t>(value);
+}
+
 // A fixed texture's name, alignment and flags, as written.
 struct FixedTexture {
   std::string_view name;
@@ -122,11 +129,27 @@ conv_status retexture_fixed(LineBuffer& lines, int i, const Settings& settings, 
   return scale_fixed(lines, i, face, points, settings, kind, scratch);
 }
 
-uint32_t flags_of(std::string_view text) {
-  long long value = 0;
-  const char* first = text.data() + (!text.empty() && text[0] == '+');
-  (void)std::from_chars(first, text.data() + text.size(), value);
-  return static_cast<uint32_t>(value);
+// A Quake 2 face's contents, surface flags and value: its own, or those of
+// its texture's .wal when it gives none.
+struct FaceFlags {
+  bool known = false;
+  uint32_t contents = 0, surface = 0;
+  FaceNumber surface_text, value_text;
+};
+
+FaceFlags flags_of_face(const FaceRewrite& rw, const Face& face) {
+  FaceFlags f;
+  if (!rw.q2) return f;
+  if (face.has_flags) {
+    f = {true, flags_of(face.flags[0].text), flags_of(face.flags[1].text), FaceNumber{face.flags[1].text},
+         FaceNumber{face.flags[2].text}};
+  } else if (rw.wal != nullptr) {
+    const texpack::SourceTexture* t = rw.wal->find(face.texture.text);
+    if (t != nullptr && t->wal)
+      f = {true, t->wal->contents, t->wal->flags, FaceNumber{{}, static_cast<double>(t->wal->flags)},
+           FaceNumber{{}, static_cast<double>(t->wal->value)}};
+  }
+  return f;
 }
 
 // A face retextured by the rules, its alignment kept in the map's form.
@@ -134,11 +157,9 @@ conv_status retexture_by_rules(LineBuffer& lines, int i, const Settings& setting
                                bool detail, const FixedTexture& fixed, Face& face, char* scratch) {
   if (!read_face(lines.view(i), &face, true) || face.texture.text.empty())
     return rewrite_raw_plane(lines, i, settings, fixed_textures[kind], scratch);
-  const bool q2_flags = rw.q2 && face.has_flags;
-  const uint32_t contents = q2_flags ? flags_of(face.flags[0].text) : 0;
-  const uint32_t surface = q2_flags ? flags_of(face.flags[1].text) : 0;
+  const FaceFlags flags = flags_of_face(rw, face);
   std::string_view name;
-  if (kind != KIND_TRIGGER) name = rw.textures->choose(face.texture.text, contents, surface).name;
+  if (kind != KIND_TRIGGER) name = rw.textures->choose(face.texture.text, flags.contents, flags.surface).name;
 
   // The points are read only where they change, or where a plane gives a
   // face its texture axes.
@@ -167,10 +188,9 @@ conv_status retexture_by_rules(LineBuffer& lines, int i, const Settings& setting
     }
   }
   // Of the contents a Q3 compiler reads the detail bit alone.
-  const uint32_t written_contents = (contents & detail_bit) | (detail ? detail_bit : 0);
-  if (q2_flags)
-    set_flags(face, {FaceNumber{{}, static_cast<double>(written_contents)}, FaceNumber{face.flags[1].text},
-                     FaceNumber{face.flags[2].text}});
+  const uint32_t written_contents = rw.drop_detail ? 0 : (flags.contents & detail_bit) | (detail ? detail_bit : 0);
+  if (flags.known)
+    set_flags(face, {FaceNumber{{}, static_cast<double>(written_contents)}, flags.surface_text, flags.value_text});
   else
     set_flags_text(face, written_contents == 0 ? "0 0 0" : "134217728 0 0");
   drop_tail(face);
@@ -194,4 +214,10 @@ conv_status rewrite_brush_faces(LineBuffer& lines, const Settings& settings, Fac
     }
   }
   return CONV_OK;
+}
+
+bool face_is_detail(const FaceRewrite& rewrite, std::string_view line) {
+  Face face;
+  if (!read_face(line, &face, true) || face.texture.text.empty()) return false;
+  return (flags_of_face(rewrite, face).contents & detail_bit) != 0;
 }

@@ -11,13 +11,20 @@
 #include "settings.h"
 #include "status.h"
 #include "texture_rules.h"
+#include "texture_sources.h"
 
 // What a run brings to the faces besides its settings.
 struct FaceRewrite {
   TextureChooser* textures = nullptr;  // -t: the rules' verdicts; null: fixed textures
   bool q2 = false;                     // Quake 2 faces: their flags count
   bool valve = false;                  // the map's faces are written in the Valve 220 form (-t)
+  const texpack::TextureLibrary* wal = nullptr;  // -wal: the flags of faces that carry none
+  bool drop_detail = false;  // no brush is written detail (-nodetail, or a world without structure)
 };
+
+// True when the plane line (of a Quake 2 map, with the run's .wal flags)
+// marks its brush detail for the Q3 compiler.
+[[nodiscard]] bool face_is_detail(const FaceRewrite& rewrite, std::string_view line);
 
 // Rewrites every plane line of the block's brushes, owned by an entity of
 // `kind`; `detail` marks them detail for the Q3 compiler (-t). Returns

@@ -16,6 +16,7 @@
 #include "coords.h"
 #include "disk_files.h"
 #include "kit.h"
+#include "rewrite_faces.h"
 #include "read_prologue.h"
 #include "report_json.h"
 #include "run_state.h"
@@ -70,6 +71,14 @@ bool load_textures(RunConfig& config, RunState& state) {
     return false;
   }
   config.has_texture_rules = true;
+  // The flags of Quake 2 textures, for faces that carry none.
+  if (s.paths.wal[0] != '\0') {
+    config.wal = std::make_unique<texpack::TextureLibrary>();
+    if (config.wal->add_path(s.paths.wal, error) != texpack::SourceStatus::OK) {
+      print_failure(state, "Texture source error: %s\n", error.c_str());
+      return false;
+    }
+  }
   return true;
 }
 
@@ -120,13 +129,28 @@ bool prepare_conversion(RunConfig& config, RunState& state) {
 // -q3 needs every entity's keys before the first one is written: a first
 // pass reads them, then the source is read again from its start.
 bool plan_entity_graph(RunConfig& config, RunState& state, FILE* source) {
-  std::vector<EntityKeys> keys = read_entity_keys(state.input, source, state.block, config.classes, config.settings);
+  // The brushes are counted by structure as the keys are read: a world of
+  // detail alone does not compile.
+  StructureScan scan;
+  FaceRewrite faces;
+  faces.q2 = config.settings.modes.q2 != 0;
+  faces.wal = config.wal.get();
+  if (faces.q2) scan.is_detail_face = [&faces](std::string_view line) { return face_is_detail(faces, line); };
+  std::vector<EntityKeys> keys =
+      read_entity_keys(state.input, source, state.block, config.classes, config.settings, &scan);
   if (ferror(source) || fseek(source, 0, SEEK_SET) != 0) {
     print_failure(state, "Error when reading %s: -q3 reads the map twice, so it must be a file\n",
                   config.settings.paths.source);
     return false;
   }
   config.edits = plan_graph_edits(std::move(keys));
+  state.hints.structural_brushes = scan.structural;
+  state.hints.detail_brushes = scan.detail;
+  if (scan.structural == 0 && scan.detail > 0 && !config.drop_detail) {
+    config.drop_detail = true;
+    config.edits.report.push_back("the world has no structural brush: its " + std::to_string(scan.detail) +
+                                  " detail brushes are written structural, so that it compiles");
+  }
   return true;
 }
 
@@ -191,6 +215,7 @@ int run(int argc, char** argv, RunConfig& config, RunState& state) {
     return 1;
   }
   if (!s.modes.enumerate && !prepare_conversion(config, state)) return 1;
+  config.drop_detail = s.modes.no_detail != 0;
 
   if (!source) source.reset(state.files.open_read(s.paths.source));
   if (!source) {

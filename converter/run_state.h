@@ -18,6 +18,7 @@
 #include "settings.h"
 #include "text_input.h"
 #include "texture_rules.h"
+#include "texture_sources.h"
 
 struct RunConfig {
   Settings settings;
@@ -26,6 +27,8 @@ struct RunConfig {
   TextureRules texture_rules;
   GraphEdits edits;  // -q3: what the entity graph needs
   bool valve = false;  // with texture rules: the map's faces are written in the Valve 220 form
+  std::unique_ptr<texpack::TextureLibrary> wal;  // -wal: the Quake 2 textures' flags
+  bool drop_detail = false;  // -nodetail, or -q3 found no structural brush in the world
 };
 
 struct RunCounts {

@@ -12,6 +12,7 @@
 struct Modes {
   int q2 = 0;         // the source is a Quake2 map
   int q1 = 0;         // the source is a Quake map, whatever its faces say
+  int no_detail = 0;  // -nodetail: detail brushes are written structural
   int enumerate = 0;  // numbering mode: copy and number, rewrite nothing
   int extended = 0;   // -x: extended limits, full-precision numbers
   int keep_keys = 0;  // -k: the world's key lines are written
@@ -32,6 +33,7 @@ struct Paths {
   char size_arg[kmap::path_chars + 1] = "";
   char program[kmap::path_chars + 1] = "";
   char report[kmap::path_chars + 1] = "";  // --report: the run's report as JSON
+  char wal[kmap::path_chars + 1] = "";     // -wal: Quake 2 textures whose .wal flags faces take
   const char* log = "korvex.log";
 };
 
