@@ -1,0 +1,194 @@
+#include "entity_rules.h"
+
+#include "bounded_text.h"
+#include "coords.h"
+#include "entity_values.h"
+#include "rules_derive.h"
+
+namespace {
+
+// Holds for an entity when the value is as the test asks.
+bool test_holds(const RuleTest& test, const kmap::Entity& entity) {
+  switch (test.kind) {
+    case TestKind::FLAG_ANY: return (spawnflags_of(entity) & test.bits) != 0;
+    case TestKind::FLAG_NONE: return (spawnflags_of(entity) & test.bits) == 0;
+    case TestKind::HAS: return key_present(entity, test.key);
+    case TestKind::LACKS: return !key_present(entity, test.key);
+    case TestKind::LESS: return key_number(entity, test.key) < test.number;
+    case TestKind::LESS_EQUAL: return key_number(entity, test.key) <= test.number;
+    case TestKind::GREATER: return key_number(entity, test.key) > test.number;
+    case TestKind::GREATER_EQUAL: return key_number(entity, test.key) >= test.number;
+    case TestKind::EQUAL: return key_number(entity, test.key) == test.number;
+    case TestKind::NOT_EQUAL: return key_number(entity, test.key) != test.number;
+  }
+  return false;
+}
+
+// The games' `if (!self.key)`: a string field is unset when empty, a
+// number field when it reads as 0; the rule's value tells which it is.
+bool unset(const kmap::Entity& entity, std::string_view key, std::string_view rule_value) {
+  const auto value = entity.value(key);
+  if (!value || value->empty()) return true;
+  const bool number_field = !rule_value.empty() && quake_number(rule_value) != 0;
+  return number_field && quake_number(*value) == 0;
+}
+
+// Edits that report whether they changed anything.
+class Editor {
+ public:
+  explicit Editor(kmap::Entity& entity) : entity_(entity) {}
+
+  void set(std::string_view key, std::string_view value) {
+    if (status != CONV_OK) return;
+    if (const auto old = entity_.value(key); old && *old == value && count(key) == 1) return;
+    status = entity_.set(key, value);
+    changed = true;
+  }
+  void remove(std::string_view key) {
+    if (entity_.find(key) < 0) return;
+    entity_.remove(key);
+    changed = true;
+  }
+  void rename(std::string_view from, std::string_view to) {
+    if (status != CONV_OK || entity_.find(from) < 0) return;
+    status = entity_.rename(from, to);
+    changed = true;
+  }
+  void flags(uint32_t value) {
+    if (value == spawnflags_of(entity_)) return;
+    if (value == 0)
+      remove("spawnflags");
+    else
+      set("spawnflags", std::to_string(value));
+  }
+  void offset(const std::array<double, 3>& by) {
+    kmap::Vec3 origin{};
+    if (const auto text = entity_.value("origin"); text && !read_vector(*text, origin)) return;
+    char buffer[1024];
+    kmap::BoundedText out(buffer, sizeof buffer);
+    for (int i = 0; i < 3; ++i) {
+      if (i > 0) out.add(" ");
+      if (!kmap::add_real(out, origin[i] + by[i])) return;
+    }
+    if (out.ok()) set("origin", out.view());
+  }
+
+  conv_status status = CONV_OK;
+  bool changed = false;
+
+ private:
+  int count(std::string_view key) const {
+    int n = 0;
+    for (int k = 0; k < entity_.key_count(); ++k) {
+      const kmap::KeyLine line = entity_.key(k);
+      n += line.quoted_key && line.key == key;
+    }
+    return n;
+  }
+
+  kmap::Entity& entity_;
+};
+
+}  // namespace
+
+const std::vector<const Rule*>& RuleIndex::rules_for(std::string_view classname) {
+  const std::string key(classname);
+  if (const auto found = by_class_.find(key); found != by_class_.end()) return found->second;
+  std::vector<const Rule*> rules;
+  for (const RuleSection& section : rules_->sections) {
+    if (!section_names(section, classname)) continue;
+    for (const Rule& rule : section.rules) rules.push_back(&rule);
+  }
+  return by_class_.emplace(key, std::move(rules)).first->second;
+}
+
+bool rule_holds(const Rule& rule, const kmap::Entity& entity) {
+  for (const RuleTest& test : rule.tests)
+    if (!test_holds(test, entity)) return false;
+  return true;
+}
+
+conv_status apply_entity_rules(RuleIndex& index, MapFacts& facts, int number, std::string_view table_class,
+                               kmap::Entity& entity, EntityVerdict& verdict, RulesReport& report) {
+  const std::string source_class(entity.classname());
+  const std::vector<const Rule*>& all = index.rules_for(source_class);
+  // Every test reads the source's entity, so each is decided before any edit.
+  std::vector<const Rule*> rules;
+  for (const Rule* rule : all)
+    if (rule_holds(*rule, entity)) rules.push_back(rule);
+
+  std::string q3_class(table_class);
+  bool chosen = false, omitted = false;
+  for (const Rule* rule : rules) {
+    if (rule->action == RuleAction::TO && !chosen) {
+      q3_class = rule->key;
+      chosen = true;
+    }
+    omitted = omitted || rule->action == RuleAction::OMIT;
+    if (rule->action == RuleAction::LOST) report.note_lost(source_class, rule->key, rule->line);
+  }
+  if (omitted || q3_class.empty()) {
+    report.entities_omitted += omitted;
+    verdict = EntityVerdict{};
+    return CONV_OK;
+  }
+
+  const SourceValues source = read_source_values(entity);
+  EntityVerdict out;
+  out.keep = true;
+  Editor edit(entity);
+  std::vector<const Rule*> derivations;
+  for (const Rule* rule : rules) {
+    switch (rule->action) {
+      case RuleAction::DEFAULT:
+        if (unset(entity, rule->key, rule->value)) edit.set(rule->key, rule->value);
+        break;
+      case RuleAction::SET: edit.set(rule->key, rule->value); break;
+      case RuleAction::SCALE:
+        if (entity.find(rule->key) >= 0) edit.set(rule->key, number_text(key_number(entity, rule->key) * rule->number, 6));
+        break;
+      case RuleAction::REMOVE: edit.remove(rule->key); break;
+      case RuleAction::RENAME: edit.rename(rule->key, rule->value); break;
+      case RuleAction::FLAGS_CLEAR: edit.flags(spawnflags_of(entity) & ~rule->bits); break;
+      case RuleAction::FLAGS_SET: edit.flags(spawnflags_of(entity) | rule->bits); break;
+      case RuleAction::FLAGS_MOVE: {
+        const uint32_t flags = spawnflags_of(entity);
+        if (flags & rule->bits) edit.flags((flags & ~rule->bits) | rule->to_bit);
+        break;
+      }
+      case RuleAction::OFFSET: edit.offset(rule->offset); break;
+      case RuleAction::FACES:
+        out.faces.detail = out.faces.detail || rule->faces != FaceKind::NONSOLID_OPAQUE;
+        if (rule->faces == FaceKind::NONSOLID) out.faces.solidity = kmap::Solidity::nonsolid;
+        if (rule->faces == FaceKind::NONSOLID_OPAQUE) out.faces.solidity = kmap::Solidity::nonsolid_opaque;
+        break;
+      case RuleAction::DERIVE: derivations.push_back(rule); break;
+      case RuleAction::TO:
+      case RuleAction::OMIT:
+      case RuleAction::LOST: break;
+    }
+    if (edit.status != CONV_OK) return edit.status;
+  }
+  if (q3_class != source_class) edit.set("classname", q3_class);
+  if (edit.status != CONV_OK) return edit.status;
+
+  DeriveContext ctx{facts, number, out.added};
+  for (const Rule* rule : derivations) {
+    DeriveResult result;
+    switch (rule->derivation) {
+      case Derivation::PUSH: result = derive_push(source, entity, ctx); break;
+      case Derivation::TARGETS: result = derive_targets(entity, ctx); break;
+      case Derivation::DOOR_TEAM: result = derive_door_team(entity, ctx); break;
+      case Derivation::SECRET_DOOR: result = derive_secret_door(source, entity, ctx); break;
+      case Derivation::TELEPORTER: result = derive_teleporter(entity, ctx); break;
+    }
+    if (result.status != CONV_OK) return result.status;
+    if (result.unmet != nullptr) report.note_lost(source_class, result.unmet, rule->line);
+  }
+  const bool derived_any = !out.added.empty() || ctx.doors_teamed > 0;
+  report.entities_derived += static_cast<int>(out.added.size());
+  report.doors_teamed += ctx.doors_teamed;
+  report.entities_changed += edit.changed || derived_any;
+  verdict = std::move(out);
+  return CONV_OK;
+}

@@ -1,0 +1,77 @@
+#include "rules_facts.h"
+
+#include "entity_values.h"
+#include "texture_names.h"
+
+namespace {
+
+constexpr uint32_t door_dont_link = 4;
+constexpr uint32_t not_in_deathmatch = 2048;
+
+// Quake's EntitiesTouching: boxes that overlap or share a face.
+bool touching(const kmap::Bounds& a, const kmap::Bounds& b) {
+  for (int i = 0; i < 3; ++i)
+    if (a.mins[i] > b.maxs[i] || a.maxs[i] < b.mins[i]) return false;
+  return true;
+}
+
+}  // namespace
+
+void MapFacts::note(const kmap::Entity& entity, int number) {
+  for (std::string_view key : {"targetname", "target", "killtarget", "team"})
+    if (const auto value = entity.value(key); value && !value->empty()) names_.insert(kmap::ascii_lower(*value));
+  if (entity.classname() != "func_door") return;
+  Door door;
+  door.number = number;
+  door.spawnflags = spawnflags_of(entity);
+  if (!kmap::brush_bounds(entity.lines, door.bounds)) return;
+  door.targetname = std::string(entity.value("targetname").value_or(""));
+  door.health = key_number(entity, "health") != 0;
+  doors_.push_back(std::move(door));
+}
+
+void MapFacts::finish() {
+  // Quake removes the doors it leaves out of deathmatch before any links.
+  std::vector<const Door*> live;
+  for (const Door& door : doors_)
+    if (!(door.spawnflags & not_in_deathmatch)) live.push_back(&door);
+  // LinkDoors, run by each door in map order: a door not yet linked starts
+  // a chain and walks the doors after it once, adding each that touches
+  // the chain's last member. A door that will not link still joins a chain
+  // that an earlier door starts.
+  std::vector<bool> linked(live.size(), false);
+  for (size_t s = 0; s < live.size(); ++s) {
+    if (linked[s]) continue;
+    linked[s] = true;
+    if (live[s]->spawnflags & door_dont_link) continue;
+    std::vector<size_t> chain{s};
+    for (size_t t = s + 1; t < live.size(); ++t) {
+      if (linked[t] || !touching(live[chain.back()]->bounds, live[t]->bounds)) continue;
+      linked[t] = true;
+      chain.push_back(t);
+    }
+    if (chain.size() < 2) continue;
+    DoorGroup group;
+    group.team = fresh_name("korvex_door_" + std::to_string(live[s]->number));
+    for (size_t member : chain) {
+      if (!live[member]->targetname.empty()) group.targetname = live[member]->targetname;
+      group.shootable = group.shootable || live[member]->health;
+    }
+    for (size_t member : chain) {
+      group.master = member == s;
+      groups_[live[member]->number] = group;
+    }
+  }
+}
+
+const DoorGroup* MapFacts::door_group(int number) const {
+  const auto found = groups_.find(number);
+  return found == groups_.end() ? nullptr : &found->second;
+}
+
+std::string MapFacts::fresh_name(std::string_view stem) {
+  std::string name(stem);
+  for (int n = 2; names_.count(kmap::ascii_lower(name)); ++n) name = std::string(stem) + "_" + std::to_string(n);
+  names_.insert(kmap::ascii_lower(name));
+  return name;
+}
