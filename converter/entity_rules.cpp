@@ -89,7 +89,34 @@ class Editor {
   kmap::Entity& entity_;
 };
 
+std::vector<const Rule*> holding(const std::vector<const Rule*>& rules, const kmap::Entity& entity) {
+  std::vector<const Rule*> held;
+  for (const Rule* rule : rules)
+    if (rule_holds(*rule, entity)) held.push_back(rule);
+  return held;
+}
+
+// The first `to` that holds, else the class table's name; empty when an
+// `omit` holds (omitted set) or neither gives a name.
+std::string chosen_class(const std::vector<const Rule*>& held, std::string_view table_class, bool& omitted) {
+  std::string chosen(table_class);
+  bool found = false;
+  for (const Rule* rule : held) {
+    if (rule->action == RuleAction::TO && !found) {
+      chosen = rule->key;
+      found = true;
+    }
+    omitted = omitted || rule->action == RuleAction::OMIT;
+  }
+  return omitted ? std::string() : chosen;
+}
+
 }  // namespace
+
+std::string rules_class(RuleIndex& index, const kmap::Entity& entity, std::string_view table_class) {
+  bool omitted = false;
+  return chosen_class(holding(index.rules_for(entity.classname()), entity), table_class, omitted);
+}
 
 const std::vector<const Rule*>& RuleIndex::rules_for(std::string_view classname) {
   const std::string key(classname);
@@ -113,21 +140,13 @@ conv_status apply_entity_rules(RuleIndex& index, MapFacts& facts, int number, st
   const std::string source_class(entity.classname());
   const std::vector<const Rule*>& all = index.rules_for(source_class);
   // Every test reads the source's entity, so each is decided before any edit.
-  std::vector<const Rule*> rules;
-  for (const Rule* rule : all)
-    if (rule_holds(*rule, entity)) rules.push_back(rule);
+  const std::vector<const Rule*> rules = holding(all, entity);
 
-  std::string q3_class(table_class);
-  bool chosen = false, omitted = false;
-  for (const Rule* rule : rules) {
-    if (rule->action == RuleAction::TO && !chosen) {
-      q3_class = rule->key;
-      chosen = true;
-    }
-    omitted = omitted || rule->action == RuleAction::OMIT;
+  bool omitted = false;
+  const std::string q3_class = chosen_class(rules, table_class, omitted);
+  for (const Rule* rule : rules)
     if (rule->action == RuleAction::LOST) report.note_lost(source_class, rule->key, rule->line);
-  }
-  if (omitted || q3_class.empty()) {
+  if (q3_class.empty()) {
     report.entities_omitted += omitted;
     verdict = EntityVerdict{};
     return CONV_OK;

@@ -65,6 +65,10 @@ struct EntityVerdict {
                                              std::string_view table_class, kmap::Entity& entity,
                                              EntityVerdict& verdict, RulesReport& report);
 
+// The class apply_entity_rules would write for the entity, or empty when it
+// would leave it out. Edits and reports nothing.
+[[nodiscard]] std::string rules_class(RuleIndex& rules, const kmap::Entity& entity, std::string_view table_class);
+
 // True when every test of the rule holds for the entity.
 [[nodiscard]] bool rule_holds(const Rule& rule, const kmap::Entity& entity);
 

@@ -73,6 +73,10 @@ std::vector<NumberedEntity> read_map_entities(std::string_view map, bool numbere
       depth = 0;
       continue;
     }
+    if (line == "} {" && depth == 1) {  // one entity closed and the next opened on one line
+      entities.push_back({-1, fresh_entity()});
+      continue;
+    }
     if (line == "{") ++depth;
     if (line == "}") --depth;
     add_line(entities.back().entity, line);

@@ -27,7 +27,7 @@ struct NumberedEntity {
 
 // Every entity block of a map, world included, in order. `numbered_by_comments`:
 // numbers come from "// entity N" comments (a converted map); else from the
-// blocks' order.
+// blocks' order. A line "} {" closes one entity and opens the next.
 [[nodiscard]] std::vector<NumberedEntity> read_map_entities(std::string_view map, bool numbered_by_comments);
 
 #endif
