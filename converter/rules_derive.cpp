@@ -35,6 +35,7 @@ Vec3 angles_along(const Vec3& v) {
   if (len == 0) return {0, 0, 0};
   double yaw = std::atan2(v[1], v[0]) * radians_to_degrees;
   if (yaw < 0) yaw += 360;
+  if (yaw >= 360 - 0.5e-4) yaw = 0;  // what would be written as 360
   const double pitch = -std::asin(std::clamp(v[2] / len, -1.0, 1.0)) * radians_to_degrees;
   return {pitch, yaw, 0};
 }

@@ -254,6 +254,11 @@ const std::vector<ShippedCase> quake_cases = {
      "\"classname\" \"trigger_multiple\"\n" + trigger_box + "\"target\" \"korvex_push_1\"\n\"wait\" \"-1\"\n",
      {"\"classname\" \"target_push\"\n\"targetname\" \"korvex_push_1\"\n\"origin\" \"32 32 16\"\n\"angles\" \"-45 180 0\"\n"
       "\"speed\" \"2828.427\"\n"}},
+    {"a push along yaw 360, a hair below the axis",
+     "\"classname\" \"trigger_push\"\n\"angle\" \"360\"\n\"speed\" \"200\"\n" + trigger_box, "trigger_push",
+     "\"classname\" \"trigger_multiple\"\n" + trigger_box + "\"target\" \"korvex_push_1\"\n\"wait\" \"0.05\"\n",
+     {"\"classname\" \"target_push\"\n\"targetname\" \"korvex_push_1\"\n\"origin\" \"32 32 16\"\n\"angles\" \"0 0 0\"\n"
+      "\"speed\" \"2000\"\n"}},
     {"a push without angles stops what touches it", "\"classname\" \"trigger_push\"\n" + trigger_box, "trigger_push",
      "\"classname\" \"trigger_multiple\"\n" + trigger_box + "\"target\" \"korvex_push_1\"\n\"wait\" \"0.05\"\n",
      {"\"classname\" \"target_push\"\n\"targetname\" \"korvex_push_1\"\n\"origin\" \"32 32 16\"\n\"angles\" \"0 0 0\"\n"
