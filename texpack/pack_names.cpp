@@ -6,12 +6,14 @@ namespace texpack {
 namespace {
 
 // Tool textures: they steer the compiler and are never drawn. These are the
-// names tables/q1-keep.tex and q2-keep.tex turn into common/* shaders; every
-// other name those tables keep under q1/ or q2/, so the pack must supply it
-// (Quake's "*waterskip" becomes a nodraw liquid, Quake 2's "clip_mon" is
-// drawn as its .wal says).
-constexpr std::array<std::string_view, 6> quake_tools = {"clip", "trigger", "skip", "hint", "hintskip", "origin"};
-constexpr std::array<std::string_view, 5> quake2_tools = {"clip", "trigger", "skip", "hint", "origin"};
+// names tables/q1-keep.tex and q2-keep.tex turn into common/* shaders, and
+// the editor's placeholder for a face without a texture, which they give
+// the owner's fixed texture; every other name those tables keep under q1/
+// or q2/, so the pack must supply it (Quake's "*waterskip" becomes a nodraw
+// liquid, Quake 2's "clip_mon" is drawn as its .wal says).
+constexpr std::array<std::string_view, 7> quake_tools = {"clip",     "trigger", "skip",      "hint",
+                                                         "hintskip", "origin",  "__tb_empty"};
+constexpr std::array<std::string_view, 6> quake2_tools = {"clip", "trigger", "skip", "hint", "origin", "__tb_empty"};
 
 }  // namespace
 

@@ -33,6 +33,9 @@ TEST(TexPackNames, SourceAndConvertedNamesMeetInOnePackName) {
       {"q1/#waterskip", true, Game::quake, NameClass::PACKED, "q1/#waterskip", "*waterskip", "#waterskip"},
       {"clip2", false, Game::quake, NameClass::PACKED, "q1/clip2", "clip2", ""},
       {"e1u1/clipper", false, Game::quake2, NameClass::PACKED, "q2/e1u1/clipper", "e1u1/clipper", ""},
+      // The editor's placeholder for a face without a texture.
+      {"__TB_empty", false, Game::quake, NameClass::TOOL, "q1/__tb_empty", "__TB_empty", ""},
+      {"__TB_empty", false, Game::quake2, NameClass::TOOL, "q2/__tb_empty", "__TB_empty", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.map_name));
