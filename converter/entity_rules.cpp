@@ -1,5 +1,8 @@
 #include "entity_rules.h"
 
+#include <optional>
+#include <utility>
+
 #include "bounded_text.h"
 #include "coords.h"
 #include "entity_values.h"
@@ -7,21 +10,62 @@
 
 namespace {
 
+// The key lines of an entity read once, for tests that all read the entity
+// as the source has it, before any edit (the views last until the first).
+class SourceKeys {
+ public:
+  explicit SourceKeys(const kmap::Entity& entity) {
+    for (int k = 0; k < entity.key_count(); ++k) {
+      const kmap::KeyLine line = entity.key(k);
+      if (line.quoted_key) keys_.emplace_back(line.key, line.value);
+    }
+    const double flags = number("spawnflags");
+    spawnflags_ = flags > 0 && flags < 4294967296.0 ? static_cast<uint32_t>(flags) : 0;
+  }
+
+  // The last value of the key, as the games keep it.
+  [[nodiscard]] std::optional<std::string_view> value(std::string_view key) const {
+    for (auto it = keys_.rbegin(); it != keys_.rend(); ++it)
+      if (it->first == key) return it->second;
+    return std::nullopt;
+  }
+  [[nodiscard]] double number(std::string_view key) const {
+    const auto v = value(key);
+    return v ? quake_number(*v) : 0.0;
+  }
+  [[nodiscard]] bool present(std::string_view key) const {
+    const auto v = value(key);
+    return v && !v->empty();
+  }
+  [[nodiscard]] uint32_t spawnflags() const { return spawnflags_; }
+  [[nodiscard]] std::string_view classname() const { return value("classname").value_or(""); }
+
+ private:
+  std::vector<std::pair<std::string_view, std::string_view>> keys_;
+  uint32_t spawnflags_ = 0;
+};
+
 // Holds for an entity when the value is as the test asks.
-bool test_holds(const RuleTest& test, const kmap::Entity& entity) {
+bool test_holds(const RuleTest& test, const SourceKeys& keys) {
   switch (test.kind) {
-    case TestKind::FLAG_ANY: return (spawnflags_of(entity) & test.bits) != 0;
-    case TestKind::FLAG_NONE: return (spawnflags_of(entity) & test.bits) == 0;
-    case TestKind::HAS: return key_present(entity, test.key);
-    case TestKind::LACKS: return !key_present(entity, test.key);
-    case TestKind::LESS: return key_number(entity, test.key) < test.number;
-    case TestKind::LESS_EQUAL: return key_number(entity, test.key) <= test.number;
-    case TestKind::GREATER: return key_number(entity, test.key) > test.number;
-    case TestKind::GREATER_EQUAL: return key_number(entity, test.key) >= test.number;
-    case TestKind::EQUAL: return key_number(entity, test.key) == test.number;
-    case TestKind::NOT_EQUAL: return key_number(entity, test.key) != test.number;
+    case TestKind::FLAG_ANY: return (keys.spawnflags() & test.bits) != 0;
+    case TestKind::FLAG_NONE: return (keys.spawnflags() & test.bits) == 0;
+    case TestKind::HAS: return keys.present(test.key);
+    case TestKind::LACKS: return !keys.present(test.key);
+    case TestKind::LESS: return keys.number(test.key) < test.number;
+    case TestKind::LESS_EQUAL: return keys.number(test.key) <= test.number;
+    case TestKind::GREATER: return keys.number(test.key) > test.number;
+    case TestKind::GREATER_EQUAL: return keys.number(test.key) >= test.number;
+    case TestKind::EQUAL: return keys.number(test.key) == test.number;
+    case TestKind::NOT_EQUAL: return keys.number(test.key) != test.number;
   }
   return false;
+}
+
+bool holds(const Rule& rule, const SourceKeys& keys) {
+  for (const RuleTest& test : rule.tests)
+    if (!test_holds(test, keys)) return false;
+  return true;
 }
 
 // The games' `if (!self.key)`: a string field is unset when empty, a
@@ -54,8 +98,12 @@ class Editor {
     status = entity_.rename(from, to);
     changed = true;
   }
-  void flags(uint32_t value) {
-    if (value == spawnflags_of(entity_)) return;
+  // The spawnflags as edited so far (the source's until an edit).
+  uint32_t flags = 0;
+
+  void set_flags(uint32_t value) {
+    if (value == flags) return;
+    flags = value;
     if (value == 0)
       remove("spawnflags");
     else
@@ -89,10 +137,10 @@ class Editor {
   kmap::Entity& entity_;
 };
 
-std::vector<const Rule*> holding(const std::vector<const Rule*>& rules, const kmap::Entity& entity) {
+std::vector<const Rule*> holding(const std::vector<const Rule*>& rules, const SourceKeys& keys) {
   std::vector<const Rule*> held;
   for (const Rule* rule : rules)
-    if (rule_holds(*rule, entity)) held.push_back(rule);
+    if (holds(*rule, keys)) held.push_back(rule);
   return held;
 }
 
@@ -114,8 +162,9 @@ std::string chosen_class(const std::vector<const Rule*>& held, std::string_view 
 }  // namespace
 
 std::string rules_class(RuleIndex& index, const kmap::Entity& entity, std::string_view table_class) {
+  const SourceKeys keys(entity);
   bool omitted = false;
-  return chosen_class(holding(index.rules_for(entity.classname()), entity), table_class, omitted);
+  return chosen_class(holding(index.rules_for(keys.classname()), keys), table_class, omitted);
 }
 
 const std::vector<const Rule*>& RuleIndex::rules_for(std::string_view classname) {
@@ -129,18 +178,14 @@ const std::vector<const Rule*>& RuleIndex::rules_for(std::string_view classname)
   return by_class_.emplace(key, std::move(rules)).first->second;
 }
 
-bool rule_holds(const Rule& rule, const kmap::Entity& entity) {
-  for (const RuleTest& test : rule.tests)
-    if (!test_holds(test, entity)) return false;
-  return true;
-}
+bool rule_holds(const Rule& rule, const kmap::Entity& entity) { return holds(rule, SourceKeys(entity)); }
 
 conv_status apply_entity_rules(RuleIndex& index, MapFacts& facts, int number, std::string_view table_class,
                                kmap::Entity& entity, EntityVerdict& verdict, RulesReport& report) {
-  const std::string source_class(entity.classname());
-  const std::vector<const Rule*>& all = index.rules_for(source_class);
   // Every test reads the source's entity, so each is decided before any edit.
-  const std::vector<const Rule*> rules = holding(all, entity);
+  const SourceKeys keys(entity);
+  const std::string source_class(keys.classname());
+  const std::vector<const Rule*> rules = holding(index.rules_for(source_class), keys);
 
   bool omitted = false;
   const std::string q3_class = chosen_class(rules, table_class, omitted);
@@ -152,29 +197,40 @@ conv_status apply_entity_rules(RuleIndex& index, MapFacts& facts, int number, st
     return CONV_OK;
   }
 
-  const SourceValues source = read_source_values(entity);
+  bool derives = false;
+  for (const Rule* rule : rules) derives = derives || rule->action == RuleAction::DERIVE;
+  const SourceValues source = derives ? read_source_values(entity) : SourceValues{};
   EntityVerdict out;
   out.keep = true;
   Editor edit(entity);
+  edit.flags = keys.spawnflags();
   std::vector<const Rule*> derivations;
   for (const Rule* rule : rules) {
     switch (rule->action) {
       case RuleAction::DEFAULT:
         if (unset(entity, rule->key, rule->value)) edit.set(rule->key, rule->value);
+        if (rule->key == "spawnflags") edit.flags = spawnflags_of(entity);
         break;
-      case RuleAction::SET: edit.set(rule->key, rule->value); break;
+      case RuleAction::SET:
+        edit.set(rule->key, rule->value);
+        if (rule->key == "spawnflags") edit.flags = spawnflags_of(entity);
+        break;
       case RuleAction::SCALE:
         if (entity.find(rule->key) >= 0) edit.set(rule->key, number_text(key_number(entity, rule->key) * rule->number, 6));
         break;
-      case RuleAction::REMOVE: edit.remove(rule->key); break;
-      case RuleAction::RENAME: edit.rename(rule->key, rule->value); break;
-      case RuleAction::FLAGS_CLEAR: edit.flags(spawnflags_of(entity) & ~rule->bits); break;
-      case RuleAction::FLAGS_SET: edit.flags(spawnflags_of(entity) | rule->bits); break;
-      case RuleAction::FLAGS_MOVE: {
-        const uint32_t flags = spawnflags_of(entity);
-        if (flags & rule->bits) edit.flags((flags & ~rule->bits) | rule->to_bit);
+      case RuleAction::REMOVE:
+        edit.remove(rule->key);
+        if (rule->key == "spawnflags") edit.flags = 0;
         break;
-      }
+      case RuleAction::RENAME:
+        edit.rename(rule->key, rule->value);
+        if (rule->key == "spawnflags" || rule->value == "spawnflags") edit.flags = spawnflags_of(entity);
+        break;
+      case RuleAction::FLAGS_CLEAR: edit.set_flags(edit.flags & ~rule->bits); break;
+      case RuleAction::FLAGS_SET: edit.set_flags(edit.flags | rule->bits); break;
+      case RuleAction::FLAGS_MOVE:
+        if (edit.flags & rule->bits) edit.set_flags((edit.flags & ~rule->bits) | rule->to_bit);
+        break;
       case RuleAction::OFFSET: edit.offset(rule->offset); break;
       case RuleAction::FACES:
         out.faces.detail = out.faces.detail || rule->faces != FaceKind::NONSOLID_OPAQUE;

@@ -18,9 +18,17 @@ bool touching(const kmap::Bounds& a, const kmap::Bounds& b) {
 }  // namespace
 
 void MapFacts::note(const kmap::Entity& entity, int number) {
-  for (std::string_view key : {"targetname", "target", "killtarget", "team"})
-    if (const auto value = entity.value(key); value && !value->empty()) names_.insert(kmap::ascii_lower(*value));
-  if (entity.classname() != "func_door") return;
+  // One reading of each key line: every entity of the map passes here.
+  bool is_door = false;
+  for (int k = 0; k < entity.key_count(); ++k) {
+    const kmap::KeyLine line = entity.key(k);
+    if (!line.quoted_key || line.value.empty()) continue;
+    if (line.key == "targetname" || line.key == "target" || line.key == "killtarget" || line.key == "team")
+      names_.insert(kmap::ascii_lower(line.value));
+    else if (line.key == "classname")
+      is_door = line.value == "func_door";
+  }
+  if (!is_door || entity.classname() != "func_door") return;
   Door door;
   door.number = number;
   door.spawnflags = spawnflags_of(entity);
