@@ -56,30 +56,33 @@ std::string entity_text(const kmap::Entity& entity) {
 }
 
 std::vector<NumberedEntity> read_map_entities(std::string_view map, bool numbered_by_comments) {
+  // As the converter reads a map: a line whose first character is a brace
+  // opens or closes a block, whatever follows it ("{}" opens and closes).
   std::vector<NumberedEntity> entities;
   int depth = 0;
   int comment_number = -1;
   for (std::string_view line : split_lines(map)) {
+    if (line.empty()) continue;
     if (depth == 0) {
       if (line.starts_with("// entity ")) comment_number = std::atoi(std::string(line.substr(10)).c_str());
-      if (line != "{") continue;
+      if (line.front() != '{') continue;
       NumberedEntity next{numbered_by_comments ? comment_number : static_cast<int>(entities.size()), fresh_entity()};
       entities.push_back(std::move(next));
       comment_number = -1;
-      depth = 1;
-      continue;
-    }
-    if (line == "}" && depth == 1) {
-      depth = 0;
+      depth = trimmed(line.substr(1)).starts_with("}") ? 0 : 1;
       continue;
     }
     if (line == "} {" && depth == 1) {  // one entity closed and the next opened on one line
       entities.push_back({-1, fresh_entity()});
       continue;
     }
-    if (line == "{") ++depth;
-    if (line == "}") --depth;
-    add_line(entities.back().entity, line);
+    if (line.front() == '}' && depth == 1) {
+      depth = 0;
+      continue;
+    }
+    if (line.front() == '{') ++depth;
+    if (line.front() == '}') --depth;
+    add_line(entities.back().entity, line.front() == '{' ? "{" : line.front() == '}' ? "}" : line);
   }
   return entities;
 }
