@@ -83,8 +83,7 @@ class Editor {
   explicit Editor(kmap::Entity& entity) : entity_(entity) {}
 
   void set(std::string_view key, std::string_view value) {
-    if (status != CONV_OK) return;
-    if (const auto old = entity_.value(key); old && *old == value && count(key) == 1) return;
+    if (status != CONV_OK || holds_only(key, value)) return;
     status = entity_.set(key, value);
     changed = true;
   }
@@ -125,13 +124,17 @@ class Editor {
   bool changed = false;
 
  private:
-  int count(std::string_view key) const {
+  // True when the entity has the key once, with that value.
+  bool holds_only(std::string_view key, std::string_view value) const {
     int n = 0;
+    bool same = false;
     for (int k = 0; k < entity_.key_count(); ++k) {
       const kmap::KeyLine line = entity_.key(k);
-      n += line.quoted_key && line.key == key;
+      if (!line.quoted_key || line.key != key) continue;
+      ++n;
+      same = line.value == value;
     }
-    return n;
+    return n == 1 && same;
   }
 
   kmap::Entity& entity_;

@@ -117,13 +117,20 @@ DeriveResult derive_push(const SourceValues& source, kmap::Entity& entity, Deriv
 }
 
 DeriveResult derive_targets(kmap::Entity& entity, DeriveContext& ctx) {
-  const std::string target(entity.value("target").value_or(""));
-  const std::string message(entity.value("message").value_or(""));
-  const double delay = key_number(entity, "delay");
-  entity.remove("delay");
-  entity.remove("message");
+  // One reading of the key lines: most entities have neither key.
+  std::string target, message;
+  double delay = 0;
+  for (int k = 0; k < entity.key_count(); ++k) {
+    const kmap::KeyLine line = entity.key(k);
+    if (!line.quoted_key) continue;
+    if (line.key == "target") target.assign(line.value);
+    if (line.key == "message") message.assign(line.value);
+    if (line.key == "delay") delay = quake_number(line.value);
+  }
   const bool delayed = delay > 0;
   if (message.empty() && (!delayed || target.empty())) return {};
+  entity.remove("delay");
+  entity.remove("message");
 
   Vec3 place{};
   const Vec3* at = place_of(entity, place) ? &place : nullptr;

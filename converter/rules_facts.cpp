@@ -1,5 +1,7 @@
 #include "rules_facts.h"
 
+#include <algorithm>
+
 #include "entity_values.h"
 #include "texture_names.h"
 
@@ -43,20 +45,39 @@ void MapFacts::finish() {
   std::vector<const Door*> live;
   for (const Door& door : doors_)
     if (!(door.spawnflags & not_in_deathmatch)) live.push_back(&door);
+  const size_t n = live.size();
+  // The doors each door touches, in map order, found by a sweep along x so
+  // that a map of many doors is not compared pair by pair.
+  std::vector<size_t> by_x(n);
+  for (size_t i = 0; i < n; ++i) by_x[i] = i;
+  std::sort(by_x.begin(), by_x.end(), [&live](size_t a, size_t b) { return live[a]->bounds.mins[0] < live[b]->bounds.mins[0]; });
+  std::vector<std::vector<size_t>> touches(n);
+  for (size_t a = 0; a < n; ++a)
+    for (size_t b = a + 1; b < n && live[by_x[b]]->bounds.mins[0] <= live[by_x[a]]->bounds.maxs[0]; ++b)
+      if (touching(live[by_x[a]]->bounds, live[by_x[b]]->bounds)) {
+        touches[by_x[a]].push_back(by_x[b]);
+        touches[by_x[b]].push_back(by_x[a]);
+      }
+  for (std::vector<size_t>& list : touches) std::sort(list.begin(), list.end());
   // LinkDoors, run by each door in map order: a door not yet linked starts
   // a chain and walks the doors after it once, adding each that touches
   // the chain's last member. A door that will not link still joins a chain
   // that an earlier door starts.
-  std::vector<bool> linked(live.size(), false);
-  for (size_t s = 0; s < live.size(); ++s) {
+  std::vector<bool> linked(n, false);
+  for (size_t s = 0; s < n; ++s) {
     if (linked[s]) continue;
     linked[s] = true;
     if (live[s]->spawnflags & door_dont_link) continue;
     std::vector<size_t> chain{s};
-    for (size_t t = s + 1; t < live.size(); ++t) {
-      if (linked[t] || !touching(live[chain.back()]->bounds, live[t]->bounds)) continue;
-      linked[t] = true;
-      chain.push_back(t);
+    for (;;) {
+      // The walk has looked at every door up to the last member: the next
+      // member is the first later door that touches it and is free.
+      const std::vector<size_t>& next = touches[chain.back()];
+      auto it = std::upper_bound(next.begin(), next.end(), chain.back());
+      while (it != next.end() && linked[*it]) ++it;
+      if (it == next.end()) break;
+      linked[*it] = true;
+      chain.push_back(*it);
     }
     if (chain.size() < 2) continue;
     DoorGroup group;
