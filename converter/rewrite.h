@@ -5,8 +5,6 @@
 #ifndef KORVEX_REWRITE_H
 #define KORVEX_REWRITE_H
 
-#include <memory>
-
 #include "block.h"
 #include "class_table.h"
 #include "entity_graph.h"
@@ -17,15 +15,10 @@
 
 // What -t and -q3 add to the rewriting, owned by the run. With no texture
 // rules every face gets its owner's fixed texture, as in classic conversion.
-struct RulesTrial;
-
 struct PlayableRewrite {
   FaceRewrite faces;                   // -t: the rules' verdicts, the map's alignment form
   const GraphEdits* edits = nullptr;   // -q3: the entity graph's edits
   int trains_given_origin = 0;  // -q3: trains given an origin brush
-  // -q3: the entity rules, set up by the first entity met (a trial wiring,
-  // to be replaced).
-  mutable std::shared_ptr<RulesTrial> rules;
 };
 
 // Rewrites a world brush. Returns CONV_OK, CONV_NO_PAREN, CONV_TOKEN,
