@@ -27,6 +27,7 @@ void* target_of(Settings& s, std::string_view name) {
   if (name == "q3") return &s.modes.q3;
   if (name == "-report") return s.paths.report;
   if (name == "wal") return s.paths.wal;
+  if (name == "r") return s.paths.rules;
   if (name == "nodetail") return &s.modes.no_detail;
   return nullptr;
 }

@@ -84,6 +84,7 @@ PlayableRewrite rewrite_of(const RunConfig& config, RunState& state) {
   p.faces.wal = config.wal.get();
   p.faces.drop_detail = config.drop_detail;
   if (config.settings.modes.q3 && !config.settings.modes.enumerate) p.edits = &config.edits;
+  p.rules = state.rules.get();
   return p;
 }
 
@@ -165,8 +166,9 @@ bool entity_pass(const RunConfig& config, RunState& state, PlayableRewrite& play
     }
     if (!s.modes.enumerate) {
       if (state.block.fields.class_slot == class_unlisted) ++state.hints.left_out[std::string(looked_up_class(state.block))];
-      if (!entity_kept(state.block, playable, n)) continue;  // not in the table, or left out
-      const conv_status w = rewrite_entity(state.block, config.classes, s, playable, n);
+      if (!entity_kept(state.block, config.classes, playable, n)) continue;  // not in the table, or left out
+      state.added.clear();
+      const conv_status w = rewrite_entity(state.block, config.classes, s, playable, n, state.added);
       if (w != CONV_OK) {
         fprintf(con, "Ent #%d write error: %s\n", n, conv_message(w));
         (void)log_block(state.block, state.log);
@@ -175,6 +177,9 @@ bool entity_pass(const RunConfig& config, RunState& state, PlayableRewrite& play
     }
     write_entity(out, state.block.entity, n);
     ++state.counts.replaced;
+    // What the entity rules derived from it follows it.
+    for (size_t k = 0; k < state.added.size(); ++k) write_added_entity(out, state.added[k], n, static_cast<int>(k) + 1);
+    state.added.clear();
     if (ferror(out)) return write_failed(state, s);
   }
 }

@@ -142,13 +142,18 @@ void omit_layers(const std::vector<EntityKeys>& all, GraphEdits& edits) {
 }  // namespace
 
 std::vector<EntityKeys> read_entity_keys(SourceInput& input, FILE* source, Block& block,
-                                         const ClassTable& table, const Settings& settings, StructureScan* scan) {
+                                         const ClassTable& table, const Settings& settings, StructureScan* scan,
+                                         const EntitySeen& seen,
+                                         const std::function<bool(const Entity&)>& keep_brushes) {
   std::vector<EntityKeys> entities;
   start_reading(input, source, block, settings);
   if (!find_worldspawn(input, block)) return entities;
   if (skip_world(input, block, settings, scan) != CONV_END) return entities;
+  KeysPass keys;
+  keys.scan = scan;
+  keys.keep_brushes = keep_brushes;
   for (int n = 1;; ++n) {
-    const ReadOutcome r = read_entity(input, block, table, settings, ReadDepth::keys, scan);
+    const ReadOutcome r = read_entity(input, block, table, settings, &keys);
     if (r.status == CONV_END || (r.status != CONV_OK && r.status != CONV_DISCARD)) return entities;
     // An editor's layer or group header takes part even without brushes.
     if (r.status == CONV_DISCARD && r.cause != ReadCause::editor_header) continue;
@@ -170,6 +175,7 @@ std::vector<EntityKeys> read_entity_keys(SourceInput& input, FILE* source, Block
         }
       }
     }
+    if (seen && r.status == CONV_OK) seen(block.entity, n);
     take_keys(block.entity, e);
     // An entity with none of these keys is no part of the graph; keeping
     // only the others keeps the pass small on maps of many lights.

@@ -14,6 +14,7 @@
 #define KORVEX_ENTITY_GRAPH_H
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -52,11 +53,17 @@ struct EntityKeys {
 // or an editor layer or group (the world and damaged blocks left out). Reads to the end of the source or
 // to the first block the reader rejects; block and input are left in an
 // unspecified state.
+// Called with each entity the pass reads (number counted from 1, as the
+// conversion numbers it), damaged ones left out; its brushes are there
+// when `keep_brushes` asked for them.
+using EntitySeen = std::function<void(const kmap::Entity&, int number)>;
+
 // With `scan`, the brushes the Q3 compiler takes as the world (the world's
 // and those of entities written as func_group) are counted in it too.
 [[nodiscard]] std::vector<EntityKeys> read_entity_keys(kmap::SourceInput& input, FILE* source, Block& block,
                                                        const ClassTable& table, const Settings& settings,
-                                                       StructureScan* scan = nullptr);
+                                                       StructureScan* scan = nullptr, const EntitySeen& seen = {},
+                                                       const std::function<bool(const kmap::Entity&)>& keep_brushes = {});
 
 // The edits the entities need.
 [[nodiscard]] GraphEdits plan_graph_edits(std::vector<EntityKeys> entities);

@@ -191,10 +191,11 @@ conv_status skip_world(SourceInput& input, Block& block, const Settings& setting
 }
 
 ReadOutcome read_entity(SourceInput& input, Block& block, const ClassTable& table, const Settings& settings,
-                        ReadDepth depth_read, StructureScan* scan) {
+                        const KeysPass* keys) {
   LineBuffer& lines = block.entity.lines;
   const Limits& limits = settings.limit();
-  const bool whole = depth_read == ReadDepth::whole;
+  StructureScan* const scan = keys != nullptr ? keys->scan : nullptr;
+  bool whole = keys == nullptr;  // every line kept (a first pass: its key lines, and the brushes it wants)
   block.entity.clear();
   block.fields = EntityFields{};
   // Significant lines before the block's opening brace are skipped.
@@ -233,6 +234,7 @@ ReadOutcome read_entity(SourceInput& input, Block& block, const ClassTable& tabl
         content_fault = {CONV_BAD_BRUSH, ReadCause::brush_in_brush};
         depth = 1;
       } else {
+        if (keys != nullptr) whole = keys->keep_brushes && keys->keep_brushes(block.entity);
         if (whole) lines.open_brush(j + 1);
         brush_start = counts.lines + 1;
         brush_open = true;

@@ -75,17 +75,20 @@ struct StructureScan {
 [[nodiscard]] conv_status skip_world(kmap::SourceInput& input, Block& block, const Settings& settings,
                                      StructureScan* scan = nullptr);
 
-// How much of an entity a read keeps: every line, or its key lines alone
-// (a pass that needs no brush keeps no plane line).
-enum class ReadDepth { whole, keys };
+// How a first pass over the entities reads them: their key lines alone
+// (but the brushes of the entities `keep_brushes` names, once the brush
+// opens), their brushes counted in `scan` when it is not null.
+struct KeysPass {
+  StructureScan* scan = nullptr;
+  std::function<bool(const kmap::Entity&)> keep_brushes;
+};
 
 // Reads the next entity block and finds its class in table. Returns
 // CONV_END when none is left, CONV_OK, CONV_EOF, CONV_TOO_MANY_LINES,
 // CONV_NO_CLASSNAME, CONV_TOKEN, CONV_BAD_BRUSH, CONV_TOO_MANY_BRUSHES,
 // CONV_NO_ORIGIN or CONV_DISCARD, with the cause.
 [[nodiscard]] ReadOutcome read_entity(kmap::SourceInput& input, Block& block, const ClassTable& table,
-                                      const Settings& settings, ReadDepth depth = ReadDepth::whole,
-                                      StructureScan* scan = nullptr);
+                                      const Settings& settings, const KeysPass* keys = nullptr);
 
 // The classname of the block's entity as the table looks it up (its second
 // word, without quotes), or empty.

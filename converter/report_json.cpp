@@ -51,5 +51,6 @@ nlohmann::json report_json(const RunReport& r) {
       {"edits", r.edits},
       {"notes", r.notes},
       {"compile_switches", r.compile_switches},
+      {"entity_rules", r.entity_rules},
   };
 }

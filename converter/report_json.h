@@ -16,7 +16,8 @@
 //   discarded [{what, number, line, reason}],
 //   texture_rules {table, rules [{line, pattern, replacement, faces}],
 //                  faces_unmatched, faces_owner, names_kept [...]} (or null),
-//   edits [...], notes [...], compile_switches [...].
+//   edits [...], notes [...], compile_switches [...],
+//   entity_rules {table, changed, omitted, derived, doors_teamed, lost [...]} (or null).
 [[nodiscard]] nlohmann::json report_json(const RunReport& report);
 
 // The game's name as reports write it: "Quake", "Quake 2" or "unknown".

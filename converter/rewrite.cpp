@@ -12,6 +12,7 @@
 #include "train_origin.h"
 #include "key_line.h"
 #include "kit.h"
+#include "nonsolid_faces.h"
 
 using namespace kmap;
 
@@ -99,19 +100,93 @@ conv_status scale_light(Entity& entity, const EntityFields& fields, const Settin
   return entity.add("light", text.view());
 }
 
+// The class the class table gives the block's entity, or empty.
+std::string_view table_class_of(const Block& block, const ClassTable& table) {
+  if (block.fields.class_slot < 0) return {};
+  return unquoted(table.slots[static_cast<size_t>(block.fields.class_slot)].target);
+}
+
+// The keys the classic rewrite edits, found again after the rules edited
+// the entity: the last classname and origin, the first light.
+void find_fields(const Entity& entity, EntityFields& fields) {
+  fields.class_key = fields.origin_key = fields.light_key = -1;
+  for (int k = 0; k < entity.key_count(); ++k) {
+    const std::string_view word = entity.key(k).first_word;
+    if (word == "\"classname\"") fields.class_key = k;
+    if (word == "\"origin\"") fields.origin_key = k;
+    if (fields.light_key < 0 && word == "\"light\"") fields.light_key = k;
+  }
+}
+
+// The faces, origin and origin brush of an entity whose keys are final.
+conv_status rewrite_geometry(Entity& entity, const EntityFields& fields, const Settings& settings,
+                             PlayableRewrite& playable, std::string_view owner_class, const FaceTreatment& faces) {
+  LineBuffer& lines = entity.lines;
+  if (lines.brush_count() == 0) {
+    if (settings.factors.size == 1.0 || fields.origin_key < 0) return CONV_OK;
+    return scale_origin(entity, fields.origin_key, settings);
+  }
+  conv_status r = rewrite_brush_faces(lines, settings, playable.faces, kind_of(owner_class), faces.detail);
+  if (r == CONV_OK) r = write_nonsolid_faces(lines, faces.solidity);
+  if (r != CONV_OK || entity.classname() != "func_train") return r;
+  const int before = lines.brush_count();
+  r = add_train_origin(lines, playable.faces.valve);
+  playable.trains_given_origin += lines.brush_count() > before;
+  return r;
+}
+
+// An entity under the entity rules (-q3): its class, keys and flags as the
+// rules say, then the classic edits on what they made of it.
+conv_status rewrite_by_rules(Block& block, const ClassTable& table, const Settings& settings,
+                             PlayableRewrite& playable, int number, std::vector<Entity>& added) {
+  EntityRules& rules = *playable.rules;
+  Entity& entity = block.entity;
+  EntityFields& fields = block.fields;
+  const std::string source_class(entity.classname());
+  const std::string table_class(table_class_of(block, table));
+  EntityVerdict verdict;
+  conv_status r = apply_entity_rules(rules.index, rules.facts, number, table_class, entity, verdict, rules.report);
+  if (r != CONV_OK) return r;
+  find_fields(entity, fields);
+  if (settings.factors.light != 1.0 && entity.classname() == "light") r = scale_light(entity, fields, settings);
+  if (r == CONV_OK && playable.edits != nullptr) r = edit_targets(entity, *playable.edits, number);
+  if (r != CONV_OK) return r;
+  // Detail brushes grouped into the world stay detail for the compiler.
+  FaceTreatment faces = verdict.faces;
+  faces.detail = faces.detail || (source_class.starts_with("func_detail") && table_class == "func_group");
+  r = rewrite_geometry(entity, fields, settings, playable, source_class, faces);
+  for (Entity& derived : verdict.added) {
+    if (r != CONV_OK) break;
+    EntityFields derived_fields;
+    find_fields(derived, derived_fields);
+    const std::string derived_class(derived.classname());
+    r = rewrite_geometry(derived, derived_fields, settings, playable, derived_class, FaceTreatment{});
+    added.push_back(std::move(derived));
+  }
+  return r;
+}
+
 }  // namespace
 
 conv_status rewrite_world_brush(Block& block, const Settings& settings, PlayableRewrite& playable) {
   return rewrite_brush_faces(block.entity.lines, settings, playable.faces, KIND_WORLD, false);
 }
 
-bool entity_kept(const Block& block, const PlayableRewrite& playable, int number) {
-  if (block.fields.class_slot < 0) return false;  // not in the table
-  return playable.edits == nullptr || !playable.edits->omitted.count(number);
+bool entity_kept(Block& block, const ClassTable& table, PlayableRewrite& playable, int number) {
+  if (playable.edits != nullptr && playable.edits->omitted.count(number)) return false;
+  if (playable.rules == nullptr) return block.fields.class_slot >= 0;  // in the table
+  EntityRules& rules = *playable.rules;
+  const std::string_view listed = table_class_of(block, table);
+  if (!rules_class(rules.index, block.entity, listed).empty()) return true;
+  // Left out: what it meant is said all the same.
+  EntityVerdict verdict;
+  (void)apply_entity_rules(rules.index, rules.facts, number, "", block.entity, verdict, rules.report);
+  return false;
 }
 
 conv_status rewrite_entity(Block& block, const ClassTable& table, const Settings& settings,
-                           PlayableRewrite& playable, int number) {
+                           PlayableRewrite& playable, int number, std::vector<Entity>& added) {
+  if (playable.rules != nullptr) return rewrite_by_rules(block, table, settings, playable, number, added);
   Entity& entity = block.entity;
   LineBuffer& lines = entity.lines;
   const EntityFields& fields = block.fields;

@@ -82,6 +82,33 @@ bool load_textures(RunConfig& config, RunState& state) {
   return true;
 }
 
+// The entity rules of -q3 (-r, else the shipped table of the game); false
+// when the run must end.
+bool load_entity_rules(RunConfig& config, RunState& state) {
+  Settings& s = config.settings;
+  if (!s.modes.q3) return true;
+  const std::string path = shipped(state, s.paths.rules[0] != '\0' ? s.paths.rules : s.modes.q2 ? "q2.rules" : "q1.rules");
+  std::string error;
+  const UniqueFile file(state.files.open_read(path.c_str()));
+  std::string text;
+  if (file) {
+    char chunk[4096];
+    for (size_t n; (n = fread(chunk, 1, sizeof chunk, file.get())) > 0;) text.append(chunk, n);
+  }
+  if (!file || ferror(file.get())) {
+    const int why = errno;
+    print_failure(state, "Entity rules error: cannot open the file '%s'\n", path.c_str());
+    explain_file_error(state, path.c_str(), why);
+    return false;
+  }
+  if (!parse_rules(text, path, config.rules, error)) {
+    print_failure(state, "Entity rules error: %s\n", error.c_str());
+    return false;
+  }
+  config.has_rules = true;
+  return true;
+}
+
 // True, with the size factor set, when the -g value is a positive finite
 // number; else false, and the factor stays the default 1.
 bool read_size_factor(Settings& s) {
@@ -123,7 +150,7 @@ bool prepare_conversion(RunConfig& config, RunState& state) {
   }
   if (config.classes.full) fputs("Warning: too many classnames in entity replacement table\n", con);
   fprintf(con, "%d classnames in '%s'\n", config.classes.count, s.paths.table);
-  return load_textures(config, state);
+  return load_textures(config, state) && load_entity_rules(config, state);
 }
 
 // -q3 needs every entity's keys before the first one is written: a first
@@ -136,14 +163,33 @@ bool plan_entity_graph(RunConfig& config, RunState& state, FILE* source) {
   faces.q2 = config.settings.modes.q2 != 0;
   faces.wal = config.wal.get();
   if (faces.q2) scan.is_detail_face = [&faces](std::string_view line) { return face_is_detail(faces, line); };
-  std::vector<EntityKeys> keys =
-      read_entity_keys(state.input, source, state.block, config.classes, config.settings, &scan);
+  // The entity rules' facts: every entity's names, and the doors with
+  // their brushes, noted once the layers left out are known.
+  std::vector<std::pair<int, Entity>> doors;
+  EntitySeen seen;
+  std::function<bool(const Entity&)> keep_brushes;
+  if (state.rules) {
+    seen = [&](const Entity& entity, int number) {
+      if (entity.classname() == "func_door")
+        doors.emplace_back(number, entity);
+      else
+        state.rules->facts.note(entity, number);
+    };
+    keep_brushes = [](const Entity& entity) { return entity.classname() == "func_door"; };
+  }
+  std::vector<EntityKeys> keys = read_entity_keys(state.input, source, state.block, config.classes, config.settings,
+                                                  &scan, seen, keep_brushes);
   if (ferror(source) || fseek(source, 0, SEEK_SET) != 0) {
     print_failure(state, "Error when reading %s: -q3 reads the map twice, so it must be a file\n",
                   config.settings.paths.source);
     return false;
   }
   config.edits = plan_graph_edits(std::move(keys));
+  if (state.rules) {
+    for (const auto& [number, door] : doors)
+      if (!config.edits.omitted.count(number)) state.rules->facts.note(door, number);
+    state.rules->facts.finish();
+  }
   state.hints.structural_brushes = scan.structural;
   state.hints.detail_brushes = scan.detail;
   if (scan.structural == 0 && scan.detail > 0 && !config.drop_detail) {
@@ -229,6 +275,7 @@ int run(int argc, char** argv, RunConfig& config, RunState& state) {
     print_failure(state, "Output file %s is the source map itself; name another with -d\n", s.paths.dest);
     return 1;
   }
+  if (config.has_rules) state.rules = std::make_unique<EntityRules>(config.rules);
   if (s.modes.q3 && !s.modes.enumerate && !plan_entity_graph(config, state, source.get())) return 1;
   if (config.has_texture_rules)
     state.chooser = std::make_unique<TextureChooser>(config.texture_rules, s.modes.q2 != 0);

@@ -4,6 +4,8 @@
 #define KORVEX_RUN_REPORT_H
 
 #include <map>
+
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,7 @@ struct RunReport {
   std::vector<std::string> edits;  // what -q3 changed, one line each
   std::vector<std::string> notes;  // what a Q3 game cannot do as the source did, one line each
   std::vector<std::string> compile_switches;  // the Q3 compiler's light stage switches the map's keys ask for
+  nlohmann::json entity_rules;  // -q3: what the entity rules did (null without them)
 
   kmap::Game game_voted = kmap::Game::unknown;
   kmap::Game game = kmap::Game::quake;  // the game the map was converted as

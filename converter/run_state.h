@@ -14,6 +14,7 @@
 #include "run_files.h"
 #include "program_texts.h"
 #include "run_log.h"
+#include "rewrite.h"
 #include "run_report.h"
 #include "settings.h"
 #include "text_input.h"
@@ -29,6 +30,8 @@ struct RunConfig {
   bool valve = false;  // with texture rules: the map's faces are written in the Valve 220 form
   std::unique_ptr<texpack::TextureLibrary> wal;  // -wal: the Quake 2 textures' flags
   bool drop_detail = false;  // -nodetail, or -q3 found no structural brush in the world
+  bool has_rules = false;    // -q3: the entity rules
+  RuleSet rules;
 };
 
 struct RunCounts {
@@ -54,6 +57,8 @@ struct RunState {
   bool mapversion_written = false;
   std::unique_ptr<TextureChooser> chooser;  // the texture rules' verdicts so far
   int trains_given_origin = 0;
+  std::unique_ptr<EntityRules> rules;  // -q3: the rules' index, the map's facts, what they did
+  std::vector<kmap::Entity> added;     // the entities the rules made of the one written last
   RunCounts counts;
   RunHints hints;
   bool hints_written = false;

@@ -68,6 +68,8 @@ void report_playable(const RunConfig& config, RunState& state) {
     }
   }
   for (const std::string& line : config.edits.report) fprintf(err, "-q3: %s\n", line.c_str());
+  if (state.rules)
+    for (const std::string& line : rules_report_lines(state.rules->report)) fprintf(err, "-q3: %s\n", line.c_str());
   if (state.trains_given_origin > 0)
     fprintf(err,
             "-q3: %d train(s) given an origin brush at the lowest corner of their brushes, where a Quake train "
@@ -101,6 +103,10 @@ void fill_report(const RunConfig& config, RunState& state, int status) {
     r.names_kept = c.kept_names();
   }
   r.edits = config.edits.report;
+  if (state.rules) {
+    r.notes = rules_report_lines(state.rules->report);
+    r.entity_rules = rules_report_json(state.rules->report);
+  }
   if (state.trains_given_origin > 0)
     r.edits.push_back(std::to_string(state.trains_given_origin) + " train(s) given an origin brush");
 }

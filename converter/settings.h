@@ -33,6 +33,7 @@ struct Paths {
   char size_arg[kmap::path_chars + 1] = "";
   char program[kmap::path_chars + 1] = "";
   char report[kmap::path_chars + 1] = "";  // --report: the run's report as JSON
+  char rules[kmap::path_chars + 1] = "";   // -r: the entity rules (-q3)
   char wal[kmap::path_chars + 1] = "";     // -wal: Quake 2 textures whose .wal flags faces take
   const char* log = "korvex.log";
 };

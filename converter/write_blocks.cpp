@@ -33,6 +33,12 @@ void write_entity(FILE* out, const Entity& entity, int number) {
   fputs("  }\n", out);
 }
 
+void write_added_entity(FILE* out, const Entity& entity, int number, int k) {
+  fprintf(out, "// entity %d, added %d\n  {\n", number, k);
+  write_lines(out, entity.lines, "    ");
+  fputs("  }\n", out);
+}
+
 bool log_block(const Block& block, RunLog& log) {
   const LineBuffer& lines = block.entity.lines;
   std::string text;

@@ -14,6 +14,10 @@
 void write_brush(FILE* out, const Block& block, int number);
 void write_entity(FILE* out, const kmap::Entity& entity, int number);
 
+// Writes an entity the conversion made from source entity `number` (the
+// k-th of them), as "// entity N, added K".
+void write_added_entity(FILE* out, const kmap::Entity& entity, int number, int k);
+
 // Writes lines indented by `indent`, each on a line of its own.
 void write_lines(FILE* out, const kmap::LineBuffer& lines, std::string_view indent);
 

@@ -27,7 +27,7 @@ struct KorvexOption {
   std::string_view usage;  // its lines in the usage text
 };
 
-inline constexpr std::array<KorvexOption, 15> korvex_options{{
+inline constexpr std::array<KorvexOption, 16> korvex_options{{
     {"q2", OptionKind::flag, false, BatchUse::passed, "  -q2        the source is a Quake 2 map\n"},
     {"q1", OptionKind::flag, false, BatchUse::passed,
      "  -q1        the source is a Quake map (-q3 otherwise goes by the map's faces)\n"},
@@ -50,6 +50,9 @@ inline constexpr std::array<KorvexOption, 15> korvex_options{{
     {"q3", OptionKind::flag, false, BatchUse::passed,
      "  -q3        a map to play in a Q3 engine: -x, -k and -t with the shipped\n"
      "             texture rules (q1.tex, q2.tex), the entity graph made safe\n"},
+    {"r", OptionKind::value, false, BatchUse::path,
+     "  -r path    entity rules (with -q3): what each class becomes in a Q3 game;\n"
+     "             by default the shipped q1.rules (q2.rules with -q2)\n"},
     {"wal", OptionKind::value, false, BatchUse::path,
      "  -wal path  Quake 2 textures (the game folder, a .pak, a folder of .wal files):\n"
      "             a face that carries no flags takes those of its texture's .wal\n"},
@@ -64,7 +67,7 @@ inline constexpr std::array<KorvexOption, 15> korvex_options{{
 
 // The order in which the usage text lists the options.
 inline constexpr std::array<std::string_view, korvex_options.size()> korvex_usage_order{
-    "s", "d", "e", "t", "l", "g", "q1", "q2", "enum", "x", "k", "q3", "wal", "nodetail", "-report"};
+    "s", "d", "e", "t", "r", "l", "g", "q1", "q2", "enum", "x", "k", "q3", "wal", "nodetail", "-report"};
 
 // The option named `name` (without its dash), or null.
 [[nodiscard]] constexpr const KorvexOption* find_korvex_option(std::string_view name) {

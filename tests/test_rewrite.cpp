@@ -54,7 +54,8 @@ Rewritten rewrite_text(const std::string& entity, double size, double light, con
   EXPECT_EQ(read_entity(*input, *block, table, *settings).status, CONV_OK);
   fclose(in);
   PlayableRewrite playable;
-  Rewritten result{rewrite_entity(*block, table, *settings, playable, 1), ""};
+  std::vector<Entity> added;
+  Rewritten result{rewrite_entity(*block, table, *settings, playable, 1, added), ""};
   char* text = nullptr;
   size_t length = 0;
   FILE* out = open_memstream(&text, &length);

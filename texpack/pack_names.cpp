@@ -6,11 +6,15 @@ namespace texpack {
 namespace {
 
 // Tool textures: they steer the compiler and are never drawn. These are the
-// names tables/q1-keep.tex and q2-keep.tex turn into common/* shaders; every
-// other name those tables keep under q1/ or q2/, so the pack must supply it
-// (Quake's "*waterskip" becomes a nodraw liquid).
-constexpr std::array<std::string_view, 6> quake_tools = {"clip", "trigger", "skip", "hint", "hintskip", "origin"};
-constexpr std::array<std::string_view, 6> quake2_tools = {"clip", "clip_mon", "trigger", "skip", "hint", "origin"};
+// names tables/q1-keep.tex and q2-keep.tex turn into common/* shaders, and
+// the editor's placeholder for a face without a texture, which they give
+// the owner's fixed texture; every other name those tables keep under q1/
+// or q2/, so the pack must supply it (Quake's "*waterskip" becomes a nodraw
+// liquid).
+constexpr std::array<std::string_view, 7> quake_tools = {"clip",     "trigger", "skip",      "hint",
+                                                         "hintskip", "origin",  "__tb_empty"};
+constexpr std::array<std::string_view, 7> quake2_tools = {"clip",   "clip_mon", "trigger",   "skip",
+                                                          "hint",   "origin",   "__tb_empty"};
 
 }  // namespace
 
@@ -41,14 +45,30 @@ NameClass classify_source_name(std::string_view name, Game game, PackName& out) 
   return is_tool_texture(name, game) ? NameClass::TOOL : NameClass::PACKED;
 }
 
-NameClass classify_converted_name(std::string_view name, PackName& out) {
+std::string image_pack_name(const PackName& name) {
+  kmap::Solidity solidity;
+  std::string kept;
+  if (name.solidity == kmap::Solidity::solid || !kmap::read_nonsolid_name(name.pack_name, solidity, kept))
+    return name.pack_name;
+  return kept;
+}
+
+NameClass classify_converted_name(std::string_view full_name, PackName& out) {
+  // A non-solid face's name stands for its kept name's texture.
+  kmap::Solidity solidity = kmap::Solidity::solid;
+  std::string stripped;
+  const bool nonsolid = kmap::read_nonsolid_name(full_name, solidity, stripped);
   kmap::KeptName kept;
-  if (!kmap::read_kept_name(name, kept)) return NameClass::STOCK;
+  if (!kmap::read_kept_name(nonsolid ? std::string_view(stripped) : full_name, kept)) return NameClass::STOCK;
   PackName found;
   found.game = kept.game;
   found.library_name = kept.name;
   found.alt_library_name = kept.alt;
   found.pack_name = pack_name_of(kept.name, kept.game);
+  if (nonsolid) {
+    found.solidity = solidity;
+    found.pack_name.insert(3, std::string(kmap::solidity_folder(solidity)) + "/");
+  }
   out = found;
   return is_tool_texture(found.library_name, kept.game) ? NameClass::TOOL : NameClass::PACKED;
 }

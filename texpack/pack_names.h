@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "game.h"
+#include "nonsolid_names.h"
 #include "texture_names.h"
 
 namespace texpack {
@@ -23,7 +24,14 @@ struct PackName {
   std::string pack_name;         // "q1/#water0", "q2/e1u1/floor1_3" (under textures/)
   std::string library_name;      // the name to look up in the sources: "*water0"
   std::string alt_library_name;  // a second try ("#water0" for "q1/#water0"), or ""
+  // A face that must not block ("q1/nonsolid/metal1"): its shader, named
+  // pack_name, draws the images of image_pack_name() and lets players through.
+  kmap::Solidity solidity = kmap::Solidity::solid;
 };
+
+// The pack name whose images a name's shader draws: the kept name of a
+// non-solid one ("q1/metal1" for "q1/nonsolid/metal1"), else pack_name.
+[[nodiscard]] std::string image_pack_name(const PackName& name);
 
 enum class NameClass {
   PACKED,  // the pack must hold it
@@ -41,8 +49,9 @@ enum class NameClass {
 // Classifies a name of a source map; `out` is written only for PACKED and TOOL.
 [[nodiscard]] NameClass classify_source_name(std::string_view name, Game game, PackName& out);
 
-// Classifies a name of a converted map ("q1/...", "q2/...", or a stock Q3
-// shader); `out` is written only for PACKED and TOOL.
+// Classifies a name of a converted map ("q1/...", "q2/...", their non-solid
+// forms "q1/nonsolid/...", or a stock Q3 shader); `out` is written only for
+// PACKED and TOOL.
 [[nodiscard]] NameClass classify_converted_name(std::string_view name, PackName& out);
 
 // Lowercase copy (ASCII only).

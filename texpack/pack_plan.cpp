@@ -47,7 +47,7 @@ Image render(const ImageJob& job, const Palette& palette) {
 // Adds the images of one texture to `jobs` and returns the paths its shader draws.
 ShaderImages add_images(const Found& found, std::map<std::string, ImageJob>& jobs) {
   ShaderImages images;
-  const std::string& pack_name = found.wanted->name.pack_name;
+  const std::string pack_name = image_pack_name(found.wanted->name);
   if (is_quake_sky(found)) {
     images.sky_back = image_path(pack_name, "_back");
     images.sky_front = image_path(pack_name, "_front");
@@ -109,11 +109,13 @@ PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const TextureLook
                      PackPlan& out, std::string& error) {
   PackPlan plan;
   std::vector<Found> found;
+  std::vector<const WantedTexture*> missing_nonsolid;
   for (const WantedTexture& want : wanted) {
     const SourceTexture* texture = lookup(want.name.library_name);
     if (texture == nullptr && !want.name.alt_library_name.empty()) texture = lookup(want.name.alt_library_name);
     if (texture == nullptr) {
       plan.missing.push_back({want.name.pack_name, want.faces});
+      if (want.name.solidity != kmap::Solidity::solid) missing_nonsolid.push_back(&want);
       continue;
     }
     found.push_back({&want, texture, describe_surface(*texture, want.name.game, lookup)});
@@ -129,15 +131,38 @@ PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const TextureLook
       plan.notes.push_back(pack_name + ": animation of " +
                            std::to_string(item.surface.frames.size() + item.surface.frames_dropped) +
                            " frames cut to the " + std::to_string(max_anim_frames) + " Q3 plays");
-    if (!item.surface.needs_shader()) continue;
-    const Shader shader = make_shader(pack_name, item.surface, images);
+    const kmap::Solidity solidity = item.wanted->name.solidity;
+    if (!item.surface.needs_shader() && solidity == kmap::Solidity::solid) continue;
+    Shader shader = make_shader(image_pack_name(item.wanted->name), item.surface, images);
+    std::vector<ShaderKind> kinds = shader_kinds(item.surface);
+    if (solidity != kmap::Solidity::solid) {
+      shader.name = "textures/" + pack_name;
+      make_nonsolid(shader, solidity);
+      kinds.push_back(ShaderKind::NONSOLID);
+    }
     if (!check_pack_path(shader.name, error)) {
       error = "texture " + pack_name + ": shader name " + error;
       return PlanStatus::BAD_NAME;
     }
     shaders[shader.name] = shader_text(shader);
     ++plan.shaders;
-    for (ShaderKind kind : shader_kinds(item.surface)) ++plan.shaders_by_kind[static_cast<size_t>(kind)];
+    for (ShaderKind kind : kinds) ++plan.shaders_by_kind[static_cast<size_t>(kind)];
+  }
+  // A face that must not block keeps letting players through when its
+  // texture is missing: its shader then draws the missing image.
+  for (const WantedTexture* want : missing_nonsolid) {
+    ShaderImages images;
+    images.frames.push_back(image_path(image_pack_name(want->name)));
+    Shader shader = make_shader(image_pack_name(want->name), Surface{}, images);
+    shader.name = "textures/" + want->name.pack_name;
+    make_nonsolid(shader, want->name.solidity);
+    if (!check_pack_path(shader.name, error)) {
+      error = "texture " + want->name.pack_name + ": shader name " + error;
+      return PlanStatus::BAD_NAME;
+    }
+    shaders[shader.name] = shader_text(shader);
+    ++plan.shaders;
+    ++plan.shaders_by_kind[static_cast<size_t>(ShaderKind::NONSOLID)];
   }
 
   // Every check before the slow part: palettes and paths.

@@ -1,5 +1,6 @@
 #include "shader_rules.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace texpack {
@@ -123,6 +124,29 @@ Shader make_shader(const std::string& pack_name, const Surface& surface, const S
     if (surface.fence) glow.lines.push_back("depthFunc equal");
     shader.stages.push_back(glow);
   }
+  return shader;
+}
+
+void make_nonsolid(Shader& shader, kmap::Solidity solidity) {
+  if (solidity == kmap::Solidity::solid) return;
+  std::vector<std::string> wanted{"surfaceparm nonsolid"};
+  if (solidity == kmap::Solidity::nonsolid) wanted.push_back("surfaceparm trans");
+  // After the editor's lines, before the rest: where a reader looks first.
+  auto at = shader.header.begin();
+  while (at != shader.header.end() && at->starts_with("qer_")) ++at;
+  for (const std::string& line : wanted)
+    if (std::find(shader.header.begin(), shader.header.end(), line) == shader.header.end())
+      at = shader.header.insert(at, line) + 1;
+}
+
+Shader fallback_nonsolid_shader(kmap::Solidity solidity) {
+  Shader shader;
+  shader.name = "textures/" + std::string(solidity == kmap::Solidity::nonsolid_opaque ? kmap::fallback_nonsolid_opaque
+                                                                                     : kmap::fallback_nonsolid);
+  shader.header = {"qer_editorimage textures/common/nodraw.tga"};
+  make_nonsolid(shader, solidity == kmap::Solidity::solid ? kmap::Solidity::nonsolid : solidity);
+  shader.stages.push_back({{"map $whiteimage", "rgbGen identity"}});
+  shader.stages.push_back({{"map $lightmap", "blendFunc GL_DST_COLOR GL_ZERO", "rgbGen identity"}});
   return shader;
 }
 

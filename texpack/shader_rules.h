@@ -8,14 +8,15 @@
 #include <string_view>
 #include <vector>
 
+#include "nonsolid_names.h"
 #include "shader_text.h"
 #include "surface.h"
 
 namespace texpack {
 
-enum class ShaderKind { LIQUID, SKY, ANIMATED, FENCE, FULLBRIGHT, SURFACE, COUNT };
-inline constexpr std::array<std::string_view, 6> shader_kind_names = {
-    "liquid", "sky", "animated", "fence", "fullbright", "surface flags"};
+enum class ShaderKind { LIQUID, SKY, ANIMATED, FENCE, FULLBRIGHT, SURFACE, NONSOLID, COUNT };
+inline constexpr std::array<std::string_view, 7> shader_kind_names = {
+    "liquid", "sky", "animated", "fence", "fullbright", "surface flags", "non-solid"};
 static_assert(shader_kind_names.size() == static_cast<size_t>(ShaderKind::COUNT));
 
 // The kinds a shader of this surface counts as (a fence may glow too, ...).
@@ -33,6 +34,18 @@ struct ShaderImages {
 // Only meaningful when surface.needs_shader().
 [[nodiscard]] Shader make_shader(const std::string& pack_name, const Surface& surface,
                                      const ShaderImages& images);
+
+// Lets players through a shader's faces (`surfaceparm nonsolid`), and for
+// the see-through kind lets sight through too (`surfaceparm trans`, which
+// also makes the compiler take its brushes for detail): the faces a
+// converted map names "q1/nonsolid/N" or "q1/nonsolid_opaque/N". A solid
+// kind changes nothing.
+void make_nonsolid(Shader& shader, kmap::Solidity solidity);
+
+// The shader of a fallback name (kmap::fallback_nonsolid, ..._opaque): a
+// plain lit surface of the kind, for faces whose texture is a stock one.
+// The shipped korvex.shader holds both.
+[[nodiscard]] Shader fallback_nonsolid_shader(kmap::Solidity solidity);
 
 }  // namespace texpack
 

@@ -150,10 +150,11 @@ TEST(TexPackConvert, Quake2MapConvertedThenPacked) {
 uint8_t dull(int x, int y) { return static_cast<uint8_t>(16 + (x + y) % 64); }
 
 // Every name korvex-tex leaves out as a tool texture becomes a common/
-// shader in the converted map, and every other name is kept and packed:
-// "*waterskip" among them.
+// shader in the converted map (the editor's placeholder for no texture: the
+// owner's fixed one), and every other name is kept and packed: "*waterskip"
+// among them.
 TEST(TexPackConvert, KeepTableToolsAreTheToolsLeftOut) {
-  const std::vector<std::string> tools = {"clip", "trigger", "skip", "hint", "hintskip", "origin"};
+  const std::vector<std::string> tools = {"clip", "trigger", "skip", "hint", "hintskip", "origin", "__TB_empty"};
   const std::vector<std::string> kept = {"*waterskip", "*lava1", "sky1", "{fence", "+0button", "+1button", "wall"};
   TempFolder dir;
   std::vector<texpack::SourceTexture> textures;
@@ -177,8 +178,8 @@ TEST(TexPackConvert, KeepTableToolsAreTheToolsLeftOut) {
   EXPECT_EQ(with_prefix(names, "q1/"), (std::set<std::string>{"q1/#lava1", "q1/#waterskip", "q1/+0button",
                                                               "q1/+1button", "q1/sky1", "q1/wall", "q1/{fence"}));
   EXPECT_EQ(minus(names, with_prefix(names, "q1/")),
-            (std::set<std::string>{"common/caulk", "common/clip", "common/hint", "common/origin", "common/skip",
-                                   "common/trigger"}));
+            (std::set<std::string>{"base_floor/concrete", "common/caulk", "common/clip", "common/hint", "common/origin",
+                                   "common/skip", "common/trigger"}));
   expect_pack_supplies(dir, dir.file("out.map"), {dir.file("game")}, "q1/", {});
 }
 

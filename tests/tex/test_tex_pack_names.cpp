@@ -33,6 +33,13 @@ TEST(TexPackNames, SourceAndConvertedNamesMeetInOnePackName) {
       {"q1/#waterskip", true, Game::quake, NameClass::PACKED, "q1/#waterskip", "*waterskip", "#waterskip"},
       {"clip2", false, Game::quake, NameClass::PACKED, "q1/clip2", "clip2", ""},
       {"e1u1/clipper", false, Game::quake2, NameClass::PACKED, "q2/e1u1/clipper", "e1u1/clipper", ""},
+      // The editor's placeholder for a face without a texture.
+      {"__TB_empty", false, Game::quake, NameClass::TOOL, "q1/__tb_empty", "__TB_empty", ""},
+      {"__TB_empty", false, Game::quake2, NameClass::TOOL, "q2/__tb_empty", "__TB_empty", ""},
+      // Faces that must not block: their own shader, the kept name's texture.
+      {"q1/nonsolid/#water0", true, Game::quake, NameClass::PACKED, "q1/nonsolid/#water0", "*water0", "#water0"},
+      {"Q2/nonsolid_opaque/e1u1/floor1_3", true, Game::quake2, NameClass::PACKED, "q2/nonsolid_opaque/e1u1/floor1_3",
+       "e1u1/floor1_3", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.map_name));
@@ -48,6 +55,25 @@ TEST(TexPackNames, SourceAndConvertedNamesMeetInOnePackName) {
     PackName untouched{Game::quake2, "unchanged", "", ""};
     EXPECT_EQ(classify_converted_name(stock, untouched), NameClass::STOCK) << stock;
     EXPECT_EQ(untouched.pack_name, "unchanged");
+  }
+}
+
+TEST(TexPackNames, NonsolidNamesDrawTheKeptNamesImages) {
+  const struct {
+    std::string_view converted;
+    kmap::Solidity solidity;
+    std::string_view image;
+  } cases[] = {
+      {"q1/nonsolid/metal1", kmap::Solidity::nonsolid, "q1/metal1"},
+      {"q1/nonsolid_opaque/+0lava", kmap::Solidity::nonsolid_opaque, "q1/+0lava"},
+      {"q1/metal1", kmap::Solidity::solid, "q1/metal1"},
+      {"q1/nonsolid_x/metal1", kmap::Solidity::solid, "q1/nonsolid_x/metal1"},
+  };
+  for (const auto& c : cases) {
+    PackName name;
+    ASSERT_EQ(classify_converted_name(c.converted, name), NameClass::PACKED) << c.converted;
+    EXPECT_EQ(name.solidity, c.solidity) << c.converted;
+    EXPECT_EQ(image_pack_name(name), c.image) << c.converted;
   }
 }
 

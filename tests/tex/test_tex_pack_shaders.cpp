@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <deque>
+#include <fstream>
+#include <iterator>
 
 #include "pack_plan.h"
+#include "shader_rules.h"
 #include "test_tex_pack_support.h"
 
 using namespace texpack;
@@ -232,6 +235,65 @@ TEST(TexPackShaders, PackPathsAreChecked) {
     EXPECT_EQ(check_pack_path(path, error), ok) << path;
     EXPECT_EQ(error.empty(), ok) << path;
   }
+}
+
+// Faces that must not block: the converted names' shaders let players
+// through, draw the kept name's images (shared with its solid faces), and
+// keep the texture's own kind; a missing texture still gets its shader.
+TEST(TexPackShaders, NonsolidNamesGetAShaderThatLetsThrough) {
+  Sources s;
+  s.add("wall");
+  s.add("{fence");
+  std::vector<WantedTexture> wanted;
+  for (const char* name : {"q1/wall", "q1/nonsolid/wall", "q1/nonsolid_opaque/{fence", "q1/nonsolid/gone"}) {
+    wanted.push_back({{}, 2});
+    ASSERT_EQ(classify_converted_name(name, wanted.back().name), NameClass::PACKED) << name;
+  }
+  PackPlan plan;
+  std::string error;
+  ASSERT_EQ(plan_pack(wanted, s.lookup(), &s.palette, "test", nullptr, plan, error), PlanStatus::OK) << error;
+  EXPECT_EQ(paths(plan), (std::vector<std::string>{"textures/q1/wall.png", "textures/q1/{fence.png",
+                                                   "scripts/test.shader", "scripts/shaderlist.txt"}));
+  EXPECT_EQ(plan.shaders, 3);
+  EXPECT_EQ(plan.shaders_by_kind[static_cast<size_t>(ShaderKind::NONSOLID)], 3);
+  const std::string script = file_text(plan, "scripts/test.shader");
+  EXPECT_NE(script.find("textures/q1/nonsolid/wall\n{\n"
+                        "\tqer_editorimage textures/q1/wall.png\n"
+                        "\tsurfaceparm nonsolid\n"
+                        "\tsurfaceparm trans\n"
+                        "\t{\n\t\tmap textures/q1/wall.png\n"),
+            std::string::npos)
+      << script;
+  // The fence's own keywords stay; sight passes through it anyway.
+  EXPECT_NE(script.find("textures/q1/nonsolid_opaque/{fence\n{\n"
+                        "\tqer_editorimage textures/q1/{fence.png\n"
+                        "\tsurfaceparm nonsolid\n"
+                        "\tsurfaceparm trans\n"
+                        "\tsurfaceparm alphashadow\n"),
+            std::string::npos)
+      << script;
+  EXPECT_NE(script.find("textures/q1/nonsolid/gone\n{\n"
+                        "\tqer_editorimage textures/q1/gone.png\n"
+                        "\tsurfaceparm nonsolid\n"),
+            std::string::npos)
+      << script;
+  EXPECT_EQ(script.find("textures/q1/wall\n"), std::string::npos) << "a plain solid wall needs no shader";
+  EXPECT_EQ(plan.missing.size(), 1u);
+}
+
+TEST(TexPackShaders, TheShippedFallbackIsTheOneThePackWriterKnows) {
+  std::ifstream in(std::string(KORVEX_SOURCE_DIR) + "/tables/korvex.shader");
+  ASSERT_TRUE(in);
+  const std::string shipped((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string without_comments;
+  for (size_t start = 0; start < shipped.size();) {
+    const size_t end = shipped.find('\n', start);
+    const std::string line = shipped.substr(start, end - start);
+    if (!line.starts_with("//")) without_comments += line + "\n";
+    start = end == std::string::npos ? shipped.size() : end + 1;
+  }
+  EXPECT_EQ(without_comments, shader_text(fallback_nonsolid_shader(kmap::Solidity::nonsolid)) + "\n" +
+                                  shader_text(fallback_nonsolid_shader(kmap::Solidity::nonsolid_opaque)));
 }
 
 }  // namespace

@@ -1,0 +1,118 @@
+// Every Quake and Quake 2 map of the shared corpus converted with -q3 twice:
+// without entity rules (an empty table) and with the shipped ones. The
+// checker counts, per kind of difference, the kept entities whose Q3
+// meaning differs from the source's; with the rules there must be none.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <mutex>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "entity_semantics_check.h"
+#include "run_korvex.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t rows = static_cast<size_t>(SemanticRow::COUNT);
+
+fs::path corpus_dir() {
+  if (const char* env = std::getenv("KORVEX_CORPUS")) return env;
+  return fs::path(KORVEX_SOURCE_DIR).parent_path() / "shared" / "corpus";
+}
+
+struct Tally {
+  std::array<int, rows> entities{};
+  std::array<int, rows> before{}, after{};
+  std::array<std::set<std::string>, rows> maps_before, maps_after;
+  std::vector<std::string> remaining;  // what still differs, for the failure message
+  int maps = 0, converted = 0;
+};
+
+// Converts the map with -q3 in a fresh folder holding `rules` as the game's
+// rules table; false when the run fails.
+bool convert(const fs::path& map, bool q2, const std::string& rules, std::string& output, std::string& said) {
+  TempDir dir;
+  dir.write(q2 ? "q2.rules" : "q1.rules", rules);
+  std::vector<std::string> args{"-q3", "-s", map.string(), "-d", "out.map", "-e",
+                                source_file(q2 ? "tables/q2.ent" : "tables/q1.ent"), "-t",
+                                source_file(q2 ? "tables/q2.tex" : "tables/q1.tex")};
+  if (q2) args.push_back("-q2");
+  const RunResult r = run_korvex(dir, args, "\n", 300);
+  if (r.status != 0) return false;
+  output = dir.read("out.map").value_or("");
+  said = r.errors;
+  return true;
+}
+
+TEST(EntityCorpus, KeptEntitiesMeanInQ3WhatTheyMeantInTheirGame) {
+  const fs::path root = corpus_dir();
+  if (!fs::is_directory(root / "q1") && !fs::is_directory(root / "q2"))
+    GTEST_SKIP() << "corpus folder not found at " << root << " (set KORVEX_CORPUS to use another)";
+  std::vector<fs::path> maps;
+  for (const char* game : {"q1", "q2"})
+    if (fs::is_directory(root / game))
+      for (const auto& e : fs::directory_iterator(root / game))
+        if (e.path().extension() == ".map") maps.push_back(e.path());
+  std::sort(maps.begin(), maps.end());
+
+  Tally tally;
+  std::mutex lock;
+  std::atomic<size_t> next{0};
+  auto worker = [&] {
+    for (size_t i; (i = next++) < maps.size();) {
+      const fs::path& map = maps[i];
+      const bool q2 = map.parent_path().filename() == "q2";
+      const std::string source = read_file(map.string()).value_or("");
+      const std::string rules = read_file(source_file(q2 ? "tables/q2.rules" : "tables/q1.rules")).value_or("");
+      std::string before_map, before_said, after_map, after_said;
+      const bool ran = convert(map, q2, "", before_map, before_said) && convert(map, q2, rules, after_map, after_said);
+      std::lock_guard<std::mutex> hold(lock);
+      ++tally.maps;
+      if (!ran) continue;
+      ++tally.converted;
+      const SemanticCheck before = check_entity_semantics(source, before_map, q2, before_said);
+      const SemanticCheck after = check_entity_semantics(source, after_map, q2, after_said);
+      for (size_t r = 0; r < rows; ++r) {
+        const auto row = static_cast<SemanticRow>(r);
+        tally.entities[r] += after.entities[r];
+        tally.before[r] += before.differing(row);
+        tally.after[r] += after.differing(row);
+        if (before.differing(row) > 0) tally.maps_before[r].insert(map.filename().string());
+        if (after.differing(row) > 0) tally.maps_after[r].insert(map.filename().string());
+      }
+      for (const SemanticFinding& f : after.differ)
+        tally.remaining.push_back(map.filename().string() + " entity " + std::to_string(f.number) + ": " + f.detail);
+    }
+  };
+  std::vector<std::thread> workers;
+  for (int n = 0; n < 2; ++n) workers.emplace_back(worker);
+  for (auto& w : workers) w.join();
+
+  std::ostringstream text;
+  text << "entity rules over the corpus: " << tally.converted << " of " << tally.maps << " maps converted with -q3\n";
+  text << "  entities differing in Q3 (maps), without rules -> with the shipped rules, of N entities looked at\n";
+  for (size_t r = 0; r < rows; ++r) {
+    char line[200];
+    std::snprintf(line, sizeof line, "  %-44s %5d (%3zu) -> %5d (%3zu)  of %6d\n", std::string(semantic_row_names[r]).c_str(),
+                  tally.before[r], tally.maps_before[r].size(), tally.after[r], tally.maps_after[r].size(),
+                  tally.entities[r]);
+    text << line;
+  }
+  std::fputs(text.str().c_str(), stdout);
+  if (FILE* f = std::fopen("entity-corpus-summary.txt", "w")) {
+    std::fputs(text.str().c_str(), f);
+    std::fclose(f);
+  }
+  EXPECT_EQ(tally.converted, tally.maps);
+  std::string first;
+  for (size_t i = 0; i < tally.remaining.size() && i < 20; ++i) first += "\n  " + tally.remaining[i];
+  EXPECT_TRUE(tally.remaining.empty()) << tally.remaining.size() << " entities still differ:" << first;
+}
+
+}  // namespace
