@@ -3,16 +3,20 @@
 # in each mode, and compares exit status, standard output, the output map
 # and korvex.log. Prints each difference and a count per mode; exits 1 when
 # any run differs.
-# Usage: tools/compare_runs.sh OLD_KORVEX NEW_KORVEX [CORPUS_DIR]
+# Usage: tools/compare_runs.sh OLD_KORVEX NEW_KORVEX [CORPUS_DIR] [OLD_TABLES_DIR]
+# (each binary runs with its own version's tables: the old one's from
+# OLD_TABLES_DIR, by default the tables/ of this tree)
 set -u
 old=$(realpath "$1")
 new=$(realpath "$2")
 here=$(dirname "$(realpath "$0")")/..
-corpus=${3:-$here/../shared/corpus}
+corpus=$(realpath "${3:-$here/../shared/corpus}")
+old_tables=$(realpath "${4:-$here/tables}")
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work"' EXIT; [ -n "${KEEP_WORK:-}" ] && trap - EXIT
 mkdir -p "$work/old" "$work/new"
-for side in old new; do cp "$here"/tables/*.ent "$here"/tables/*.tex "$work/$side/"; done
+cp "$old_tables"/*.ent "$old_tables"/*.tex "$work/old/"
+cp "$here"/tables/*.ent "$here"/tables/*.tex "$here"/tables/*.rules "$work/new/" 2>/dev/null || true
 
 modes="-enum|conv|-g 1.5 -l 0.5|-x -enum|-x|-x -g 1.5 -l 0.5|-x -g 2|-g 0.5 -l 3|-q3|-x -t KEEP"
 differences=0
