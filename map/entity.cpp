@@ -12,20 +12,63 @@ constexpr size_t line_room = extended_limits.line_chars + 1;
 }  // namespace
 
 BoundedText Entity::scratch() {
-  if (scratch_.empty()) scratch_.resize(line_room);
-  return BoundedText(scratch_.data(), scratch_.size());
+  // One edited line at a time, in any entity of the thread: the room is
+  // the thread's, made once, and copies of entities do not carry it.
+  thread_local std::vector<char> room(line_room);
+  return BoundedText(room.data(), room.size());
 }
 
 void Entity::clear() {
   lines.clear();
   key_lines_.clear();
+  read_.clear();
 }
 
-int Entity::find(std::string_view name) const {
-  for (int k = key_count() - 1; k >= 0; --k) {
-    const KeyLine line = key(k);
-    if (line.quoted_key && line.key == name) return k;
+KeyLine Entity::key(int k) const {
+  if (read_.size() != key_lines_.size()) {
+    read_.clear();
+    for (int line : key_lines_) {
+      const std::string_view text = lines.view(line);
+      const KeyLine r = read_key_line(text);
+      auto at = [&text](std::string_view part) {
+        return static_cast<uint32_t>(part.data() == nullptr ? 0 : part.data() - text.data());
+      };
+      read_.push_back({at(r.key), static_cast<uint32_t>(r.key.size()), at(r.value), static_cast<uint32_t>(r.value.size()),
+                       at(r.first_word), static_cast<uint32_t>(r.first_word.size()), at(r.second_word),
+                       static_cast<uint32_t>(r.second_word.size()), static_cast<uint32_t>(r.value_col), r.quoted_key,
+                       r.has_value, r.value_closed});
+    }
   }
+  const ReadKey& r = read_[static_cast<size_t>(k)];
+  const std::string_view text = lines.view(key_line(k));
+  KeyLine out;
+  out.quoted_key = r.quoted_key;
+  out.key = text.substr(r.key_at, r.key_size);
+  out.value = text.substr(r.value_at, r.value_size);
+  out.has_value = r.has_value;
+  out.value_closed = r.value_closed;
+  out.value_col = r.value_col;
+  out.first_word = text.substr(r.first_at, r.first_size);
+  out.second_word = text.substr(r.second_at, r.second_size);
+  return out;
+}
+
+namespace {
+
+// True when the line's quoted key is `name`: looked at before the line is
+// read whole, since every look-up passes every key line.
+bool key_is(std::string_view line, std::string_view name) {
+  size_t i = 0;
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+  return line.size() > i + name.size() + 1 && line[i] == '"' && line.compare(i + 1, name.size(), name) == 0 &&
+         line[i + 1 + name.size()] == '"';
+}
+
+}  // namespace
+
+int Entity::find(std::string_view name) const {
+  for (int k = key_count() - 1; k >= 0; --k)
+    if (key_is(lines.view(key_line(k)), name)) return k;
   return -1;
 }
 
@@ -48,14 +91,14 @@ conv_status Entity::set_value(int k, std::string_view value) {
     quoted.add(" ");
   quoted.add("\"").add(value).add("\"");
   if (!quoted.ok()) return CONV_LINE_TOO_LONG;
+  read_.clear();
   return lines.replace_tail(key_line(k), static_cast<int>(col), quoted.view());
 }
 
 conv_status Entity::set(std::string_view name, std::string_view value) {
   bool found = false;
   for (int k = 0; k < key_count(); ++k) {
-    const KeyLine line = key(k);
-    if (!line.quoted_key || line.key != name) continue;
+    if (!key_is(lines.view(key_line(k)), name)) continue;
     found = true;
     if (const conv_status r = set_value(k, value); r != CONV_OK) return r;
   }
@@ -64,8 +107,8 @@ conv_status Entity::set(std::string_view name, std::string_view value) {
 
 conv_status Entity::rename(std::string_view from, std::string_view to) {
   for (int k = 0; k < key_count(); ++k) {
+    if (!key_is(lines.view(key_line(k)), from)) continue;
     const KeyLine line = key(k);
-    if (!line.quoted_key || line.key != from) continue;
     const std::string_view text = lines.view(key_line(k));
     // From the key's opening quote: what follows its closing quote stays.
     const size_t open = static_cast<size_t>(line.key.data() - text.data()) - 1;
@@ -73,6 +116,7 @@ conv_status Entity::rename(std::string_view from, std::string_view to) {
     BoundedText renamed = scratch();
     renamed.add("\"").add(to).add("\"").add(rest);
     if (!renamed.ok()) return CONV_LINE_TOO_LONG;
+    read_.clear();
     if (const conv_status r = lines.replace_tail(key_line(k), static_cast<int>(open), renamed.view()); r != CONV_OK)
       return r;
   }
@@ -81,9 +125,9 @@ conv_status Entity::rename(std::string_view from, std::string_view to) {
 
 void Entity::remove(std::string_view name) {
   for (int k = key_count() - 1; k >= 0; --k) {
-    const KeyLine line = key(k);
-    if (!line.quoted_key || line.key != name) continue;
+    if (!key_is(lines.view(key_line(k)), name)) continue;
     const int gone = key_line(k);
+    read_.clear();
     lines.erase(gone);
     key_lines_.erase(key_lines_.begin() + k);
     for (int& i : key_lines_)

@@ -10,6 +10,7 @@
 #ifndef KORVEX_MAP_ENTITY_H
 #define KORVEX_MAP_ENTITY_H
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -30,13 +31,17 @@ class Entity {
   // Empties the text and the index.
   void clear();
   // Records line i of the text as a key line (in order).
-  void note_key_line(int i) { key_lines_.push_back(i); }
+  void note_key_line(int i) {
+    key_lines_.push_back(i);
+    read_.clear();
+  }
 
   [[nodiscard]] int key_count() const { return static_cast<int>(key_lines_.size()); }
   // The line of key k (0 <= k < key_count()).
   [[nodiscard]] int key_line(int k) const { return key_lines_[static_cast<size_t>(k)]; }
-  // Key k as read from its line; views valid until the next edit.
-  [[nodiscard]] KeyLine key(int k) const { return read_key_line(lines.view(key_line(k))); }
+  // Key k as read from its line; views valid until the next edit. Each key
+  // line is read once until an edit: the rules look keys up many times.
+  [[nodiscard]] KeyLine key(int k) const;
   // The index of the last key named `name` (compared exactly), or -1.
   [[nodiscard]] int find(std::string_view name) const;
   // The value of the last key named `name`, or nothing.
@@ -64,8 +69,14 @@ class Entity {
   // Room for one edited line, made once.
   BoundedText scratch();
 
+  // Where the parts of each key line stand in it, read at the first look
+  // after an edit (empty: not read yet).
+  struct ReadKey {
+    uint32_t key_at, key_size, value_at, value_size, first_at, first_size, second_at, second_size, value_col;
+    bool quoted_key, has_value, value_closed;
+  };
   std::vector<int> key_lines_;
-  std::vector<char> scratch_;
+  mutable std::vector<ReadKey> read_;
 };
 
 }  // namespace kmap

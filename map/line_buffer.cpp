@@ -48,12 +48,16 @@ LineBuffer& LineBuffer::operator=(const LineBuffer& other) {
   if (this == &other) return *this;
   limits_ = other.limits_;
   packed_ = other.packed_;
-  classic_text_ = other.classic_text_;
-  classic_spans_ = other.classic_spans_;
-  classic_brushes_ = other.classic_brushes_;
-  packed_text_ = other.packed_text_;
-  packed_spans_ = other.packed_spans_;
-  packed_brushes_ = other.packed_brushes_;
+  // What the block holds, not the room the other buffer grew to.
+  if (other.packed_) {
+    packed_text_.assign(other.text_, other.text_ + std::max<size_t>(other.text_used_, 1));
+    packed_spans_.assign(other.spans_, other.spans_ + std::max(other.line_count_, 1));
+    packed_brushes_.assign(other.brushes_, other.brushes_ + other.brushes_used_ + 1);
+  } else {
+    classic_text_ = other.classic_text_;
+    classic_spans_ = other.classic_spans_;
+    classic_brushes_ = other.classic_brushes_;
+  }
   line_count_ = other.line_count_;
   text_used_ = other.text_used_;
   pending_ = false;
@@ -114,7 +118,8 @@ void LineBuffer::start_source(SourceInput& input, FILE* source) {
 
 void LineBuffer::clear() {
   if (packed_) {
-    text_ = reserve(packed_text_, static_cast<size_t>(limits_->line_chars) + 1);
+    // Storage grows with the lines kept: a small entity stays small.
+    text_ = reserve(packed_text_, 1);
     spans_ = reserve(packed_spans_, 1);
   } else {
     text_ = classic_text_.data();
@@ -128,10 +133,10 @@ void LineBuffer::clear() {
   brush_rows();
 }
 
-// Storage for a new line: the slot after the block's last line.
-char* LineBuffer::open_next_slot() {
+// Storage for a new line of `size` bytes, its zero included: the slot after
+// the block's last line.
+char* LineBuffer::open_next_slot(size_t size) {
   if (!packed_) return text_ + static_cast<size_t>(line_count_) * classic_slot_size;
-  const size_t size = static_cast<size_t>(limits_->line_chars) + 1;
   text_ = reserve(packed_text_, text_used_ + size);
   spans_ = reserve(packed_spans_, static_cast<size_t>(line_count_) + 1);
   return text_ + text_used_;
@@ -139,7 +144,7 @@ char* LineBuffer::open_next_slot() {
 
 // Copies a line into the storage as the block's next line.
 void LineBuffer::store(std::string_view line) {
-  char* slot = open_next_slot();
+  char* slot = open_next_slot(line.size() + 1);
   std::memcpy(slot, line.data(), line.size());
   slot[line.size()] = '\0';
   Span& span = spans_[line_count_++];

@@ -106,7 +106,7 @@ class LineBuffer {
   static constexpr int classic_slots = classic_limits.block_lines + 1;
   static constexpr int classic_slot_size = classic_limits.line_chars + 1;
 
-  char* open_next_slot();
+  char* open_next_slot(size_t size);
   BrushRange* brush_rows();
   void point_at_storage();
   void store(std::string_view line);
