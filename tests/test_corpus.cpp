@@ -51,11 +51,6 @@ const std::regex failure_line(
     "Brush #\\d+ (load|write) error: .+|Ent #\\d+ load error \\(\\d+\\): .+|No brush found|"
     "No 'worldspawn' section in .+");
 
-fs::path corpus_dir() {
-  if (const char* env = std::getenv("KORVEX_CORPUS")) return env;
-  return fs::path(KORVEX_SOURCE_DIR).parent_path() / "shared" / "corpus";
-}
-
 std::vector<std::string> lines_of(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
