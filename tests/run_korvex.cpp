@@ -4,20 +4,6 @@
 
 #include "process.h"
 
-std::string with_crlf(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
-
-std::string conversion_header(std::string_view source, bool q2) {
-  return std::string(q2 ? "// Quake2 " : "// Quake ") + "map '" + std::string(source) +
-         "' converted to Q3A format\n// Converter: KORVEX\n// by the KORVEX developers, 2026\n";
-}
-
 RunResult run_korvex(const TempDir& dir, const std::vector<std::string>& args,
                      std::string_view input, int timeout_seconds, bool unprivileged) {
   ProcessSpec spec;
@@ -43,8 +29,3 @@ RunResult run_korvex(const TempDir& dir, const std::vector<std::string>& args,
   return result;
 }
 
-std::string record(int n, std::string_view text) {
-  char number[16];
-  snprintf(number, sizeof number, "%5d ", n);
-  return number + std::string(text) + "\n\n";
-}

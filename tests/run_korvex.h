@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "korvex_runner.h"
 #include "temp_dir.h"
 #include "test_paths.h"
 
@@ -23,18 +24,5 @@ struct RunResult {
 RunResult run_korvex(const TempDir& dir, const std::vector<std::string>& args,
                      std::string_view input = "\n", int timeout_seconds = 120,
                      bool unprivileged = false);
-
-// The text with every "\n" turned into "\r\n".
-std::string with_crlf(std::string_view text);
-
-// The header lines that conversion mode writes before the world block.
-std::string conversion_header(std::string_view source, bool q2 = false);
-
-// A record of korvex.log as the run writes it: the number, the text and the
-// empty line that follows every record.
-std::string record(int n, std::string_view text);
-
-// The line that closes a block's record in the log.
-inline const std::string rule = "===================================================";
 
 #endif

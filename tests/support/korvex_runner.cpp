@@ -125,6 +125,20 @@ Want Want::none() {
   return w;
 }
 
+Want Want::starting(std::string head) {
+  Want w;
+  w.kind_ = Kind::starting;
+  w.whole_ = std::move(head);
+  return w;
+}
+
+Want Want::ending(std::string tail) {
+  Want w;
+  w.kind_ = Kind::ending;
+  w.whole_ = std::move(tail);
+  return w;
+}
+
 Want Want::has(std::vector<std::string> pieces, std::vector<std::string> lacking) {
   Want w;
   w.kind_ = Kind::pieces;
@@ -142,6 +156,14 @@ void Want::check(const std::optional<std::string>& actual, std::string_view what
       return;
     case Kind::whole:
       EXPECT_EQ(actual.value_or("<none>"), whole_) << what;
+      return;
+    case Kind::starting:
+      EXPECT_TRUE(actual && actual->starts_with(whole_))
+          << what << " does not start with:\n" << whole_ << "\nit is:\n" << actual.value_or("<none>");
+      return;
+    case Kind::ending:
+      EXPECT_TRUE(actual && actual->ends_with(whole_))
+          << what << " does not end in:\n" << whole_ << "\nit is:\n" << actual.value_or("<none>");
       return;
     case Kind::pieces:
       if (!actual) {
@@ -208,6 +230,9 @@ KorvexRun Golden::check() const {
     TempDir dir;
     for (const auto& [file, text] : inputs_) dir.write(file, text);
     run = run_korvex_in(dir, args_);
+    for (const std::string& name : run.names)
+      EXPECT_FALSE(name.starts_with(".korvex-") || name.find("/.korvex-") != std::string::npos)
+          << "left behind: " << name;
   } else {
     run = run_korvex(args_, inputs_);
   }

@@ -47,8 +47,9 @@ KorvexRun run_korvex_in(const TempDir& dir, const Args& args);
 KorvexRun run_korvex_process(const TempDir& dir, const Args& args, std::string_view input = "\n",
                              int timeout_seconds = 120, bool unprivileged = false);
 
-// What a text must be: anything (the default), all of it, or pieces it
-// holds and pieces it lacks; for a file, also that there is none.
+// What a text must be: anything (the default), all of it, its start or its
+// end, or pieces it holds and pieces it lacks; for a file, also that there
+// is none.
 class Want {
  public:
   Want() = default;
@@ -57,12 +58,15 @@ class Want {
   static Want none();
   static Want has(std::vector<std::string> pieces, std::vector<std::string> lacking = {});
   static Want lacks(std::vector<std::string> pieces) { return has({}, std::move(pieces)); }
+  static Want present() { return has({}); }
+  static Want starting(std::string head);
+  static Want ending(std::string tail);
 
   // Adds a failure to the running test when `actual` is not as wanted.
   void check(const std::optional<std::string>& actual, std::string_view what) const;
 
  private:
-  enum class Kind { any, whole, pieces, none };
+  enum class Kind { any, whole, pieces, starting, ending, none };
   Kind kind_ = Kind::any;
   std::string whole_;
   std::vector<std::string> has_, lacks_;
@@ -84,7 +88,9 @@ class Golden {
   Golden& errors(Want want);                       // standard error
   Golden& output(const std::string& file, Want want);  // a file after the run
   Golden& names(std::vector<std::string> names);   // every file after the run (KorvexRun::names)
-  Golden& on_disk();                               // in a temporary folder rather than in memory
+  // In a temporary folder rather than in memory; no temporary output may be
+  // left there.
+  Golden& on_disk();
 
   const std::string& name() const { return name_; }
   // Runs the case and checks what it wants, failures named by the case;
