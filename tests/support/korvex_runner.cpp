@@ -74,7 +74,9 @@ KorvexRun run_in_process(const Args& args, RunFiles& files) {
 }  // namespace
 
 std::optional<std::string> KorvexRun::file(const std::string& name) const {
-  const auto found = files.find(name);
+  auto found = files.find(name);
+  // A folder's files go by their plain relative paths.
+  if (found == files.end()) found = files.find(fs::path(name).lexically_normal().generic_string());
   if (found == files.end()) return std::nullopt;
   return found->second;
 }
