@@ -121,6 +121,40 @@ TEST(Conversion, WorkedExampleWithCrLfLineEndsAndTable) {
       .check();
 }
 
+// The report a program reads instead of the console tells the same: the
+// counts, the discarded brush with its line, the classes left out; and why
+// a failed run failed.
+TEST(Conversion, ReportTellsWhatTheConsoleAndTheLogTell) {
+  const KorvexRun done = Golden("worked example")
+                             .args({"-s", "test.map"})
+                             .input("test.map", *read_file(source_file("examples/test.map")))
+                             .input("q1.ent", worked_table)
+                             .check();
+  const RunReport& r = done.report;
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(r.completed);
+  EXPECT_EQ(r.source, "test.map");
+  EXPECT_EQ(r.output, "test.1q3");
+  EXPECT_EQ(r.brushes, 2);
+  EXPECT_EQ(r.entities, 4);
+  EXPECT_EQ(r.written, 3);
+  ASSERT_EQ(r.discarded.size(), 1U);
+  EXPECT_EQ(r.discarded[0].what, "brush");
+  EXPECT_EQ(r.discarded[0].number, 1);
+  EXPECT_EQ(r.discarded[0].line, 10);
+  EXPECT_EQ(r.discarded[0].reason, "a brush has fewer than 3 planes");
+  EXPECT_EQ(r.left_out, (std::map<std::string, long>{{"info_notnull", 1}}));
+  EXPECT_EQ(r.failure, "");
+
+  const KorvexRun failed =
+      convert("failed", "{\n{\n( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t\nno parenthesis\n( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t\n}\n}\n")
+          .status(1)
+          .check();
+  EXPECT_EQ(failed.report.status, 1);
+  EXPECT_FALSE(failed.report.completed);
+  EXPECT_EQ(failed.report.failure, "Brush #0 write error: no delimiter (right parenthesis) in line");
+}
+
 // World brushes: points scaled and rounded down, or kept as text at 1.0.
 TEST(Conversion, WorldBrushesAreScaledAndRetextured) {
   struct Row {
