@@ -80,8 +80,6 @@ func_wall func_static
 x a_target_name_that_is_as_long_as_a_classname_may_be_in_table
 )";
 
-
-
 // A brush block of three copies of the plane line.
 std::string brush(const std::string& p) { return "{\n" + p + "\n" + p + "\n" + p + "\n}\n"; }
 
@@ -147,7 +145,8 @@ TEST(Conversion, ReportTellsWhatTheConsoleAndTheLogTell) {
   EXPECT_EQ(r.failure, "");
 
   const KorvexRun failed =
-      convert("failed", "{\n{\n( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t\nno parenthesis\n( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t\n}\n}\n")
+      convert("failed",
+              "{\n{\n( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t\nno parenthesis\n( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t\n}\n}\n")
           .status(1)
           .check();
   EXPECT_EQ(failed.report.status, 1);
@@ -176,8 +175,8 @@ TEST(Conversion, WorldBrushesAreScaledAndRetextured) {
     expected = std::regex_replace(expected, std::regex("(^|\n)\\("), "$1    (");
     expected = std::regex_replace(expected, std::regex("#"), concrete);
     convert(row.args.empty() ? "1.0" : row.args[1], world, row.args)
-        .output("a.1q3", conversion_header("a.map") + "// entity 0\n{\n  \"classname\" \"worldspawn\"\n  // brush 1\n  {\n" +
-                             expected + "  }\n}\n")
+        .output("a.1q3", conversion_header("a.map") +
+                             "// entity 0\n{\n  \"classname\" \"worldspawn\"\n  // brush 1\n  {\n" + expected + "  }\n}\n")
         .check();
   }
 }

@@ -6,7 +6,6 @@
 #include "fixed_textures.h"
 #include "korvex_runner.h"
 
-
 namespace {
 
 constexpr const char* plane = "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) rock1 0 0 0 1 1";
@@ -24,7 +23,6 @@ std::string brush_of(int planes) { return "{\n" + repeat(plane, planes) + "}\n";
 std::string world_of(std::string_view brushes) { return "{\n\"classname\" \"worldspawn\"\n" + std::string(brushes) + "}\n"; }
 
 const std::string small_world = world_of(brush_of(3));
-
 
 // a.map run with args, with a table of four classes as q1.ent.
 Golden run(const std::string& name, const std::string& map, const Args& args) {
@@ -122,7 +120,8 @@ TEST(Extended, LongLinesAreWhole) {
     if (c == '\n') c = ' ';
   run("65535 characters, then 65536", small_world + "{\n" + line + "\nx" + line + "\n}\n", {"-enum", "-x"})
       .output("a.q1n",
-              Want::has({"\n    " + line + "\n", "\n    x" + line.substr(0, 65534) + "\n    " + line.substr(65534) + "\n"}))
+              Want::has({"\n    " + line + "\n",
+                         "\n    x" + line.substr(0, 65534) + "\n    " + line.substr(65534) + "\n"}))
       .check();
 }
 

@@ -64,7 +64,10 @@ TEST(Process, ExitStatusAndStreamsAreThoseOfTheRunInProcess) {
   } rows[] = {
       {"conversion", {"-s", "a.map"}, {{"a.map", good_map}, {"q1.ent", table}}, 0},
       {"numbering with a log", {"-s", "a.map", "-enum"}, {{"a.map", good_map + std::string("{\n")}}, 1},
-      {"a hint on standard error", {"-s", "a.map"}, {{"a.map", small_world + "{\n\"origin\" \"0 0 0\"\n\"k\" \"v\"\n}\n"}, {"q1.ent", table}}, 1},
+      {"a hint on standard error",
+       {"-s", "a.map"},
+       {{"a.map", small_world + "{\n\"origin\" \"0 0 0\"\n\"k\" \"v\"\n}\n"}, {"q1.ent", table}},
+       1},
       {"rejected command line", {"-s"}, {}, 1},
       {"missing map", {"-s", "none.map", "-enum"}, {}, 1},
       {"version", {"--version"}, {}, 0},

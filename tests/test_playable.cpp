@@ -127,7 +127,9 @@ TEST(Rules, OwnerKindAndDetailClasses) {
   const std::string map = plain_world + "{\n\"classname\" \"trigger_multiple\"\n" + brush3 + "}\n" +
                           "{\n\"classname\" \"func_detail\"\n" + brush3 + "}\n";
   const KorvexRun out =
-      convert("owner kinds", map, "* @keep\n", {}).output("out.map", Want::has({"\"classname\" \"func_group\""})).check();
+      convert("owner kinds", map, "* @keep\n", {})
+          .output("out.map", Want::has({"\"classname\" \"func_group\""}))
+          .check();
   const std::vector<std::string> faces = face_lines(out.file("out.map").value_or(""));
   ASSERT_EQ(faces.size(), 9U);
   EXPECT_EQ(faces[3], "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) common/trigger -4 0 0 0.5 0.5 0 0 0");
@@ -142,7 +144,8 @@ TEST(WorldKeys, KeptWithoutWadListsAndValveMapsNamed) {
                      "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) w [ 1 0 0 0 ] [ 0 0 -1 0 ] 0 1 1\n";
   const std::string head = "{\n  \"classname\" \"worldspawn\"\n";
   convert("-k", world_of(face, keys), "", {"-k"})
-      .output("out.map", Want::has({head + "  \"message\" \"The Slipgate Complex\"\n  \"sky\" \"unit1_\"\n  // brush 1"}))
+      .output("out.map",
+              Want::has({head + "  \"message\" \"The Slipgate Complex\"\n  \"sky\" \"unit1_\"\n  // brush 1"}))
       .check();
   convert("Valve 220 named", world_of(face, keys), "* @keep\n", {})
       .output("out.map", Want::has({head + "  \"mapversion\" \"220\"\n  // brush 1"}))
@@ -244,7 +247,11 @@ TEST(Rules, BadTablesAreRefused) {
       {"* " + std::string(64, 'n') + "\n", "Texture table error: rules.tex:1: texture name 'nnnn"},
   };
   for (const auto& c : cases)
-    convert(c.rules, map, c.rules, {}).status(1).console(Want::has({c.message})).output("out.map", Want::none()).check();
+    convert(c.rules, map, c.rules, {})
+        .status(1)
+        .console(Want::has({c.message}))
+        .output("out.map", Want::none())
+        .check();
   Golden("missing rules")
       .args({"-s", "m.map", "-t", "none.tex"})
       .inputs({{"m.map", map}, {"q1.ent", "x *\n"}})
