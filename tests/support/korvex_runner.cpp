@@ -10,6 +10,7 @@
 #include "memory_files.h"
 #include "process.h"
 #include "run.h"
+#include "table_search.h"
 #include "test_paths.h"
 
 namespace fs = std::filesystem;
@@ -71,6 +72,23 @@ KorvexRun run_in_process(const Args& args, RunFiles& files) {
   return run;
 }
 
+// The shipped tables at the paths where a run looks for them beyond its own
+// folder (kmap::find_table), as the built program finds them on disk; read
+// once.
+const Files& shipped_tables() {
+  static const Files tables = [] {
+    Files found;
+    std::error_code code;
+    for (const auto& e : fs::directory_iterator(source_file("tables"), code)) {
+      const std::string path = kmap::find_table(e.path().filename().string(), [](const std::string&) { return false; });
+      if (path.find('/') == std::string::npos) continue;  // found nowhere
+      if (auto text = read_file(path)) found[path] = std::move(*text);
+    }
+    return found;
+  }();
+  return tables;
+}
+
 }  // namespace
 
 std::optional<std::string> KorvexRun::file(const std::string& name) const {
@@ -84,9 +102,15 @@ std::optional<std::string> KorvexRun::file(const std::string& name) const {
 KorvexRun run_korvex(const Args& args, Files files) {
   MemoryFiles memory;
   memory.texts = std::move(files);
+  const Files& shipped = shipped_tables();
+  memory.texts.insert(shipped.begin(), shipped.end());  // the run's own files first
   KorvexRun run = run_in_process(args, memory);
-  run.files = std::move(memory.texts);
-  for (const auto& [name, text] : run.files) run.names.push_back(name);
+  for (auto& [name, text] : memory.texts) {
+    const auto table = shipped.find(name);
+    if (table != shipped.end() && table->second == text) continue;  // a shipped table, as it was
+    run.files[name] = std::move(text);
+    run.names.push_back(name);
+  }
   return run;
 }
 

@@ -34,8 +34,10 @@ struct KorvexRun {
   std::string out() const { return banner + console; }
 };
 
-// Runs korvex in this process on `files` alone: it reads and writes nothing
-// else, on disk or on the terminal (its standard input is no terminal).
+// Runs korvex in this process on `files` alone, and the shipped tables where
+// the built program would find them beyond its folder: it reads and writes
+// nothing else, on disk or on the terminal (its standard input is no
+// terminal). The files after the run leave the shipped tables out.
 KorvexRun run_korvex(const Args& args, Files files = {});
 
 // Runs korvex in this process on the folder's files, relative paths
