@@ -7,7 +7,7 @@
 
 #include "maps.h"
 #include "options.h"
-#include "run_korvex.h"
+#include "temp_dir.h"
 #include "run_report.h"
 #include "summary.h"
 #include "text_width.h"

@@ -5,17 +5,13 @@
 
 #include <filesystem>
 
-#include "run_batch.h"
-#include "run_korvex.h"
+#include "batch_runner.h"
+#include "temp_dir.h"
+#include "test_paths.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path corpus_dir() {
-  if (const char* env = std::getenv("KORVEX_CORPUS")) return env;
-  return fs::path(KORVEX_SOURCE_DIR).parent_path() / "shared" / "corpus";
-}
 
 TEST(BatchCorpus, EveryRealMapGetsARowAndTheTotalsAddUp) {
   const fs::path root = corpus_dir();
@@ -30,7 +26,7 @@ TEST(BatchCorpus, EveryRealMapGetsARowAndTheTotalsAddUp) {
     std::vector<std::string> args{"-x", "-e", source_file(std::string("tables/") + game + ".ent"), (root / game).string(),
                                   "-o", out.path(), "-j", "2"};
     if (std::string(game) == "q2") args.push_back("-q2");
-    const BatchRun run = run_batch(out.path(), args);
+    const ProcessResult run = run_batch(out.path(), args);
     ASSERT_FALSE(run.timed_out) << game;
     EXPECT_EQ(run.status, 0) << game << "\n" << run.out << run.err;
 

@@ -7,8 +7,9 @@
 
 #include <filesystem>
 
-#include "run_batch.h"
-#include "run_korvex.h"
+#include "batch_runner.h"
+#include "korvex_runner.h"
+#include "test_paths.h"
 
 namespace fs = std::filesystem;
 
@@ -77,18 +78,7 @@ constexpr std::string_view broken_map = R"({
 )";
 
 void write_files(const TempDir& dir, const std::vector<std::pair<std::string, std::string_view>>& files) {
-  for (const auto& [name, text] : files) {
-    fs::create_directories(fs::path(dir.file(name)).parent_path());
-    dir.write(name, text);
-  }
-}
-
-std::vector<std::string> files_under(const std::string& root) {
-  std::vector<std::string> names;
-  for (const auto& e : fs::recursive_directory_iterator(root))
-    names.push_back(e.path().lexically_relative(root).generic_string() + (e.is_directory() ? "/" : ""));
-  std::sort(names.begin(), names.end());
-  return names;
+  for (const auto& [name, text] : files) dir.write(name, text);
 }
 
 TEST(BatchRuns, BrokenMapFailsAloneAndEveryOtherOutputIsKorvexOwn) {
@@ -96,7 +86,7 @@ TEST(BatchRuns, BrokenMapFailsAloneAndEveryOtherOutputIsKorvexOwn) {
   write_files(dir, {{"maps/good.map", good_map}, {"maps/sub/small.MAP", small_map}, {"maps/broken.map", broken_map},
                     {"maps/notes.txt", "not a map"}});
   const std::string table = source_file("tables/q1.ent");
-  const BatchRun run =
+  const ProcessResult run =
       run_batch(dir.path(), {"-g", "2", "maps", "-l", "0.5", "-e", table, "-o", "out", "-j", "2"});
   ASSERT_FALSE(run.timed_out);
   EXPECT_EQ(run.status, 1) << run.err;
@@ -116,7 +106,7 @@ TEST(BatchRuns, BrokenMapFailsAloneAndEveryOtherOutputIsKorvexOwn) {
   EXPECT_EQ(run.err.find('\r'), std::string::npos) << "carriage return on a non-terminal";
 
   // The failed map keeps its log and has no output; nothing else is written.
-  EXPECT_EQ(files_under(dir.file("out")),
+  EXPECT_EQ(dir.tree("out"),
             (std::vector<std::string>{"broken.log", "good.1q3", "good.log", "sub/", "sub/small.1q3", "sub/small.log"}));
   EXPECT_NE(dir.read("out/good.log").value_or("").find("Discarded invalid brush #1"), std::string::npos);
   EXPECT_NE(dir.read("out/broken.log").value_or("").find("( 0 0 0 ) ( 0 64 0 )"), std::string::npos);
@@ -126,8 +116,8 @@ TEST(BatchRuns, BrokenMapFailsAloneAndEveryOtherOutputIsKorvexOwn) {
   for (const auto& [source, output] : {std::pair{"maps/good.map", "out/good.1q3"},
                                        std::pair{"maps/sub/small.MAP", "out/sub/small.1q3"}}) {
     TempDir alone;
-    const RunResult single =
-        run_korvex(alone, {"-s", dir.file(source), "-d", alone.file("x.1q3"), "-e", table, "-g", "2", "-l", "0.5"});
+    const KorvexRun single =
+        run_korvex_in(alone, {"-s", dir.file(source), "-d", alone.file("x.1q3"), "-e", table, "-g", "2", "-l", "0.5"});
     ASSERT_EQ(single.status, 0) << single.console;
     EXPECT_EQ(dir.read(output), alone.read("x.1q3")) << output;
   }
@@ -141,7 +131,7 @@ TEST(BatchRuns, FailureReasonIsTheFailureLineNotAHint) {
   for (int i = 0; i < 33; ++i) planes += "( 0 0 " + std::to_string(i) + " ) ( 64 0 0 ) ( 0 64 0 ) rock1 0 0 0 1 1\n";
   const std::string map = "{\n\"classname\" \"worldspawn\"\n{\n" + planes + "}\n}\n";
   write_files(dir, {{"maps/big.map", map}});
-  const BatchRun run = run_batch(dir.path(), {"maps", "-e", source_file("tables/q1.ent"), "-o", "out"});
+  const ProcessResult run = run_batch(dir.path(), {"maps", "-e", source_file("tables/q1.ent"), "-o", "out"});
   ASSERT_FALSE(run.timed_out);
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_EQ(read_summary(run.out)["maps/big.map"].reason, "Brush #0 load error: too many lines") << run.out;
@@ -151,14 +141,14 @@ TEST(BatchRuns, OutputsGoBesideTheSourcesAndTheWorkingFolderTableIsUsed) {
   TempDir dir;
   write_files(dir, {{"a.map", good_map}, {"deep/er/b.map", small_map}});
   dir.write("q1.ent", read_file(source_file("tables/q1.ent")).value_or(""));
-  BatchRun run = run_batch(dir.path(), {".", "-j", "1"});
+  ProcessResult run = run_batch(dir.path(), {".", "-j", "1"});
   EXPECT_EQ(run.status, 0) << run.out << run.err;
   EXPECT_EQ(read_summary(run.out)["a.map"].counts, (std::vector<long>{2, 4, 1, 1})) << run.out;
   for (const char* name : {"a.1q3", "a.log", "deep/er/b.1q3", "deep/er/b.log"}) EXPECT_TRUE(dir.exists(name)) << name;
 
   // Numbering mode of a Quake 2 folder: .q2n names, every entity written;
   // korvex named by a path relative to the working folder.
-  fs::create_symlink(KORVEX_BIN, dir.file("kx"));
+  fs::create_symlink(korvex_bin(), dir.file("kx"));
   run = run_batch(dir.path(), {"-enum", "-q2", "deep"}, {"KORVEX_BIN=kx"});
   EXPECT_EQ(run.status, 0) << run.out << run.err;
   EXPECT_EQ(read_summary(run.out)["deep/er/b.map"].counts, (std::vector<long>{1, 1, 0, 0})) << run.out;
@@ -181,7 +171,7 @@ TEST(BatchRuns, OutputsAndLogsNeverReplaceLinksPipesOrFolders) {
   // fits in the pipe.
   const int pipe_end = open(dir.file("out/b.log").c_str(), O_RDONLY | O_NONBLOCK);
   ASSERT_GE(pipe_end, 0);
-  const BatchRun run = run_batch(dir.path(), {"maps", "-e", source_file("tables/q1.ent"), "-o", "out", "-j", "1"});
+  const ProcessResult run = run_batch(dir.path(), {"maps", "-e", source_file("tables/q1.ent"), "-o", "out", "-j", "1"});
   std::string piped(1 << 16, '\0');
   const ssize_t got = read(pipe_end, piped.data(), piped.size());
   piped.resize(got > 0 ? static_cast<size_t>(got) : 0);
@@ -225,15 +215,15 @@ TEST(BatchRuns, CommandLineFaultsStopBeforeAnyRun) {
       {{"empty"}, 1, "no .map file found"},
   };
   for (const Case& c : cases) {
-    const BatchRun run = run_batch(dir.path(), c.args);
+    const ProcessResult run = run_batch(dir.path(), c.args);
     EXPECT_EQ(run.status, c.status) << c.message;
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "") << c.message;
   }
-  EXPECT_EQ(files_under(dir.path()),
+  EXPECT_EQ(dir.tree(),
             (std::vector<std::string>{"empty/", "empty/x.txt", "m/", "m/a.MAP", "m/a.map", "n/", "n/b.map"}));
 
-  const BatchRun korvex_missing = run_batch(dir.path(), {"n"}, {"KORVEX_BIN=/nonexistent/korvex"});
+  const ProcessResult korvex_missing = run_batch(dir.path(), {"n"}, {"KORVEX_BIN=/nonexistent/korvex"});
   EXPECT_EQ(korvex_missing.status, 2);
   EXPECT_NE(korvex_missing.err.find("cannot find korvex"), std::string::npos) << korvex_missing.err;
 }
@@ -267,8 +257,8 @@ TEST(BatchRuns, InterruptLeavesNoPartialOutputAndNoTemporary) {
     const auto both_started = [&] {
       return dir.exists("out/sub/.korvex-slow1.map") && dir.exists("out/sub/.korvex-slow2.map");
     };
-    const BatchRun run = run_batch(dir.path(), {"maps", "-o", "out", "-j", "2"},
-                                   {"KORVEX_BIN=" + dir.file("korvex"), std::string("KORVEX_REAL=") + KORVEX_BIN},
+    const ProcessResult run = run_batch(dir.path(), {"maps", "-o", "out", "-j", "2"},
+                                   {"KORVEX_BIN=" + dir.file("korvex"), "KORVEX_REAL=" + korvex_bin()},
                                    both_started, sig, 30);
     ASSERT_FALSE(run.timed_out);
     EXPECT_EQ(run.status, 130) << run.err;
@@ -278,7 +268,7 @@ TEST(BatchRuns, InterruptLeavesNoPartialOutputAndNoTemporary) {
     EXPECT_EQ(rows.at("maps/z/z.map").result, "skipped") << run.out;
     // The maps done before keep their outputs; the folder made for the
     // interrupted ones goes, and so does nothing of others.
-    EXPECT_EQ(files_under(dir.file("out")),
+    EXPECT_EQ(dir.tree("out"),
               (std::vector<std::string>{".korvex-before", "a.1q3", "a.log", "b.1q3", "b.log"}))
         << strsignal(sig);
   }

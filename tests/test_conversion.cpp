@@ -1,13 +1,14 @@
-// Conversion mode end to end: the replacement table, the scale factors, the
-// rewriting of brushes, origins and light values, and what a failure does.
+// Conversion mode end to end, in-process: the replacement table, the scale
+// factors, the rewriting of brushes, origins and light values, and what a
+// failure does.
 #include <gtest/gtest.h>
 
 #include <regex>
 #include <sstream>
 
 #include "fixed_textures.h"
-#include "run_korvex.h"
-
+#include "korvex_runner.h"
+#include "test_paths.h"
 
 namespace {
 
@@ -79,8 +80,6 @@ func_wall func_static
 x a_target_name_that_is_as_long_as_a_classname_may_be_in_table
 )";
 
-
-
 // A brush block of three copies of the plane line.
 std::string brush(const std::string& p) { return "{\n" + p + "\n" + p + "\n" + p + "\n}\n"; }
 
@@ -90,44 +89,73 @@ std::string entities_of(const std::string& output) {
   return end == std::string::npos ? output : output.substr(end + 3);
 }
 
-class Conversion : public ::testing::Test {
- protected:
-  RunResult convert(std::string_view map, std::vector<std::string> args = {},
-                    std::string_view entity_table = table) {
-    dir.write("a.map", map);
-    dir.write("q1.ent", entity_table);
-    std::remove(dir.file("a.1q3").c_str());
-    std::vector<std::string> all{"-s", "a.map"};
-    all.insert(all.end(), args.begin(), args.end());
-    return run_korvex(dir, all);
-  }
-  std::string output() { return dir.read("a.1q3").value_or("<no output>"); }
-  TempDir dir;
-};
-
-TEST_F(Conversion, WorkedExample) {
-  dir.write("test.map", *read_file(source_file("examples/test.map")));
-  dir.write("q1.ent", worked_table);
-  const RunResult r = run_korvex(dir, {"-s", "test.map"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.console, worked_example_console);
-  EXPECT_EQ(dir.read("test.1q3"), conversion_header("test.map") + worked_example_1q3);
-  EXPECT_EQ(dir.read("korvex.log"),
-            record(1, "Discarded invalid brush #1:") +
-                record(2, "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) sky1 0 0 0 1 1") + record(3, rule));
+// a.map converted with the table as q1.ent.
+Golden convert(const std::string& name, const std::string& map, const Args& args = {},
+               const std::string& entity_table = table) {
+  Args all{"-s", "a.map"};
+  all.insert(all.end(), args.begin(), args.end());
+  return Golden(name).args(all).input("a.map", map).input("q1.ent", entity_table);
 }
 
-TEST_F(Conversion, WorkedExampleWithCrLfLineEndsAndTable) {
-  dir.write("test.map", with_crlf(*read_file(source_file("examples/test.map"))));
-  dir.write("q1.ent", with_crlf(worked_table));
-  const RunResult r = run_korvex(dir, {"-s", "test.map"});
+TEST(Conversion, WorkedExample) {
+  Golden("worked example")
+      .args({"-s", "test.map"})
+      .input("test.map", *read_file(source_file("examples/test.map")))
+      .input("q1.ent", worked_table)
+      .console(worked_example_console)
+      .output("test.1q3", conversion_header("test.map") + worked_example_1q3)
+      .output("korvex.log", record(1, "Discarded invalid brush #1:") +
+                                record(2, "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) sky1 0 0 0 1 1") + record(3, rule))
+      .check();
+}
+
+TEST(Conversion, WorkedExampleWithCrLfLineEndsAndTable) {
+  Golden("worked example, CR LF")
+      .args({"-s", "test.map"})
+      .input("test.map", with_crlf(*read_file(source_file("examples/test.map"))))
+      .input("q1.ent", with_crlf(worked_table))
+      .console(worked_example_console)
+      .output("test.1q3", conversion_header("test.map") + worked_example_1q3)
+      .check();
+}
+
+// The report a program reads instead of the console tells the same: the
+// counts, the discarded brush with its line, the classes left out; and why
+// a failed run failed.
+TEST(Conversion, ReportTellsWhatTheConsoleAndTheLogTell) {
+  const KorvexRun done = Golden("worked example")
+                             .args({"-s", "test.map"})
+                             .input("test.map", *read_file(source_file("examples/test.map")))
+                             .input("q1.ent", worked_table)
+                             .check();
+  const RunReport& r = done.report;
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.console, worked_example_console);
-  EXPECT_EQ(dir.read("test.1q3"), conversion_header("test.map") + worked_example_1q3);
+  EXPECT_TRUE(r.completed);
+  EXPECT_EQ(r.source, "test.map");
+  EXPECT_EQ(r.output, "test.1q3");
+  EXPECT_EQ(r.brushes, 2);
+  EXPECT_EQ(r.entities, 4);
+  EXPECT_EQ(r.written, 3);
+  ASSERT_EQ(r.discarded.size(), 1U);
+  EXPECT_EQ(r.discarded[0].what, "brush");
+  EXPECT_EQ(r.discarded[0].number, 1);
+  EXPECT_EQ(r.discarded[0].line, 10);
+  EXPECT_EQ(r.discarded[0].reason, "a brush has fewer than 3 planes");
+  EXPECT_EQ(r.left_out, (std::map<std::string, long>{{"info_notnull", 1}}));
+  EXPECT_EQ(r.failure, "");
+
+  const KorvexRun failed =
+      convert("failed",
+              "{\n{\n( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t\nno parenthesis\n( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t\n}\n}\n")
+          .status(1)
+          .check();
+  EXPECT_EQ(failed.report.status, 1);
+  EXPECT_FALSE(failed.report.completed);
+  EXPECT_EQ(failed.report.failure, "Brush #0 write error: no delimiter (right parenthesis) in line");
 }
 
 // World brushes: points scaled and rounded down, or kept as text at 1.0.
-TEST_F(Conversion, WorldBrushesAreScaledAndRetextured) {
+TEST(Conversion, WorldBrushesAreScaledAndRetextured) {
   struct Row {
     std::vector<std::string> args;
     std::string lines;
@@ -143,15 +171,13 @@ TEST_F(Conversion, WorldBrushesAreScaledAndRetextured) {
        "( -25 0 0 ) ( 128 0 0 ) ( 0 0 128 ) #\n"},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.args.empty() ? "1.0" : row.args[1]);
-    const RunResult r = convert(world, row.args);
-    EXPECT_EQ(r.status, 0);
     std::string expected = row.lines;
     expected = std::regex_replace(expected, std::regex("(^|\n)\\("), "$1    (");
     expected = std::regex_replace(expected, std::regex("#"), concrete);
-    EXPECT_EQ(output(), conversion_header("a.map") +
-                            "// entity 0\n{\n  \"classname\" \"worldspawn\"\n  // brush 1\n  {\n" +
-                            expected + "  }\n}\n");
+    convert(row.args.empty() ? "1.0" : row.args[1], world, row.args)
+        .output("a.1q3", conversion_header("a.map") +
+                             "// entity 0\n{\n  \"classname\" \"worldspawn\"\n  // brush 1\n  {\n" + expected + "  }\n}\n")
+        .check();
   }
 }
 
@@ -168,7 +194,7 @@ std::string written(std::string_view body) {
 
 // One entity converted: how it is written, or the write error that leaves
 // it out while the run goes on.
-TEST_F(Conversion, EntitiesAreRewritten) {
+TEST(Conversion, EntitiesAreRewritten) {
   const std::string null = "\"classname\" \"info_null\"\n", light = "\"classname\" \"light\"\n";
   const std::string wall = "\"classname\" \"func_wall\"\n", statik = "\"classname\" \"func_static\"\n";
   const std::string at0 = "\"origin\" \"0 0 0\"\n", p123 = "( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) ";
@@ -229,34 +255,37 @@ TEST_F(Conversion, EntitiesAreRewritten) {
       {"target does not fit the line", {}, std::string(450, ' ') + "\"classname\" \"x\"\n" + at0, "", "rewritten line too long"},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    const RunResult r = convert(world + ("{\n" + row.in + "}\n"), row.args);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.console.substr(r.console.find("1 brushes\n")),
-              "1 brushes\n" + (row.error.empty() ? "" : "Ent #1 write error: " + row.error + "\n") + "1 entities (" +
-                  (row.error.empty() ? "1" : "0") + " replaced)\n");
-    EXPECT_EQ(entities_of(output()), row.error.empty() ? written(row.out) : "");
     // A failed entity's block is in the log, as far as it was rewritten.
-    EXPECT_EQ(dir.exists("korvex.log"), !row.error.empty());
+    const KorvexRun r =
+        convert(row.name, world + ("{\n" + row.in + "}\n"), row.args)
+            .console("10 classnames in 'q1.ent'\nProcessing 'a.map'\n1 brushes\n" +
+                     (row.error.empty() ? "" : "Ent #1 write error: " + row.error + "\n") + "1 entities (" +
+                     (row.error.empty() ? "1" : "0") + " replaced)\n")
+            .output("korvex.log", row.error.empty() ? Want::none() : Want::present())
+            .check();
+    EXPECT_EQ(entities_of(r.file("a.1q3").value_or("<no output>")), row.error.empty() ? written(row.out) : "")
+        << row.name;
   }
-  convert(world + ("{\n" + wall + brush("1 2 3 4 5 6 7 8 9 t") + "}\n"));
-  EXPECT_EQ(dir.read("korvex.log")->find(record(1, "\"classname\" \"func_static\"")), 0U);
+  convert("failed entity logged as rewritten", world + ("{\n" + wall + brush("1 2 3 4 5 6 7 8 9 t") + "}\n"))
+      .output("korvex.log", Want::starting(record(1, "\"classname\" \"func_static\"")))
+      .check();
 }
 
-TEST_F(Conversion, LightKeyThatNoLongerFitsTheBlock) {
+TEST(Conversion, LightKeyThatNoLongerFitsTheBlock) {
   std::string entity = "{\n\"classname\" \"light\"\n\"origin\" \"0 0 0\"\n";
   for (int i = 2; i < 255; ++i) entity += "\"k\" \"v\"\n";
-  const RunResult full = convert(world + entity + "}\n", {"-l", "2"});
-  EXPECT_EQ(full.status, 0);
-  EXPECT_NE(full.console.find("Ent #1 write error: too many lines\n"), std::string::npos);
-  EXPECT_EQ(entities_of(output()), "");
-  const RunResult room = convert(world + entity.substr(0, entity.size() - 8) + "}\n", {"-l", "2"});
-  EXPECT_EQ(room.console.find("write error"), std::string::npos);
-  EXPECT_NE(output().find("    \"light\" \"600\"\n  }\n"), std::string::npos);
+  const KorvexRun full = convert("no room", world + entity + "}\n", {"-l", "2"})
+                             .console(Want::has({"Ent #1 write error: too many lines\n"}))
+                             .check();
+  EXPECT_EQ(entities_of(full.file("a.1q3").value_or("<no output>")), "");
+  convert("room for the light key", world + entity.substr(0, entity.size() - 8) + "}\n", {"-l", "2"})
+      .console(Want::lacks({"write error"}))
+      .output("a.1q3", Want::has({"    \"light\" \"600\"\n  }\n"}))
+      .check();
 }
 
 // Entities the reader rejects, and entities left out, in conversion mode.
-TEST_F(Conversion, InvalidAndUnlistedEntities) {
+TEST(Conversion, InvalidAndUnlistedEntities) {
   const std::string plane = "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) door1 0 0 0 1 1";
   struct Row {
     std::string name;
@@ -286,61 +315,66 @@ TEST_F(Conversion, InvalidAndUnlistedEntities) {
        "1 entities (0 replaced)\nWARNING: invalid objects have been discarded,\nsee 'korvex.log' for details.\n", 0},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    const RunResult r = convert(world + row.entity);
-    EXPECT_EQ(r.status, row.status);
-    EXPECT_EQ(r.console, "10 classnames in 'q1.ent'\nProcessing 'a.map'\n1 brushes\n" + row.console);
-    EXPECT_EQ(dir.exists("a.1q3"), row.status == 0);
+    Golden c = convert(row.name, world + row.entity);
+    c.status(row.status)
+        .console("10 classnames in 'q1.ent'\nProcessing 'a.map'\n1 brushes\n" + row.console)
+        .output("a.1q3", row.status == 0 ? Want::present() : Want::none());
+    if (row.name == "one line only")
+      c.output("korvex.log",
+               record(1, "Discarded invalid entity 1:") + record(2, "\"classname\" \"light\"") + record(3, rule));
+    const KorvexRun r = c.check();
     if (row.status == 0) {
-      EXPECT_EQ(entities_of(output()), "");
+      EXPECT_EQ(entities_of(r.file("a.1q3").value_or("")), "") << row.name;
     }
   }
-  EXPECT_EQ(dir.read("korvex.log"),
-            record(1, "Discarded invalid entity 1:") + record(2, "\"classname\" \"light\"") + record(3, rule));
 }
 
 // A world brush that cannot be rewritten ends the run; invalid ones are
 // dropped and counted.
-TEST_F(Conversion, WorldBrushFailures) {
-  const RunResult bad = convert("{\n{\n( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t\nno parenthesis\n( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t\n}\n}\n");
-  EXPECT_EQ(bad.status, 1);
-  EXPECT_EQ(bad.console, "10 classnames in 'q1.ent'\nProcessing 'a.map'\n"
-                         "Brush #0 write error: no delimiter (right parenthesis) in line\n");
-  EXPECT_EQ(dir.read("korvex.log"), record(1, "( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) base_floor/concrete 0 0 0 0.5 0.5 0 0 0") +
-                                        record(2, "no parenthesis") + record(3, "( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t") +
-                                        record(4, rule));
-  EXPECT_FALSE(dir.exists("a.1q3"));
-
-  const RunResult dropped = convert("{\n{\n( 1 2 3 ) x\n}\n{\n}\n}\n{\n\"classname\" \"info_null\"\n\"origin\" \"1 2 3\"\n}\n");
-  EXPECT_EQ(dropped.status, 0);
-  EXPECT_EQ(dropped.console, "10 classnames in 'q1.ent'\nProcessing 'a.map'\n2 brushes\n1 entities (1 replaced)\n"
-                             "WARNING: invalid objects have been discarded,\nsee 'korvex.log' for details.\n");
-  EXPECT_EQ(output(), conversion_header("a.map") + "// entity 0\n{\n  \"classname\" \"worldspawn\"\n}\n// entity 1\n  {\n"
-                                                    "    \"classname\" \"info_null\"\n    \"origin\" \"1 2 3\"\n  }\n");
-  EXPECT_EQ(dir.read("korvex.log"), record(1, "Discarded invalid brush #0:") + record(2, "( 1 2 3 ) x") +
-                                        record(3, rule) + record(4, "Discarded invalid brush #1:") + record(5, rule));
+TEST(Conversion, WorldBrushFailures) {
+  convert("brush that cannot be rewritten",
+          "{\n{\n( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t\nno parenthesis\n( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t\n}\n}\n")
+      .status(1)
+      .console("10 classnames in 'q1.ent'\nProcessing 'a.map'\n"
+               "Brush #0 write error: no delimiter (right parenthesis) in line\n")
+      .output("korvex.log", record(1, "( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) base_floor/concrete 0 0 0 0.5 0.5 0 0 0") +
+                                record(2, "no parenthesis") + record(3, "( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t") +
+                                record(4, rule))
+      .output("a.1q3", Want::none())
+      .check();
+  convert("invalid brushes dropped",
+          "{\n{\n( 1 2 3 ) x\n}\n{\n}\n}\n{\n\"classname\" \"info_null\"\n\"origin\" \"1 2 3\"\n}\n")
+      .console("10 classnames in 'q1.ent'\nProcessing 'a.map'\n2 brushes\n1 entities (1 replaced)\n"
+               "WARNING: invalid objects have been discarded,\nsee 'korvex.log' for details.\n")
+      .output("a.1q3", conversion_header("a.map") +
+                           "// entity 0\n{\n  \"classname\" \"worldspawn\"\n}\n// entity 1\n  {\n"
+                           "    \"classname\" \"info_null\"\n    \"origin\" \"1 2 3\"\n  }\n")
+      .output("korvex.log", record(1, "Discarded invalid brush #0:") + record(2, "( 1 2 3 ) x") + record(3, rule) +
+                                record(4, "Discarded invalid brush #1:") + record(5, rule))
+      .check();
 }
 
-TEST_F(Conversion, FactorsFallBackToOne) {
-  const RunResult r = convert(world, {"-l", "abc", "-g", "1,5"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.console, "Bad light scale value, using default (1.000000)\n"
-                       "Bad size scale value, using default (1.000000)\n"
-                       "10 classnames in 'q1.ent'\nProcessing 'a.map'\n1 brushes\nWarning: no entity\n");
-  EXPECT_NE(output().find("( -25 0 0 )"), std::string::npos);
+TEST(Conversion, FactorsFallBackToOne) {
+  convert("bad factors", world, {"-l", "abc", "-g", "1,5"})
+      .console("Bad light scale value, using default (1.000000)\n"
+               "Bad size scale value, using default (1.000000)\n"
+               "10 classnames in 'q1.ent'\nProcessing 'a.map'\n1 brushes\nWarning: no entity\n")
+      .output("a.1q3", Want::has({"( -25 0 0 )"}))
+      .check();
 }
 
-TEST_F(Conversion, QuakeTwoMapsUseTheirTableAndHeader) {
-  dir.write("a.map", world);
-  dir.write("q2.ent", "light *\n");
-  const RunResult r = run_korvex(dir, {"-s", "a.map", "-q2"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.console, "2 classnames in 'q2.ent'\nProcessing 'a.map'\n1 brushes\nWarning: no entity\n");
-  EXPECT_EQ(dir.read("a.2q3")->substr(0, 60), conversion_header("a.map", true).substr(0, 60));
+TEST(Conversion, QuakeTwoMapsUseTheirTableAndHeader) {
+  Golden("Quake 2")
+      .args({"-s", "a.map", "-q2"})
+      .input("a.map", world)
+      .input("q2.ent", "light *\n")
+      .console("2 classnames in 'q2.ent'\nProcessing 'a.map'\n1 brushes\nWarning: no entity\n")
+      .output("a.2q3", Want::starting(conversion_header("a.map", true).substr(0, 60)))
+      .check();
 }
 
 // Loading the table: what is stored, what ends it, what fails it.
-TEST_F(Conversion, ReplacementTable) {
+TEST(Conversion, ReplacementTable) {
   std::string full_63, full_70;
   for (int i = 0; i < 70; ++i) (i < 63 ? full_63 : full_70) += "c" + std::to_string(i) + " *\n";
   full_70 = full_63 + full_70 + "lonely\n";
@@ -372,25 +406,23 @@ TEST_F(Conversion, ReplacementTable) {
       {"64-character word", std::string(64, 'n') + " *\n", "Entity table error: token extraction error\n", ""},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    const RunResult r = convert(world + entities, {}, row.table);
     const bool loaded = row.console.find("error") == std::string::npos;
-    EXPECT_EQ(r.status, loaded ? 0 : 1);
-    EXPECT_EQ(r.console.substr(0, r.console.find("Processing")), row.console);
+    const KorvexRun r = convert(row.name, world + entities, {}, row.table)
+                            .status(loaded ? 0 : 1)
+                            .console(loaded ? Want::starting(row.console + "Processing") : Want(row.console))
+                            .output("a.1q3", loaded ? Want::present() : Want::none())
+                            .check();
     if (loaded) {
       std::string written;
       const std::regex classname("\"classname\" (\"[^\"]*\")");
-      const std::string out = entities_of(output());
+      const std::string out = entities_of(r.file("a.1q3").value_or(""));
       for (std::sregex_iterator m(out.begin(), out.end(), classname), end; m != end; ++m) written += (*m)[1];
-      EXPECT_EQ(written, row.written);
-    } else {
-      EXPECT_FALSE(dir.exists("a.1q3"));
+      EXPECT_EQ(written, row.written) << row.name;
     }
   }
 }
 
-TEST_F(Conversion, TableThatCannotBeOpened) {
-  dir.write("a.map", world);
+TEST(Conversion, TableThatCannotBeOpened) {
   struct Row {
     std::vector<std::string> args;
     std::string console;
@@ -400,28 +432,27 @@ TEST_F(Conversion, TableThatCannotBeOpened) {
       {{"-e", "tables/mine.ent"}, "Entity table error: cannot open the file 'tables/mine.ent'\n"},
   };
   for (const Row& row : rows) {
-    std::vector<std::string> args{"-s", "a.map"};
+    Args args{"-s", "a.map"};
     args.insert(args.end(), row.args.begin(), row.args.end());
-    const RunResult r = run_korvex(dir, args);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.console, row.console);
-    EXPECT_EQ(dir.entries(), std::vector<std::string>{"a.map"});
+    Golden(row.console).args(args).input("a.map", world).status(1).console(row.console).names({"a.map"}).check();
   }
 }
 
 // The shipped tables load without a warning, and the bundled example
 // converted with them has a texture string at the end of every plane line.
-TEST_F(Conversion, ShippedTables) {
+TEST(Conversion, ShippedTables) {
   for (const char* game : {"q1", "q2"}) {
     SCOPED_TRACE(game);
-    dir.write("test.map", *read_file(source_file("examples/test.map")));
     const std::string table_path = source_file(std::string("tables/") + game + ".ent");
-    std::vector<std::string> args{"-s", "test.map", "-e", table_path, "-g", "1.5", "-l", "0.5"};
+    Args args{"-s", "test.map", "-e", table_path, "-g", "1.5", "-l", "0.5"};
     if (game[1] == '2') args.push_back("-q2");
-    const RunResult r = run_korvex(dir, args);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.console.find("Warning"), std::string::npos) << r.console;
-    const std::string out = *dir.read(game[1] == '2' ? "test.2q3" : "test.1q3");
+    const KorvexRun r = Golden(game)
+                            .args(args)
+                            .input("test.map", *read_file(source_file("examples/test.map")))
+                            .inputs({disk_file(table_path)})
+                            .console(Want::lacks({"Warning"}))
+                            .check();
+    const std::string out = r.file(game[1] == '2' ? "test.2q3" : "test.1q3").value_or("");
     std::istringstream lines(out);
     int planes = 0;
     for (std::string line; std::getline(lines, line);) {

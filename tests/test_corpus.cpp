@@ -1,9 +1,11 @@
 // Real maps: every map of the shared corpus is run in numbering mode, in
 // conversion mode with its game's shipped table (at factor 1 and at -g 1.5
-// -l 0.5), and the same with -x. Each run must complete, or fail with a line
-// the driver defines and leave nothing behind; a completed output must read
-// back with the brush and entity counts it was written with, and in
-// conversion mode every plane line must end with a replacement texture.
+// -l 0.5), and the same with -x, in-process on its files in memory. Each run
+// must complete, or fail with a line the driver defines and leave nothing
+// behind (a failed run is run again in a folder to see that on disk); a
+// completed output must read back with the brush and entity counts it was
+// written with, and in conversion mode every plane line must end with a
+// replacement texture.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,7 +18,8 @@
 #include <sstream>
 #include <thread>
 
-#include "run_korvex.h"
+#include "korvex_runner.h"
+#include "test_paths.h"
 
 namespace fs = std::filesystem;
 
@@ -50,11 +53,6 @@ const char* const textures[] = {
 const std::regex failure_line(
     "Brush #\\d+ (load|write) error: .+|Ent #\\d+ load error \\(\\d+\\): .+|No brush found|"
     "No 'worldspawn' section in .+");
-
-fs::path corpus_dir() {
-  if (const char* env = std::getenv("KORVEX_CORPUS")) return env;
-  return fs::path(KORVEX_SOURCE_DIR).parent_path() / "shared" / "corpus";
-}
 
 std::vector<std::string> lines_of(const std::string& text) {
   std::vector<std::string> lines;
@@ -156,33 +154,52 @@ struct Summary {
   std::map<std::string, std::vector<std::string>> failing_maps;  // by mode
 };
 
+// The files a run of `map` in `mode` reads, by the paths its arguments name.
+struct Sources {
+  Files files;
+  Args args;
+};
+
+Sources sources_of(const fs::path& map, const std::string& map_text, const Mode& mode) {
+  const bool q2 = map.parent_path().filename() == "q2";
+  Sources s;
+  s.files[map.string()] = map_text;
+  s.args = {"-s", map.string(), "-d", "out.map"};
+  s.args.insert(s.args.end(), mode.args.begin(), mode.args.end());
+  auto table = [&s](const char* option, const std::string& path) {
+    s.files.insert(disk_file(path));
+    s.args.insert(s.args.end(), {option, path});
+  };
+  if (!mode.numbering) table("-e", source_file(q2 ? "tables/q2.ent" : "tables/q1.ent"));
+  if (mode.playable) table("-t", source_file(q2 ? "tables/q2.tex" : "tables/q1.tex"));
+  if (q2) s.args.push_back("-q2");
+  return s;
+}
+
 // Runs one map in one mode and checks the run; returns its failure line,
 // or an empty text for a completed run.
-std::string check_run(const fs::path& map, const Mode& mode) {
-  const bool q2 = map.parent_path().filename() == "q2";
-  const std::string table = source_file(q2 ? "tables/q2.ent" : "tables/q1.ent");
-  TempDir dir;
-  std::vector<std::string> args{"-s", map.string(), "-d", "out.map"};
-  args.insert(args.end(), mode.args.begin(), mode.args.end());
-  if (!mode.numbering) args.insert(args.end(), {"-e", table});
-  if (mode.playable) args.insert(args.end(), {"-t", source_file(q2 ? "tables/q2.tex" : "tables/q1.tex")});
-  if (q2) args.push_back("-q2");
-  const RunResult r = run_korvex(dir, args, "\n", 120);
+std::string check_run(const fs::path& map, const std::string& map_text, const Mode& mode) {
+  const Sources sources = sources_of(map, map_text, mode);
+  const KorvexRun r = run_korvex(sources.args, sources.files);
   const std::string where = map.filename().string() + " [" + mode.name + "]";
-  EXPECT_FALSE(r.timed_out) << where;
   EXPECT_TRUE(r.status == 0 || r.status == 1) << where << " ended with " << r.status;
 
   const std::vector<std::string> console = lines_of(r.console);
   if (r.status != 0) {
     const std::string last = console.empty() ? "" : console.back();
     EXPECT_TRUE(std::regex_match(last, failure_line)) << where << ": " << last;
-    EXPECT_FALSE(dir.exists("out.map")) << where;
-    for (const std::string& name : dir.entries()) EXPECT_FALSE(name.starts_with(".korvex-")) << where;
+    EXPECT_FALSE(r.file("out.map")) << where;
+    // On disk the failure leaves neither the output nor its temporary file.
+    TempDir dir;
+    const KorvexRun on_disk = run_korvex_in(dir, sources.args);
+    EXPECT_EQ(on_disk.console, r.console) << where << " on disk";
+    for (const std::string& name : on_disk.names)
+      EXPECT_TRUE(name != "out.map" && !name.starts_with(".korvex-")) << where << " leaves " << name << " on disk";
     return std::regex_replace(std::regex_replace(last, std::regex("#\\d+"), "#N"), std::regex("section in .*"),
                               "section in <map>");
   }
 
-  const std::string output = dir.read("out.map").value_or("");
+  const std::string output = r.file("out.map").value_or("");
   const Layout written = read_layout(output, !mode.numbering, mode.playable);
   EXPECT_TRUE(written.untextured.empty()) << where << ": " << written.untextured.front();
   if (mode.playable) {
@@ -191,9 +208,9 @@ std::string check_run(const fs::path& map, const Mode& mode) {
   }
 
   // The output is a map the reader takes back with the same counts.
-  std::vector<std::string> back{"-s", "out.map", "-d", "back.map", "-enum"};
+  Args back{"-s", "out.map", "-d", "back.map", "-enum"};
   if (mode.extended) back.push_back("-x");
-  const RunResult again = run_korvex(dir, back, "\n", 120);
+  const KorvexRun again = run_korvex(back, {{"out.map", output}});
   EXPECT_EQ(again.status, 0) << where << " read back: " << again.console;
   const std::string brushes = written.brushes == 0 ? "No brush found: the world is written without brushes"
                                                    : std::to_string(written.brushes) + " brushes";
@@ -218,8 +235,9 @@ TEST(Corpus, RealMapsConvertOrFailCleanly) {
   std::atomic<size_t> next{0};
   auto worker = [&] {
     for (size_t i; (i = next++) < maps.size();) {
+      const std::string map_text = read_file(maps[i].string()).value_or("");
       for (const Mode& mode : modes) {
-        const std::string failure = check_run(maps[i], mode);
+        const std::string failure = check_run(maps[i], map_text, mode);
         std::lock_guard<std::mutex> hold(summary.lock);
         if (failure.empty()) {
           ++summary.completed[mode.name];

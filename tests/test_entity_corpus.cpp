@@ -1,7 +1,8 @@
-// Every Quake and Quake 2 map of the shared corpus converted with -q3 twice:
-// without entity rules (an empty table) and with the shipped ones. The
-// checker counts, per kind of difference, the kept entities whose Q3
-// meaning differs from the source's; with the rules there must be none.
+// Every Quake and Quake 2 map of the shared corpus converted with -q3 twice,
+// in-process on its files in memory: without entity rules (an empty table)
+// and with the shipped ones. The checker counts, per kind of difference, the
+// kept entities whose Q3 meaning differs from the source's; with the rules
+// there must be none.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,18 +14,14 @@
 #include <thread>
 
 #include "entity_semantics_check.h"
-#include "run_korvex.h"
+#include "korvex_runner.h"
+#include "test_paths.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr size_t rows = static_cast<size_t>(SemanticRow::COUNT);
-
-fs::path corpus_dir() {
-  if (const char* env = std::getenv("KORVEX_CORPUS")) return env;
-  return fs::path(KORVEX_SOURCE_DIR).parent_path() / "shared" / "corpus";
-}
 
 struct Tally {
   std::array<int, rows> entities{};
@@ -34,18 +31,18 @@ struct Tally {
   int maps = 0, converted = 0;
 };
 
-// Converts the map with -q3 in a fresh folder holding `rules` as the game's
-// rules table; false when the run fails.
-bool convert(const fs::path& map, bool q2, const std::string& rules, std::string& output, std::string& said) {
-  TempDir dir;
-  dir.write(q2 ? "q2.rules" : "q1.rules", rules);
-  std::vector<std::string> args{"-q3", "-s", map.string(), "-d", "out.map", "-e",
-                                source_file(q2 ? "tables/q2.ent" : "tables/q1.ent"), "-t",
-                                source_file(q2 ? "tables/q2.tex" : "tables/q1.tex")};
+// Converts the map (its text `source`) with -q3, `rules` standing in the
+// working folder as the game's rules table; false when the run fails.
+bool convert(const fs::path& map, const std::string& source, bool q2, const std::string& rules, std::string& output,
+             std::string& said) {
+  const std::string table = source_file(q2 ? "tables/q2.ent" : "tables/q1.ent");
+  const std::string textures = source_file(q2 ? "tables/q2.tex" : "tables/q1.tex");
+  Args args{"-q3", "-s", map.string(), "-d", "out.map", "-e", table, "-t", textures};
   if (q2) args.push_back("-q2");
-  const RunResult r = run_korvex(dir, args, "\n", 300);
+  const KorvexRun r = run_korvex(
+      args, {{map.string(), source}, disk_file(table), disk_file(textures), {q2 ? "q2.rules" : "q1.rules", rules}});
   if (r.status != 0) return false;
-  output = dir.read("out.map").value_or("");
+  output = r.file("out.map").value_or("");
   said = r.errors;
   return true;
 }
@@ -71,7 +68,8 @@ TEST(EntityCorpus, KeptEntitiesMeanInQ3WhatTheyMeantInTheirGame) {
       const std::string source = read_file(map.string()).value_or("");
       const std::string rules = read_file(source_file(q2 ? "tables/q2.rules" : "tables/q1.rules")).value_or("");
       std::string before_map, before_said, after_map, after_said;
-      const bool ran = convert(map, q2, "", before_map, before_said) && convert(map, q2, rules, after_map, after_said);
+      const bool ran = convert(map, source, q2, "", before_map, before_said) &&
+                       convert(map, source, q2, rules, after_map, after_said);
       std::lock_guard<std::mutex> hold(lock);
       ++tally.maps;
       if (!ran) continue;

@@ -5,7 +5,8 @@
 
 #include "entity_rules.h"
 #include "map_text.h"
-#include "run_korvex.h"
+#include "temp_dir.h"
+#include "test_paths.h"
 
 namespace {
 

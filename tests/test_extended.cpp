@@ -1,10 +1,10 @@
-// Extended mode (-x): the larger limits, full-precision numbers written as
-// the shortest decimal, damaged objects dropped instead of ending the run.
+// Extended mode (-x), in-process: the larger limits, full-precision numbers
+// written as the shortest decimal, damaged objects dropped instead of ending
+// the run.
 #include <gtest/gtest.h>
 
 #include "fixed_textures.h"
-#include "run_korvex.h"
-
+#include "korvex_runner.h"
 
 namespace {
 
@@ -24,21 +24,13 @@ std::string world_of(std::string_view brushes) { return "{\n\"classname\" \"worl
 
 const std::string small_world = world_of(brush_of(3));
 
-
-class Extended : public ::testing::Test {
- protected:
-  RunResult run(std::string_view map, std::vector<std::string> args) {
-    dir.write("a.map", map);
-    dir.write("q1.ent", "func_group *\ninfo_null *\nlight *\nfunc_wall func_static\n");
-    std::remove(dir.file("a.1q3").c_str());
-    std::remove(dir.file("a.q1n").c_str());
-    std::vector<std::string> all{"-s", "a.map"};
-    all.insert(all.end(), args.begin(), args.end());
-    return run_korvex(dir, all);
-  }
-  std::string output(std::string_view name = "a.1q3") { return dir.read(name).value_or("<no output>"); }
-  TempDir dir;
-};
+// a.map run with args, with a table of four classes as q1.ent.
+Golden run(const std::string& name, const std::string& map, const Args& args) {
+  Args all{"-s", "a.map"};
+  all.insert(all.end(), args.begin(), args.end());
+  return Golden(name).args(all).input("a.map", map).input("q1.ent",
+                                                            "func_group *\ninfo_null *\nlight *\nfunc_wall func_static\n");
+}
 
 size_t count(const std::string& text, std::string_view piece) {
   size_t n = 0;
@@ -47,7 +39,7 @@ size_t count(const std::string& text, std::string_view piece) {
 }
 
 // Each larger limit: what the classic run says, and that -x takes it whole.
-TEST_F(Extended, LargerLimits) {
+TEST(Extended, LargerLimits) {
   const std::string long_word = "\"" + std::string(1021, 'w') + "\"";
   struct Row {
     std::string name;
@@ -72,19 +64,15 @@ TEST_F(Extended, LargerLimits) {
        "Ent #1 load error (6): token extraction error", "1 brushes\n1 entities numbered\n", long_word, 1},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    const RunResult classic = run(row.map, {"-enum"});
-    EXPECT_EQ(classic.status, 1);
-    EXPECT_NE(classic.console.find(row.classic + "\n"), std::string::npos) << classic.console;
-    const RunResult extended = run(row.map, {"-enum", "-x"});
-    EXPECT_EQ(extended.status, 0);
-    EXPECT_EQ(extended.console, "Processing 'a.map'\n" + row.extended);
-    EXPECT_EQ(count(output("a.q1n"), row.piece), row.times);
+    run(row.name + ", classic", row.map, {"-enum"}).status(1).console(Want::has({row.classic + "\n"})).check();
+    const KorvexRun extended =
+        run(row.name + ", -x", row.map, {"-enum", "-x"}).console("Processing 'a.map'\n" + row.extended).check();
+    EXPECT_EQ(count(extended.file("a.q1n").value_or(""), row.piece), row.times) << row.name;
   }
 }
 
 // Past the extended limits the classic statuses still apply.
-TEST_F(Extended, BeyondTheExtendedLimits) {
+TEST(Extended, BeyondTheExtendedLimits) {
   struct Row {
     std::string name;
     std::string map;
@@ -110,69 +98,69 @@ TEST_F(Extended, BeyondTheExtendedLimits) {
       {"1048577 entity lines", small_world + "{\n" + repeat("k", 1048577) + "}\n",
        "1 brushes\nEnt #1 load error (2): too many lines\n"},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    const RunResult r = run(row.map, {"-enum", "-x"});
-    EXPECT_EQ(r.status, row.console.find("error") == std::string::npos ? 0 : 1);
-    EXPECT_EQ(r.console, "Processing 'a.map'\n" + row.console);
-  }
+  for (const Row& row : rows)
+    run(row.name, row.map, {"-enum", "-x"})
+        .status(row.console.find("error") == std::string::npos ? 0 : 1)
+        .console("Processing 'a.map'\n" + row.console)
+        .check();
   // Conversion mode checks an entity's brushes against the plane limit.
-  const RunResult r = run(small_world + "{\n\"classname\" \"func_wall\"\n" + brush_of(4097) + "}\n", {"-x"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.console, "5 classnames in 'q1.ent'\nProcessing 'a.map'\n1 brushes\n"
-                       "Ent #1 load error (9): invalid brush definition in entity\n");
+  run("4097-plane entity brush, converted", small_world + "{\n\"classname\" \"func_wall\"\n" + brush_of(4097) + "}\n",
+      {"-x"})
+      .status(1)
+      .console("5 classnames in 'q1.ent'\nProcessing 'a.map'\n1 brushes\n"
+               "Ent #1 load error (9): invalid brush definition in entity\n")
+      .check();
 }
 
 // A physical line is one line up to 65535 characters; longer ones are read
 // in pieces of that length.
-TEST_F(Extended, LongLinesAreWhole) {
+TEST(Extended, LongLinesAreWhole) {
   std::string line = repeat("ab", 21845).substr(0, 65534) + "z";  // 65535 characters
   for (char& c : line)
     if (c == '\n') c = ' ';
-  const RunResult r = run(small_world + "{\n" + line + "\nx" + line + "\n}\n", {"-enum", "-x"});
-  EXPECT_EQ(r.status, 0);
-  const std::string out = output("a.q1n");
-  EXPECT_NE(out.find("\n    " + line + "\n"), std::string::npos);
-  EXPECT_NE(out.find("\n    x" + line.substr(0, 65534) + "\n    " + line.substr(65534) + "\n"), std::string::npos);
+  run("65535 characters, then 65536", small_world + "{\n" + line + "\nx" + line + "\n}\n", {"-enum", "-x"})
+      .output("a.q1n",
+              Want::has({"\n    " + line + "\n",
+                         "\n    x" + line.substr(0, 65534) + "\n    " + line.substr(65534) + "\n"}))
+      .check();
 }
 
 // Scaled points and origins keep their place: the shortest decimal that
 // reads back to the same double, integers without a point.
-TEST_F(Extended, FullPrecisionCoordinates) {
-  const RunResult r = run(world_of("{\n( 64 0.25 0.12345678901234567 ) ( -1023.9999999999999 0 0 ) ( 0.1 -0 1e2 ) t\n"
-                                   "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) t\n( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) t\n}\n") +
-                              "{\n\"classname\" \"info_null\"\n\"origin\" \"12345678.123456789 -25 8\"\n}\n",
-                          {"-x", "-g", "1.5"});
-  EXPECT_EQ(r.status, 0);
-  const std::string out = output();
-  EXPECT_NE(out.find("    ( 96 0.375 0.18518518351851848 ) ( -1535.9999999999998 0 0 ) ( 0.15000000000000002 0 150 ) " +
-                     std::string(concrete) + "\n"),
-            std::string::npos)
-      << out;
-  EXPECT_NE(out.find("    \"origin\" \"18518517.185185183 -37.5 12\"\n"), std::string::npos);
+TEST(Extended, FullPrecisionCoordinates) {
+  run("-x -g 1.5",
+      world_of("{\n( 64 0.25 0.12345678901234567 ) ( -1023.9999999999999 0 0 ) ( 0.1 -0 1e2 ) t\n"
+               "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) t\n( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) t\n}\n") +
+          "{\n\"classname\" \"info_null\"\n\"origin\" \"12345678.123456789 -25 8\"\n}\n",
+      {"-x", "-g", "1.5"})
+      .output("a.1q3", Want::has({"    ( 96 0.375 0.18518518351851848 ) ( -1535.9999999999998 0 0 ) "
+                                  "( 0.15000000000000002 0 150 ) " +
+                                      std::string(concrete) + "\n",
+                                  "    \"origin\" \"18518517.185185183 -37.5 12\"\n"}))
+      .check();
   // The classic reader refuses the 17 digits and rounds down.
-  const RunResult classic = run("{\n{\n( 0.12345678901234567 0 0 ) ( 0 0 0 ) ( 0 0 0 ) t\n" + repeat(plane, 2) + "}\n}\n",
-                                {"-g", "1.5"});
-  EXPECT_EQ(classic.status, 1);
-  EXPECT_NE(classic.console.find("Brush #0 write error: bad coordinate"), std::string::npos);
+  run("classic -g 1.5", "{\n{\n( 0.12345678901234567 0 0 ) ( 0 0 0 ) ( 0 0 0 ) t\n" + repeat(plane, 2) + "}\n}\n",
+      {"-g", "1.5"})
+      .status(1)
+      .console(Want::has({"Brush #0 write error: bad coordinate"}))
+      .check();
 }
 
-TEST_F(Extended, FactorsAndLightValuesInFullPrecision) {
+TEST(Extended, FactorsAndLightValuesInFullPrecision) {
   const std::string map = small_world + "{\n\"classname\" \"light\"\n\"light\" \"200.00000000000001\"\n\"origin\" \"0 0 0\"\n}\n";
-  const RunResult r = run(map, {"-x", "-l", "0.50000000000000001", "-g", "1.0000000000000000000001"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.console.find("Bad"), std::string::npos) << r.console;
-  EXPECT_NE(output().find("    \"light\" \"100\"\n"), std::string::npos);
+  run("17 digits", map, {"-x", "-l", "0.50000000000000001", "-g", "1.0000000000000000000001"})
+      .console(Want::lacks({"Bad"}))
+      .output("a.1q3", Want::has({"    \"light\" \"100\"\n"}))
+      .check();
   // Values the extended reader refuses as well.
-  for (const char* factor : {"inf", "nan", "0x10", "1e999", "1.5x", "+-1"}) {
-    SCOPED_TRACE(factor);
-    const RunResult bad = run(small_world, {"-x", "-g", factor});
-    EXPECT_NE(bad.console.find("Bad size scale value, using default (1.000000)\n"), std::string::npos);
-  }
+  for (const char* factor : {"inf", "nan", "0x10", "1e999", "1.5x", "+-1"})
+    run(factor, small_world, {"-x", "-g", factor})
+        .console(Want::has({"Bad size scale value, using default (1.000000)\n"}))
+        .check();
 }
 
 // Damaged entities and brushes are dropped and logged; the run goes on.
-TEST_F(Extended, DamagedObjectsAreDropped) {
+TEST(Extended, DamagedObjectsAreDropped) {
   struct Row {
     std::string name;
     std::string entity;
@@ -188,68 +176,60 @@ TEST_F(Extended, DamagedObjectsAreDropped) {
   };
   const std::string good = "{\n\"classname\" \"info_null\"\n\"origin\" \"1 2 3\"\n}\n";
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
     for (const bool numbering : {false, true}) {
       if (numbering && !row.when_numbering) continue;
-      const RunResult r = run(small_world + good + row.entity + good,
-                              numbering ? std::vector<std::string>{"-x", "-enum"} : std::vector<std::string>{"-x"});
-      EXPECT_EQ(r.status, 0);
-      EXPECT_NE(r.console.find("1 brushes\n3 entities"), std::string::npos) << r.console;
-      EXPECT_NE(r.console.find("WARNING: invalid objects have been discarded,\nsee 'korvex.log' for details.\n"),
-                std::string::npos);
-      EXPECT_TRUE(dir.read("korvex.log")->starts_with(record(1, "Discarded invalid entity 2:")));
-      const std::string out = output(numbering ? "a.q1n" : "a.1q3");
-      EXPECT_NE(out.find("// entity 1\n"), std::string::npos);
-      EXPECT_EQ(out.find("// entity 2\n"), std::string::npos);
-      EXPECT_NE(out.find("// entity 3\n"), std::string::npos);
+      run(row.name + (numbering ? ", numbered" : ", converted"), small_world + good + row.entity + good,
+          numbering ? Args{"-x", "-enum"} : Args{"-x"})
+          .console(Want::has({"1 brushes\n3 entities",
+                              "WARNING: invalid objects have been discarded,\nsee 'korvex.log' for details.\n"}))
+          .output("korvex.log", Want::starting(record(1, "Discarded invalid entity 2:")))
+          .output(numbering ? "a.q1n" : "a.1q3", Want::has({"// entity 1\n", "// entity 3\n"}, {"// entity 2\n"}))
+          .check();
     }
   }
 }
 
 // A world brush that opens a brush inside itself is dropped whole, so the
 // world's later brushes and the entities stay in their places.
-TEST_F(Extended, NestedWorldBrushIsDropped) {
-  const RunResult r = run(world_of("{\n" + std::string(plane) + "\n" + brush_of(3) + "}\n" + brush_of(3)) +
-                              "{\n\"classname\" \"info_null\"\n\"origin\" \"1 2 3\"\n}\n",
-                          {"-x"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_NE(r.console.find("2 brushes\n1 entities (1 replaced)\n"), std::string::npos) << r.console;
-  EXPECT_TRUE(dir.read("korvex.log")->starts_with(record(1, "Discarded invalid brush #0:")));
-  EXPECT_NE(output().find("  // brush 2\n"), std::string::npos);
-  EXPECT_EQ(output().find("  // brush 1\n"), std::string::npos);
+TEST(Extended, NestedWorldBrushIsDropped) {
+  run("nested world brush",
+      world_of("{\n" + std::string(plane) + "\n" + brush_of(3) + "}\n" + brush_of(3)) +
+          "{\n\"classname\" \"info_null\"\n\"origin\" \"1 2 3\"\n}\n",
+      {"-x"})
+      .console(Want::has({"2 brushes\n1 entities (1 replaced)\n"}))
+      .output("korvex.log", Want::starting(record(1, "Discarded invalid brush #0:")))
+      .output("a.1q3", Want::has({"  // brush 2\n"}, {"  // brush 1\n"}))
+      .check();
 }
 
 // A block opened and closed on one line keeps the map's structure.
-TEST_F(Extended, BlockOnOneLine) {
-  const RunResult r = run("{}\n  { }  \n{\n\"classname\" \"func_group\"\n{}\n}\n", {"-x", "-enum"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(output("a.q1n"), "// entity 0\n{\n  \"classname\" \"worldspawn\"\n}\n// entity 1\n  {\n  }\n"
-                             "// entity 2\n  {\n    \"classname\" \"func_group\"\n    {\n    }\n  }\n");
-  EXPECT_EQ(run("{}\n", {"-enum"}).console, "Processing 'a.map'\nBrush #0 load error: end of file\n");
+TEST(Extended, BlockOnOneLine) {
+  run("-x", "{}\n  { }  \n{\n\"classname\" \"func_group\"\n{}\n}\n", {"-x", "-enum"})
+      .output("a.q1n", "// entity 0\n{\n  \"classname\" \"worldspawn\"\n}\n// entity 1\n  {\n  }\n"
+                       "// entity 2\n  {\n    \"classname\" \"func_group\"\n    {\n    }\n  }\n")
+      .check();
+  run("classic", "{}\n", {"-enum"}).status(1).console("Processing 'a.map'\nBrush #0 load error: end of file\n").check();
 }
 
-TEST_F(Extended, WorldWithoutBrushesIsWrittenEmpty) {
+TEST(Extended, WorldWithoutBrushesIsWrittenEmpty) {
   const std::string map = "{\n\"classname\" \"worldspawn\"\n}\n{\n\"classname\" \"func_group\"\n" + brush_of(3) + "}\n";
-  const RunResult classic = run(map, {});
-  EXPECT_EQ(classic.status, 1);
-  EXPECT_EQ(classic.console.substr(classic.console.find("Processing")), "Processing 'a.map'\nNo brush found\n");
-  const RunResult r = run(map, {"-x"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.console, "5 classnames in 'q1.ent'\nProcessing 'a.map'\n"
-                       "No brush found: the world is written without brushes\n1 entities (1 replaced)\n");
-  EXPECT_NE(output().find("// entity 0\n{\n  \"classname\" \"worldspawn\"\n}\n// entity 1\n"), std::string::npos);
+  run("classic", map, {}).status(1).console(Want::ending("Processing 'a.map'\nNo brush found\n")).check();
+  run("-x", map, {"-x"})
+      .console("5 classnames in 'q1.ent'\nProcessing 'a.map'\n"
+               "No brush found: the world is written without brushes\n1 entities (1 replaced)\n")
+      .output("a.1q3", Want::has({"// entity 0\n{\n  \"classname\" \"worldspawn\"\n}\n// entity 1\n"}))
+      .check();
 }
 
 // A world brush that cannot be rewritten is left out with -x; without it
 // the run ends.
-TEST_F(Extended, WorldBrushWriteErrorLeavesTheBrushOut) {
+TEST(Extended, WorldBrushWriteErrorLeavesTheBrushOut) {
   const std::string map = world_of(brush_of(3) + "{\n" + repeat("no parenthesis", 3) + "}\n" + brush_of(3));
-  const RunResult r = run(map, {"-x"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.console, "5 classnames in 'q1.ent'\nProcessing 'a.map'\n"
-                       "Brush #1 write error: no delimiter (right parenthesis) in line\n3 brushes\nWarning: no entity\n");
-  EXPECT_NE(output().find("  // brush 3\n"), std::string::npos);
-  EXPECT_EQ(output().find("  // brush 2\n"), std::string::npos);
+  run("-x", map, {"-x"})
+      .console("5 classnames in 'q1.ent'\nProcessing 'a.map'\n"
+               "Brush #1 write error: no delimiter (right parenthesis) in line\n3 brushes\nWarning: no entity\n")
+      .output("a.1q3", Want::has({"  // brush 3\n"}, {"  // brush 2\n"}))
+      .check();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "face.h"
+#include "test_paths.h"
 
 using namespace kmap;
 
@@ -98,7 +99,7 @@ TEST(FaceFormat, ReplacedPartsTakeOneBlank) {
 // byte.
 TEST(FaceCorpus, EveryPlaneLineRoundTrips) {
   namespace fs = std::filesystem;
-  const fs::path corpus = fs::path(KORVEX_SOURCE_DIR) / ".." / "shared" / "corpus";
+  const fs::path corpus = corpus_dir();
   if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus beside the project";
   long lines = 0;
   long by_form[3] = {0, 0, 0};

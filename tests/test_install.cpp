@@ -2,41 +2,26 @@
 // every warning on.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 
-#include "run_korvex.h"
+#include "process.h"
+#include "temp_dir.h"
+#include "test_paths.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Command {
-  int status;
-  std::string output;  // standard output and error
-};
-
-Command run_command(const std::string& line) {
-  Command c{-1, ""};
-  FILE* pipe = popen((line + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return c;
-  char buffer[4096];
-  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) c.output.append(buffer, n);
-  const int status = pclose(pipe);
-  c.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return c;
-}
-
-std::string quoted(const std::string& s) { return "'" + s + "'"; }
-
 bool executable(const fs::path& p) { return fs::is_regular_file(p) && access(p.c_str(), X_OK) == 0; }
 
 TEST(Install, PutsProgramsTablesManualAndReadmeUnderThePrefix) {
   TempDir prefix;
-  const Command install =
-      run_command(std::string(CMAKE_COMMAND) + " --install " + quoted(KORVEX_BUILD_DIR) + " --prefix " + quoted(prefix.path()));
-  ASSERT_EQ(install.status, 0) << install.output;
+  const ProcessResult install =
+      run_shell(std::string(CMAKE_COMMAND) + " --install " + shell_quoted(KORVEX_BUILD_DIR) + " --prefix " + shell_quoted(prefix.path()));
+  ASSERT_EQ(install.status, 0) << install.out;
   const fs::path root = prefix.path();
   EXPECT_TRUE(executable(root / "bin/korvex"));
   EXPECT_TRUE(executable(root / "bin/korvex-batch"));
@@ -57,10 +42,10 @@ TEST(Install, PutsProgramsTablesManualAndReadmeUnderThePrefix) {
 
   // The installed batch program finds the installed korvex beside it.
   prefix.write("m.map", "{\n\"classname\" \"worldspawn\"\n{\n( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) r 0 0 0 1 1\n}\n}\n");
-  const Command batch = run_command("cd " + quoted(prefix.path()) + " && env -u KORVEX_BIN PATH=/nonexistent " +
-                                    quoted((root / "bin/korvex-batch").string()) + " -enum m.map");
-  EXPECT_EQ(batch.status, 0) << batch.output;
-  EXPECT_TRUE(prefix.exists("m.q1n")) << batch.output;
+  const ProcessResult batch = run_shell("cd " + shell_quoted(prefix.path()) + " && env -u KORVEX_BIN PATH=/nonexistent " +
+                                    shell_quoted((root / "bin/korvex-batch").string()) + " -enum m.map");
+  EXPECT_EQ(batch.status, 0) << batch.out;
+  EXPECT_TRUE(prefix.exists("m.q1n")) << batch.out;
 }
 
 struct Page {
@@ -82,15 +67,15 @@ TEST(Install, ManualPagesRenderWithoutWarningsAndDescribeEveryOption) {
         "korvex-batch(1)"}},
   };
   for (const Page& page : pages) {
-    const std::string path = quoted(source_file(page.file));
-    const Command lint = run_command("groff -man -ww -Tutf8 -z " + path);
+    const std::string path = shell_quoted(source_file(page.file));
+    const ProcessResult lint = run_shell("groff -man -ww -Tutf8 -z " + path);
     ASSERT_NE(lint.status, 127) << "groff is missing: run tools/deps.sh";
     EXPECT_EQ(lint.status, 0) << page.file;
-    EXPECT_EQ(lint.output, "") << page.file << " has warnings";
+    EXPECT_EQ(lint.out, "") << page.file << " has warnings";
     // Plain text: no overstriking, no hyphenation of option names.
-    const Command text = run_command("groff -man -Tutf8 -P-cbou " + path);
+    const ProcessResult text = run_shell("groff -man -Tutf8 -P-cbou " + path);
     for (const char* word : page.must_show)
-      EXPECT_NE(text.output.find(word), std::string::npos) << page.file << " does not show " << word;
+      EXPECT_NE(text.out.find(word), std::string::npos) << page.file << " does not show " << word;
   }
 }
 

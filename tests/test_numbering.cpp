@@ -1,15 +1,12 @@
-// Numbering mode end to end: the program reads, checks, numbers and
-// re-indents blocks; the console, the output map, the log and the exit
+// Numbering mode end to end, in-process: the program reads, checks, numbers
+// and re-indents blocks; the console, the output map, the log and the exit
 // status are compared whole.
-#include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include "run_korvex.h"
+#include <gtest/gtest.h>
+
+#include "korvex_runner.h"
+#include "test_paths.h"
 
 namespace {
 
@@ -83,58 +80,46 @@ std::string entity_with_brushes(int n) {
   return e + "}\n";
 }
 
-// One numbered log record as the log module writes it.
+// a.map numbered into a.q1n.
+Golden number(const std::string& name, const std::string& map) {
+  return Golden(name).args({"-s", "a.map", "-enum"}).input("a.map", map);
+}
 
-
-class Numbering : public ::testing::Test {
- protected:
-  RunResult run(const std::vector<std::string>& args, std::string_view input = "\n") {
-    return run_korvex(dir, args, input);
-  }
-  RunResult number(std::string_view map) {
-    dir.write("a.map", map);
-    return run({"-s", "a.map", "-enum"});
-  }
-  TempDir dir;
-};
-
-TEST_F(Numbering, WorkedExampleIsCopiedNumberedAndReindented) {
-  dir.write("test.map", worked_example);
-  const RunResult r = run({"-s", "test.map", "-enum"});
-  EXPECT_EQ(r.status, 0);
+TEST(Numbering, WorkedExampleIsCopiedNumberedAndReindented) {
+  const KorvexRun r = Golden("worked example")
+                          .args({"-s", "test.map", "-enum"})
+                          .input("test.map", worked_example)
+                          .console("Processing 'test.map'\n2 brushes\n4 entities numbered\n")
+                          .output("test.q1n", worked_example_q1n)
+                          .names({"test.map", "test.q1n"})
+                          .check();
   EXPECT_EQ(r.banner.substr(0, 29), "KORVEX map converter utility\n");
-  EXPECT_EQ(r.console, "Processing 'test.map'\n2 brushes\n4 entities numbered\n");
-  EXPECT_EQ(dir.read("test.q1n"), worked_example_q1n);
-  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"test.map", "test.q1n"}));
 }
 
 // Maps saved with CR LF line ends read exactly like LF maps, a blank line
 // before the world block included.
-TEST_F(Numbering, CrLfMapReadsLikeLfMap) {
-  dir.write("test.map", with_crlf("\n" + worked_example));
-  const RunResult r = run({"-s", "test.map", "-enum"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.console, "Processing 'test.map'\n2 brushes\n4 entities numbered\n");
-  EXPECT_EQ(dir.read("test.q1n"), worked_example_q1n);
+TEST(Numbering, CrLfMapReadsLikeLfMap) {
+  Golden("CR LF")
+      .args({"-s", "test.map", "-enum"})
+      .input("test.map", with_crlf("\n" + worked_example))
+      .console("Processing 'test.map'\n2 brushes\n4 entities numbered\n")
+      .output("test.q1n", worked_example_q1n)
+      .check();
 }
 
 // Only a carriage return that ends a line goes: a line of one carriage
 // return inside a brush is blank, one inside a value is text.
-TEST_F(Numbering, OnlyLineEndingCarriageReturnsGo) {
-  const RunResult r = number(with_crlf(world_with_brush(3)) + "{\r\n\r\n\"classname\" \"a\rb\"\r\n}\r");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(dir.read("a.q1n"), "// entity 0\n{\n  \"classname\" \"worldspawn\"\n  // brush 1\n  {\n    " +
-                                   std::string(plane) + "\n    " + plane + "\n    " + plane +
-                                   "\n  }\n}\n// entity 1\n  {\n    \"classname\" \"a\rb\"\n  }\n");
+TEST(Numbering, OnlyLineEndingCarriageReturnsGo) {
+  number("lone carriage returns", with_crlf(world_with_brush(3)) + "{\r\n\r\n\"classname\" \"a\rb\"\r\n}\r")
+      .output("a.q1n", "// entity 0\n{\n  \"classname\" \"worldspawn\"\n  // brush 1\n  {\n    " + std::string(plane) +
+                           "\n    " + plane + "\n    " + plane +
+                           "\n  }\n}\n// entity 1\n  {\n    \"classname\" \"a\rb\"\n  }\n")
+      .check();
 }
 
-TEST_F(Numbering, OutputNameFollowsModeAndGame) {
-  dir.write("q1.ent", "light *\n");
-  dir.write("q2.ent", "light *\n");
-  ASSERT_EQ(mkdir(dir.file("maps").c_str(), 0755), 0);
-  ASSERT_EQ(mkdir(dir.file("dir.d").c_str(), 0755), 0);
-  struct Row {
-    std::vector<std::string> args;
+TEST(Numbering, OutputNameFollowsModeAndGame) {
+  const struct {
+    Args args;
     std::string source;
     std::string output;
   } rows[] = {
@@ -146,150 +131,113 @@ TEST_F(Numbering, OutputNameFollowsModeAndGame) {
       {{"-enum"}, "dir.d/name", "dir.d/name.q1n"},  // a dot in a folder name is no extension
       {{"-enum", "-d", "maps/chosen.out"}, "maps/test2.map", "maps/chosen.out"},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.source + " -> " + row.output);
-    dir.write(row.source, map_with(""));
-    std::vector<std::string> args{"-s", row.source};
+  for (const auto& row : rows) {
+    Args args{"-s", row.source};
     args.insert(args.end(), row.args.begin(), row.args.end());
-    const RunResult r = run(args);
-    EXPECT_EQ(r.status, 0) << r.console;
-    EXPECT_TRUE(dir.exists(row.output));
-    std::remove(dir.file(row.output).c_str());
-    std::remove(dir.file(row.source).c_str());
+    Golden(row.source + " -> " + row.output)
+        .args(args)
+        .inputs({{"q1.ent", "light *\n"}, {"q2.ent", "light *\n"}, {row.source, map_with("")}})
+        .output(row.output, Want::present())
+        .check();
   }
 }
 
 // The failures that come before the files are open: the message, the wait
-// for Enter where there is one, and no output file.
-TEST_F(Numbering, EarlyFailures) {
-  dir.write("a.map", map_with(""));
+// for Enter where there is one, and no output file. Paths that need a real
+// folder are tried on disk.
+TEST(Numbering, EarlyFailures) {
   const std::string long_name(252, 'n');  // 252 + ".q1n" > 255
-  dir.write(long_name, map_with(""));
-  struct Row {
-    std::vector<std::string> args;
+  const struct {
+    Args args;
     std::string console;
+    bool disk;
   } rows[] = {
-      {{}, "at least one required argument missing\nPress ENTER..."},
-      {{"-s"}, "paired argument has no value\nPress ENTER..."},
-      {{"-s", "a.map", "-zz"}, "argument not recognized\nPress ENTER..."},
-      {{"-s", "a.map", "-s", "a.map"}, "duplicate argument\nPress ENTER..."},
-      {{"-s", "a.map", "-enum", "-enum"}, "duplicate argument\nPress ENTER..."},
-      {{"a.map"}, "argument not recognized\nPress ENTER..."},
-      {{"-s", "a\tb.map"}, "arg = 'a\tb.map'\ninvalid characters in a value\nPress ENTER..."},
-      {{"-s", "missing.map", "-enum"}, "Error when opening missing.map\nPress ENTER..."},
-      {{"-s", "a.map", "-enum", "-d", "no/such/dir/a.out"},
-       "Error when creating no/such/dir/a.out\nPress ENTER..."},
-      {{"-s", "a.map", "-enum", "-d", "."}, "Error when creating .\nPress ENTER..."},
-      {{"-s", long_name, "-enum"},
-       "Output file name too long: more than 255 characters; name it with -d\n"},
-      {{"-s", "a.map", "-enum", "-d", "a.map"},
-       "Output file a.map is the source map itself; name another with -d\n"},
+      {{}, "at least one required argument missing\nPress ENTER...", false},
+      {{"-s"}, "paired argument has no value\nPress ENTER...", false},
+      {{"-s", "a.map", "-zz"}, "argument not recognized\nPress ENTER...", false},
+      {{"-s", "a.map", "-s", "a.map"}, "duplicate argument\nPress ENTER...", false},
+      {{"-s", "a.map", "-enum", "-enum"}, "duplicate argument\nPress ENTER...", false},
+      {{"a.map"}, "argument not recognized\nPress ENTER...", false},
+      {{"-s", "a\tb.map"}, "arg = 'a\tb.map'\ninvalid characters in a value\nPress ENTER...", false},
+      {{"-s", "missing.map", "-enum"}, "Error when opening missing.map\nPress ENTER...", false},
+      {{"-s", "a.map", "-enum", "-d", "no/such/dir/a.out"}, "Error when creating no/such/dir/a.out\nPress ENTER...",
+       true},
+      {{"-s", "a.map", "-enum", "-d", "."}, "Error when creating .\nPress ENTER...", true},
+      {{"-s", long_name, "-enum"}, "Output file name too long: more than 255 characters; name it with -d\n", true},
+      {{"-s", "a.map", "-enum", "-d", "a.map"}, "Output file a.map is the source map itself; name another with -d\n",
+       false},
       {{"-s", "a.map", "-enum", "-d", "./a.map"},
-       "Output file ./a.map is the source map itself; name another with -d\n"},
+       "Output file ./a.map is the source map itself; name another with -d\n", true},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.console);
-    const RunResult r = run(row.args);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.console, row.console);
-    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"a.map", long_name}));
+  for (const auto& row : rows) {
+    Golden c(row.console);
+    c.args(row.args)
+        .inputs({{"a.map", map_with("")}, {long_name, map_with("")}})
+        .status(1)
+        .console(row.console)
+        .output("a.map", map_with(""))
+        .names({"a.map", long_name});
+    if (row.disk) c.on_disk();
+    c.check();
   }
-  EXPECT_EQ(dir.read("a.map"), map_with(""));
 }
 
-TEST_F(Numbering, OutputThroughALinkToTheSourceIsRefused) {
+TEST(Numbering, OutputThroughALinkToTheSourceIsRefused) {
+  TempDir dir;
   dir.write("a.map", map_with(""));
   ASSERT_EQ(symlink("a.map", dir.file("a.q1n").c_str()), 0);
-  const RunResult r = run({"-s", "a.map", "-enum"});
+  const KorvexRun r = run_korvex_in(dir, {"-s", "a.map", "-enum"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.console, "Output file a.q1n is the source map itself; name another with -d\n");
   EXPECT_EQ(dir.read("a.map"), map_with(""));
 }
 
-// Standard input from a pipe is no terminal: the three early failures show
-// their prompt and end without waiting for the character.
-TEST_F(Numbering, EnterWaitIsSkippedWithoutATerminal) {
-  int pipe_fd[2];
-  ASSERT_EQ(pipe(pipe_fd), 0);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(pipe_fd[0], 0);
-    close(pipe_fd[1]);
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, 1);
-    if (chdir(dir.path().c_str()) != 0) _exit(126);
-    execl(KORVEX_BIN, KORVEX_BIN, "-s", "missing.map", "-enum", nullptr);
-    _exit(127);
-  }
-  close(pipe_fd[0]);
-  int status = 0;
-  pid_t ended = 0;
-  for (int i = 0; i < 2000 && ended == 0; ++i) {
-    ended = waitpid(pid, &status, WNOHANG);
-    if (ended == 0) usleep(5 * 1000);
-  }
-  close(pipe_fd[1]);  // never written
-  if (ended == 0) kill(pid, SIGKILL);
-  ASSERT_EQ(ended, pid) << "the run waits on a pipe";
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
-}
-
 // The failures after the files are open: message, the block in the log,
 // the output removed, exit status 1, and no wait.
-TEST_F(Numbering, ReadFailuresEndTheRunAndLogTheBlock) {
-  const std::string planes33 = world_with_brush(33);
-  struct Row {
+TEST(Numbering, ReadFailuresEndTheRunAndLogTheBlock) {
+  const struct {
     std::string name;
     std::string map;
     std::string console;
-    std::string log;
+    std::string log;  // "": not checked
   } rows[] = {
-      {"no world block", "\"classname\" \"worldspawn\"\n{\n}\n",
+      {"no world block", "\"classname\" \"worldspawn\"\n{\n}\n", "No 'worldspawn' section in a.map\n", ""},
+      {"carriage return line before the world", "\r\r\n{\n{\n" + std::string(plane) + "\n}\n}\n",
        "No 'worldspawn' section in a.map\n", ""},
-      {"carriage return line before the world",
-       "\r\r\n{\n{\n" + std::string(plane) + "\n}\n}\n", "No 'worldspawn' section in a.map\n", ""},
       {"empty file", "", "No 'worldspawn' section in a.map\n", ""},
       {"world without a brush", "{\n\"classname\" \"worldspawn\"\n}\n{\n}\n", "No brush found\n", ""},
       {"file ends in a world brush", "{\n{\n" + std::string(plane) + "\n// the end\n",
-       "Brush #0 load error: end of file\n",
-       record(1, plane) + record(2, "// the end") + record(3, rule)},
+       "Brush #0 load error: end of file\n", record(1, plane) + record(2, "// the end") + record(3, rule)},
       {"file ends in the world", "{\n{\n}\n\"wad\" \"x\"\n", "Brush #1 load error: end of file\n",
        record(1, "\"wad\" \"x\"") + record(2, rule)},
-      {"33 plane lines", planes33, "Brush #0 load error: too many lines\n", ""},
+      {"33 plane lines", world_with_brush(33), "Brush #0 load error: too many lines\n", ""},
       {"file ends in an entity", map_with("{\n\"classname\" \"light\"\n  \n"),
        "1 brushes\nEnt #1 load error (1): end of file\n",
        record(1, "\"classname\" \"light\"") + record(2, "  ") + record(3, rule)},
-      {"256 entity lines", map_with(entity_with_lines(256)),
-       "1 brushes\nEnt #1 load error (2): too many lines\n", ""},
+      {"256 entity lines", map_with(entity_with_lines(256)), "1 brushes\nEnt #1 load error (2): too many lines\n", ""},
       {"32 brushes", map_with(entity_with_brushes(32)),
        "1 brushes\nEnt #1 load error (10): too many brushes in an entity\n", ""},
       {"brush opened inside a brush", map_with("{\n\"classname\" \"a\"\n{\n{\n}\n}\n}\n"),
        "1 brushes\nEnt #1 load error (9): invalid brush definition in entity\n",
        record(1, "\"classname\" \"a\"") + record(2, "{") + record(3, "{") + record(4, rule)},
       {"classname without a value", map_with("{\n\"classname\"\n}\n"),
-       "1 brushes\nEnt #1 load error (6): token extraction error\n",
-       record(1, "\"classname\"") + record(2, rule)},
+       "1 brushes\nEnt #1 load error (6): token extraction error\n", record(1, "\"classname\"") + record(2, rule)},
       {"origin without a value", map_with("{\n  \"origin\"   \n}\n"),
        "1 brushes\nEnt #1 load error (6): token extraction error\n", ""},
       {"64-character word", map_with("{\n" + std::string(64, 'w') + "\n}\n"),
        "1 brushes\nEnt #1 load error (6): token extraction error\n", ""},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    const RunResult r = number(row.map);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.console, "Processing 'a.map'\n" + row.console);
-    if (!row.log.empty()) {
-      EXPECT_EQ(dir.read("korvex.log").value_or(""), row.log);
-    }
-    EXPECT_FALSE(dir.exists("a.q1n"));
-    for (const std::string& name : dir.entries()) EXPECT_EQ(name.find(".korvex-"), std::string::npos);
+  for (const auto& row : rows) {
+    Golden c = number(row.name, row.map);
+    c.status(1).console("Processing 'a.map'\n" + row.console).output("a.q1n", Want::none()).on_disk();
+    if (!row.log.empty()) c.output("korvex.log", row.log);
+    c.check();
   }
 }
 
 // The limits at their edges: one below passes, one above fails (above).
-TEST_F(Numbering, BlocksAtTheLimitsAreAccepted) {
-  struct Row {
+TEST(Numbering, BlocksAtTheLimitsAreAccepted) {
+  const struct {
     std::string name;
     std::string map;
     std::string console;
@@ -297,90 +245,75 @@ TEST_F(Numbering, BlocksAtTheLimitsAreAccepted) {
       {"32 plane lines", world_with_brush(32), "1 brushes\nWarning: no entity\n"},
       {"255 entity lines", map_with(entity_with_lines(255)), "1 brushes\n1 entities numbered\n"},
       {"31 brushes", map_with(entity_with_brushes(31)), "1 brushes\n1 entities numbered\n"},
-      {"63-character word", map_with("{\n" + std::string(63, 'w') + "\n}\n"),
-       "1 brushes\n1 entities numbered\n"},
+      {"63-character word", map_with("{\n" + std::string(63, 'w') + "\n}\n"), "1 brushes\n1 entities numbered\n"},
       {"a brush of no plane line", "{\n{\n}\n}\n", "1 brushes\nWarning: no entity\n"},
       {"empty entity and one-line entity", map_with("{\n}\n{\n\"classname\" \"x\"\n}\n"),
        "1 brushes\n2 entities numbered\n"},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    const RunResult r = number(row.map);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.console, "Processing 'a.map'\n" + row.console);
-    EXPECT_TRUE(dir.exists("a.q1n"));
-  }
+  for (const auto& row : rows)
+    number(row.name, row.map).console("Processing 'a.map'\n" + row.console).output("a.q1n", Want::present()).check();
 }
 
 // Blank and comment lines count toward no limit: 32 plane lines and 255
 // entity lines, each followed by a blank and a comment line, still pass.
-TEST_F(Numbering, BlankAndCommentLinesCountTowardNoLimit) {
+TEST(Numbering, BlankAndCommentLinesCountTowardNoLimit) {
   std::string map = "  \n// header\n{\n\t\n\"classname\" \"worldspawn\"\n{\n";
   for (int i = 0; i < 32; ++i) map += std::string(plane) + "\n \t \n   // note\n";
   map += "}\n}\n// between\n}\n{\n// first\n";
   for (int i = 0; i < 255; ++i) map += "\"k\" \"v\"\n\n//c\n";
   map += "}\n";
-  const RunResult r = number(map);
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.console, "Processing 'a.map'\n1 brushes\n1 entities numbered\n");
-  const std::string out = *dir.read("a.q1n");
-  EXPECT_EQ(out.find("//c"), std::string::npos);
-  EXPECT_EQ(out.find("note"), std::string::npos);
+  number("blank and comment lines", map)
+      .console("Processing 'a.map'\n1 brushes\n1 entities numbered\n")
+      .output("a.q1n", Want::lacks({"//c", "note"}))
+      .check();
 }
 
 // A physical line longer than 511 characters is read in pieces, each a
 // line of its own (so each piece's first word must fit a word).
-TEST_F(Numbering, LongLinesAreReadInPieces) {
+TEST(Numbering, LongLinesAreReadInPieces) {
   std::string key = "\"wad\" \"";
   for (int i = 0; i < 200; ++i) key += "ab ";
   key += "\"";
   std::string exact;  // exactly 511 characters: the newline comes as a blank piece
   for (int i = 0; i < 170; ++i) exact += "ab ";
   exact += "c";
-  const RunResult r = number(map_with("{\n" + key + "\n" + exact + "\n}\n"));
-  EXPECT_EQ(r.status, 0);
-  const std::string expected = "// entity 1\n  {\n    " + key.substr(0, 511) + "\n    " + key.substr(511) +
-                               "\n    " + exact + "\n  }\n";
-  const std::string out = *dir.read("a.q1n");
-  EXPECT_EQ(out.substr(out.size() - expected.size()), expected);
+  number("long lines", map_with("{\n" + key + "\n" + exact + "\n}\n"))
+      .output("a.q1n", Want::ending("// entity 1\n  {\n    " + key.substr(0, 511) + "\n    " + key.substr(511) +
+                                    "\n    " + exact + "\n  }\n"))
+      .check();
 }
 
-TEST_F(Numbering, MapEndingAfterTheWorldWarnsAndKeepsTheOutput) {
-  const RunResult r = number(world_with_brush(3));
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.console, "Processing 'a.map'\n1 brushes\nWarning: no entity\n");
-  const std::string out = *dir.read("a.q1n");
-  EXPECT_EQ(out.substr(out.size() - 6), "  }\n}\n");
+TEST(Numbering, MapEndingAfterTheWorldWarnsAndKeepsTheOutput) {
+  number("no entity", world_with_brush(3))
+      .console("Processing 'a.map'\n1 brushes\nWarning: no entity\n")
+      .output("a.q1n", Want::ending("  }\n}\n"))
+      .check();
 }
 
 // Structure only: text after a brace is ignored for the structure but kept
 // where the brace line itself is stored; stray lines between entities and
 // the world's key lines are dropped.
-TEST_F(Numbering, StructureLinesAndDroppedText) {
-  const RunResult r = number(
-      "{ world\n\"classname\" \"not_the_world\"\n\"wad\" \"x\"\n  {  brush\n" + std::string(plane) +
-      "\n} end\n} world end\nstray line\n}\n\t{ entity\n\"classname\" \"a\"\n{ b1\n" + plane +
-      "\n}  e1\n}\n");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(dir.read("a.q1n"), "// entity 0\n{\n  \"classname\" \"worldspawn\"\n  // brush 1\n  {\n    " +
-                                   std::string(plane) +
-                                   "\n  }\n}\n// entity 1\n  {\n    \"classname\" \"a\"\n    { b1\n    " +
-                                   plane + "\n    }  e1\n  }\n");
+TEST(Numbering, StructureLinesAndDroppedText) {
+  number("structure", "{ world\n\"classname\" \"not_the_world\"\n\"wad\" \"x\"\n  {  brush\n" + std::string(plane) +
+                          "\n} end\n} world end\nstray line\n}\n\t{ entity\n\"classname\" \"a\"\n{ b1\n" + plane +
+                          "\n}  e1\n}\n")
+      .output("a.q1n", "// entity 0\n{\n  \"classname\" \"worldspawn\"\n  // brush 1\n  {\n    " + std::string(plane) +
+                           "\n  }\n}\n// entity 1\n  {\n    \"classname\" \"a\"\n    { b1\n    " + plane +
+                           "\n    }  e1\n  }\n")
+      .check();
 }
 
-TEST_F(Numbering, OldLogIsRemovedAtStart) {
-  dir.write("korvex.log", "old record\n");
-  const RunResult r = number(map_with(""));
-  EXPECT_EQ(r.status, 0);
-  EXPECT_FALSE(dir.exists("korvex.log"));
+TEST(Numbering, OldLogIsRemovedAtStart) {
+  number("old log", map_with("")).input("korvex.log", "old record\n").output("korvex.log", Want::none()).check();
 }
 
 // Numbering mode does not look at the conversion options or the table.
-TEST_F(Numbering, ConversionOptionsAreIgnored) {
-  dir.write("a.map", map_with(""));
-  const RunResult r = run({"-s", "a.map", "-enum", "-l", "abc", "-g", "x", "-e", "none.ent"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.console, "Processing 'a.map'\n1 brushes\nWarning: no entity\n");
+TEST(Numbering, ConversionOptionsAreIgnored) {
+  Golden("conversion options")
+      .args({"-s", "a.map", "-enum", "-l", "abc", "-g", "x", "-e", "none.ent"})
+      .input("a.map", map_with(""))
+      .console("Processing 'a.map'\n1 brushes\nWarning: no entity\n")
+      .check();
 }
 
 }  // namespace

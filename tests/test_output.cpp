@@ -1,19 +1,15 @@
 // The output map is never lost or left half written: a temporary file beside
 // the destination replaces it only when the run completes; devices and pipes
-// are written straight and never removed; write errors fail the run.
+// are written straight and never removed; write errors fail the run. Runs
+// in-process on real files in a temporary folder.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <fstream>
 #include <thread>
 
-#include "run_korvex.h"
+#include "korvex_runner.h"
 
 namespace {
 
@@ -48,9 +44,9 @@ constexpr const char* failing_map = "{\n{\n}\n}\n{\n\"classname\" \"a\"\n";
 
 class Output : public ::testing::Test {
  protected:
-  RunResult number(std::string_view map, const std::string& destination) {
+  KorvexRun number(std::string_view map, const std::string& destination) {
     dir.write("a.map", map);
-    return run_korvex(dir, {"-s", "a.map", "-enum", "-d", destination});
+    return run_korvex_in(dir, {"-s", "a.map", "-enum", "-d", destination});
   }
   bool no_temporary_files() {
     for (const std::string& name : dir.entries())
@@ -62,7 +58,7 @@ class Output : public ::testing::Test {
 
 TEST_F(Output, FailedRunLeavesAnExistingDestinationUntouched) {
   dir.write("out.map", "the only copy\n");
-  const RunResult r = number(failing_map, "out.map");
+  const KorvexRun r = number(failing_map, "out.map");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.console, "Processing 'a.map'\n1 brushes\nEnt #1 load error (1): end of file\n");
   EXPECT_EQ(dir.read("out.map"), "the only copy\n");
@@ -72,7 +68,7 @@ TEST_F(Output, FailedRunLeavesAnExistingDestinationUntouched) {
 TEST_F(Output, CompletedRunReplacesTheDestinationAndKeepsItsMode) {
   dir.write("out.map", "old\n");
   ASSERT_EQ(chmod(dir.file("out.map").c_str(), 0604), 0);
-  const RunResult r = number(good_map, "out.map");
+  const KorvexRun r = number(good_map, "out.map");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(dir.read("out.map"), good_map_q1n);
   struct stat st;
@@ -81,7 +77,7 @@ TEST_F(Output, CompletedRunReplacesTheDestinationAndKeepsItsMode) {
   EXPECT_TRUE(no_temporary_files());
 
   const mode_t old_mask = umask(027);
-  const RunResult fresh = number(good_map, "new.map");
+  const KorvexRun fresh = number(good_map, "new.map");
   umask(old_mask);
   EXPECT_EQ(fresh.status, 0);
   ASSERT_EQ(stat(dir.file("new.map").c_str(), &st), 0);
@@ -93,7 +89,7 @@ TEST_F(Output, DestinationThroughALinkReplacesTheLinkedFile) {
   ASSERT_EQ(mkdir(dir.file("maps").c_str(), 0755), 0);
   dir.write("maps/out.map", "old\n");
   ASSERT_EQ(symlink("maps/out.map", dir.file("link.map").c_str()), 0);
-  const RunResult r = number(good_map, "link.map");
+  const KorvexRun r = number(good_map, "link.map");
   EXPECT_EQ(r.status, 0);
   struct stat st;
   ASSERT_EQ(lstat(dir.file("link.map").c_str(), &st), 0);
@@ -150,7 +146,7 @@ TEST_F(Output, DevicesAreWrittenStraightAndNeverRemoved) {
 }
 
 TEST_F(Output, WriteErrorFailsTheRun) {
-  const RunResult r = number(good_map, "/dev/full");
+  const KorvexRun r = number(good_map, "/dev/full");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.console, "Processing 'a.map'\n1 brushes\nError when writing /dev/full\n");
 }
@@ -159,7 +155,7 @@ TEST_F(Output, WriteErrorFailsTheRun) {
 TEST_F(Output, WriteErrorStopsTheRunEarly) {
   std::string map = "{\n{\n}\n}\n";
   for (int i = 0; i < 20000; ++i) map += "{\n\"classname\" \"info_null\"\n\"origin\" \"1 2 3\"\n}\n";
-  const RunResult r = number(map, "/dev/full");
+  const KorvexRun r = number(map, "/dev/full");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.console, "Processing 'a.map'\n1 brushes\nError when writing /dev/full\n");
 }
@@ -168,7 +164,7 @@ TEST_F(Output, NamedPipeIsWrittenStraightAndKept) {
   ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0600), 0);
   std::string received;
   std::thread reader([&] { received = read_file(dir.file("pipe")).value_or(""); });
-  const RunResult r = number(good_map, "pipe");
+  const KorvexRun r = number(good_map, "pipe");
   reader.join();
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(received, good_map_q1n);
@@ -179,65 +175,6 @@ TEST_F(Output, NamedPipeIsWrittenStraightAndKept) {
   struct stat st;
   ASSERT_EQ(stat(dir.file("pipe").c_str(), &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
-}
-
-// Destinations that cannot be written are refused before any block is read.
-TEST_F(Output, UnwritableDestinationsAreRefusedAtOpening) {
-  ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
-  ASSERT_EQ(mkdir(dir.file("locked").c_str(), 0555), 0);
-  dir.write("readonly.map", "keep\n");
-  ASSERT_EQ(chmod(dir.file("readonly.map").c_str(), 0444), 0);
-  dir.write("a.map", good_map);
-  ASSERT_EQ(chmod(dir.file("a.map").c_str(), 0644), 0);
-  ASSERT_EQ(chmod(dir.path().c_str(), 0777), 0);
-  for (const char* destination : {"locked/out.map", "readonly.map", "missing/out.map", "locked"}) {
-    SCOPED_TRACE(destination);
-    const RunResult r = run_korvex(dir, {"-s", "a.map", "-enum", "-d", destination}, "\n", 60, true);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.console, "Error when creating " + std::string(destination) + "\nPress ENTER...");
-  }
-  EXPECT_EQ(dir.read("readonly.map"), "keep\n");
-  EXPECT_FALSE(dir.exists("locked/out.map"));
-  EXPECT_TRUE(no_temporary_files());
-}
-
-// A run killed while it writes leaves no partial map at the destination.
-// The source comes through a pipe, so the kill falls surely mid-way: after
-// megabytes have been converted, while the program waits for more.
-TEST_F(Output, KilledRunLeavesNoPartialMap) {
-  dir.write("out.map", "the only copy\n");
-  ASSERT_EQ(mkfifo(dir.file("big.map").c_str(), 0600), 0);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(dir.path().c_str()) != 0) _exit(126);
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, 1);
-    execl(KORVEX_BIN, KORVEX_BIN, "-s", "big.map", "-enum", "-d", "out.map", nullptr);
-    _exit(127);
-  }
-  {
-    std::ofstream source(dir.file("big.map"), std::ios::binary);
-    source << "{\n{\n( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) rock1 0 0 0 1 1\n}\n}\n";
-    const std::string entity = "{\n\"classname\" \"info_null\"\n\"origin\" \"1 2 3\"\n}\n";
-    for (int i = 0; i < 100000; ++i) source << entity;
-    source.flush();
-    // Wait until the converted part reaches the temporary file.
-    bool written = false;
-    for (int i = 0; i < 5000 && !written; ++i) {
-      for (const std::string& name : dir.entries()) {
-        struct stat st;
-        if (name.starts_with(".korvex-") && stat(dir.file(name).c_str(), &st) == 0 && st.st_size > 1000000)
-          written = true;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    EXPECT_TRUE(written);
-    kill(pid, SIGKILL);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  EXPECT_TRUE(WIFSIGNALED(status));
-  EXPECT_EQ(dir.read("out.map"), "the only copy\n");
 }
 
 }  // namespace

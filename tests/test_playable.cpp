@@ -1,12 +1,12 @@
-// Maps to play in a Q3 engine, end to end: texture rules (-t) and the
-// alignment they keep, Quake 2 flags, world keys (-k), and the entity graph
-// that -q3 makes safe.
+// Maps to play in a Q3 engine, end to end in-process: texture rules (-t)
+// and the alignment they keep, Quake 2 flags, world keys (-k), and the
+// entity graph that -q3 makes safe.
 #include <gtest/gtest.h>
 
 #include <regex>
 #include <sstream>
 
-#include "run_korvex.h"
+#include "korvex_runner.h"
 
 namespace {
 
@@ -21,24 +21,17 @@ std::vector<std::string> face_lines(const std::string& map) {
   return faces;
 }
 
-struct Converted {
-  RunResult run;
-  std::string map;
-};
+const std::string default_table = "info_null *\nfunc_door *\ntrigger_multiple *\nfunc_detail func_group\n"
+                                  "func_train *\npath_corner *\ntrigger_relay target_relay\nfunc_group *\n";
 
-Converted convert(const std::string& map, const std::string& rules, std::vector<std::string> options,
-                  const std::string& table = "info_null *\nfunc_door *\ntrigger_multiple *\nfunc_detail func_group\n"
-                                             "func_train *\npath_corner *\ntrigger_relay target_relay\n"
-                                             "func_group *\n") {
-  TempDir dir;
-  dir.write("m.map", map);
-  dir.write("rules.tex", rules);
-  dir.write("t.ent", table);
-  std::vector<std::string> args{"-s", "m.map", "-d", "out.map", "-e", "t.ent"};
+// m.map converted into out.map with the class table t.ent and, when there
+// are rules, the texture rules rules.tex.
+Golden convert(const std::string& name, const std::string& map, const std::string& rules, const Args& options,
+               const std::string& table = default_table) {
+  Args args{"-s", "m.map", "-d", "out.map", "-e", "t.ent"};
   if (!rules.empty()) args.insert(args.end(), {"-t", "rules.tex"});
   args.insert(args.end(), options.begin(), options.end());
-  Converted c{run_korvex(dir, args), dir.read("out.map").value_or("")};
-  return c;
+  return Golden(name).args(args).inputs({{"m.map", map}, {"rules.tex", rules}, {"t.ent", table}});
 }
 
 std::string world_of(const std::string& faces, const std::string& keys = "") {
@@ -101,10 +94,9 @@ class Rules : public ::testing::TestWithParam<RuleCase> {};
 
 TEST_P(Rules, FacesOut) {
   const RuleCase& c = GetParam();
-  const Converted out = convert(world_of(c.faces), c.rules, c.options);
-  ASSERT_EQ(out.run.status, 0) << out.run.console;
+  const KorvexRun out = convert(c.name, world_of(c.faces), c.rules, c.options).check();
   std::string faces;
-  for (const std::string& line : face_lines(out.map)) faces += line + "\n";
+  for (const std::string& line : face_lines(out.file("out.map").value_or(""))) faces += line + "\n";
   EXPECT_EQ(faces, c.expected);
 }
 
@@ -124,31 +116,24 @@ const std::string plain_world = world_of("( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) w 0 0 
                                          "( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) w 0 0 0 1 1\n"
                                          "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) w 0 0 0 1 1\n");
 
-// Runs -q3 on map with the class table and "* @keep" as the shipped tables.
-struct Played {
-  RunResult run;
-  std::string map;
-};
-Played play(const std::string& map, const char* classes) {
-  TempDir dir;
-  dir.write("m.map", map);
-  dir.write("q1.ent", classes);
-  dir.write("q1.tex", "* @keep\n");
-  Played p{run_korvex(dir, {"-s", "m.map", "-d", "out.map", "-q3"}), ""};
-  p.map = dir.read("out.map").value_or("");
-  return p;
+// Runs -q3 on m.map with the class table and "* @keep" as the shipped tables.
+Golden play(const std::string& name, const std::string& map, const char* classes) {
+  return Golden(name)
+      .args({"-s", "m.map", "-d", "out.map", "-q3"})
+      .inputs({{"m.map", map}, {"q1.ent", classes}, {"q1.tex", "* @keep\n"}});
 }
 
 TEST(Rules, OwnerKindAndDetailClasses) {
   const std::string map = plain_world + "{\n\"classname\" \"trigger_multiple\"\n" + brush3 + "}\n" +
                           "{\n\"classname\" \"func_detail\"\n" + brush3 + "}\n";
-  const Converted out = convert(map, "* @keep\n", {});
-  ASSERT_EQ(out.run.status, 0) << out.run.console;
-  const std::vector<std::string> faces = face_lines(out.map);
+  const KorvexRun out =
+      convert("owner kinds", map, "* @keep\n", {})
+          .output("out.map", Want::has({"\"classname\" \"func_group\""}))
+          .check();
+  const std::vector<std::string> faces = face_lines(out.file("out.map").value_or(""));
   ASSERT_EQ(faces.size(), 9U);
   EXPECT_EQ(faces[3], "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) common/trigger -4 0 0 0.5 0.5 0 0 0");
   EXPECT_EQ(faces[6], "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) q1/trigger 0 0 0 1 1 134217728 0 0");
-  EXPECT_NE(out.map.find("\"classname\" \"func_group\""), std::string::npos);
 }
 
 TEST(WorldKeys, KeptWithoutWadListsAndValveMapsNamed) {
@@ -158,17 +143,18 @@ TEST(WorldKeys, KeptWithoutWadListsAndValveMapsNamed) {
                      "( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) w [ 1 0 0 0 ] [ 0 -1 0 0 ] 0 1 1\n"
                      "( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) w [ 1 0 0 0 ] [ 0 0 -1 0 ] 0 1 1\n";
   const std::string head = "{\n  \"classname\" \"worldspawn\"\n";
-  const Converted kept = convert(world_of(face, keys), "", {"-k"});
-  ASSERT_EQ(kept.run.status, 0);
-  EXPECT_NE(kept.map.find(head + "  \"message\" \"The Slipgate Complex\"\n  \"sky\" \"unit1_\"\n  // brush 1"),
-            std::string::npos)
-      << kept.map;
-  const Converted valve = convert(world_of(face, keys), "* @keep\n", {});
-  EXPECT_NE(valve.map.find(head + "  \"mapversion\" \"220\"\n  // brush 1"), std::string::npos) << valve.map;
-  const Converted both = convert(world_of(face, keys + "\"mapversion\" \"220\"\n"), "* @keep\n", {"-k"});
-  EXPECT_EQ(both.map.find("\"mapversion\""), both.map.rfind("\"mapversion\"")) << "written once";
-  const Converted classic = convert(world_of(face, keys), "", {});
-  EXPECT_EQ(classic.map.find("message"), std::string::npos);
+  convert("-k", world_of(face, keys), "", {"-k"})
+      .output("out.map",
+              Want::has({head + "  \"message\" \"The Slipgate Complex\"\n  \"sky\" \"unit1_\"\n  // brush 1"}))
+      .check();
+  convert("Valve 220 named", world_of(face, keys), "* @keep\n", {})
+      .output("out.map", Want::has({head + "  \"mapversion\" \"220\"\n  // brush 1"}))
+      .check();
+  const KorvexRun both =
+      convert("named once", world_of(face, keys + "\"mapversion\" \"220\"\n"), "* @keep\n", {"-k"}).check();
+  const std::string both_map = both.file("out.map").value_or("");
+  EXPECT_EQ(both_map.find("\"mapversion\""), both_map.rfind("\"mapversion\"")) << "written once";
+  convert("classic", world_of(face, keys), "", {}).output("out.map", Want::lacks({"message"})).check();
 }
 
 // The entity graph under -q3: train chains closed at their first corner,
@@ -191,10 +177,12 @@ TEST(EntityGraph, MadeSafeUnderQ3) {
       "\"_tb_layer_omit_from_export\" \"1\"\n" + brush3 + "}\n"                            // 14
       "{\n\"classname\" \"info_null\"\n\"_tb_layer\" \"7\"\n\"origin\" \"0 0 0\"\n}\n"      // 15
       "{\n\"classname\" \"info_null\"\n\"_tb_layer\" \"8\"\n\"origin\" \"0 0 0\"\n}\n";     // 16
-  const Played played = play(map, "func_train *\npath_corner *\ntrigger_relay target_relay\nfunc_group *\ninfo_null *\n");
-  const RunResult& r = played.run;
-  ASSERT_EQ(r.status, 0) << r.console;
-  const std::string& out = played.map;
+  const KorvexRun r =
+      play("entity graph", map, "func_train *\npath_corner *\ntrigger_relay target_relay\nfunc_group *\ninfo_null *\n")
+          .errors(Want::has({"corner 'a3' (entity 4) targets itself", "corner 'b3' (entity 8) loops back to 'b2'",
+                             "relay entity 13", "2 entities left out"}))
+          .check();
+  const std::string out = r.file("out.map").value_or("");
   auto entity = [&out](int n) {
     const size_t at = out.find("// entity " + std::to_string(n) + "\n");
     if (at == std::string::npos) return std::string();
@@ -209,11 +197,6 @@ TEST(EntityGraph, MadeSafeUnderQ3) {
   EXPECT_EQ(entity(14), "");
   EXPECT_EQ(entity(15), "");
   EXPECT_NE(entity(16), "");
-  const std::string& report = r.errors;
-  EXPECT_NE(report.find("corner 'a3' (entity 4) targets itself"), std::string::npos) << report;
-  EXPECT_NE(report.find("corner 'b3' (entity 8) loops back to 'b2'"), std::string::npos) << report;
-  EXPECT_NE(report.find("relay entity 13"), std::string::npos) << report;
-  EXPECT_NE(report.find("2 entities left out"), std::string::npos) << report;
 }
 
 // A Quake train runs with the lowest corner of its brushes on the path; a
@@ -229,10 +212,10 @@ TEST(EntityGraph, TrainsGetAnOriginBrushAtTheirLowestCorner) {
   const std::string map = plain_world + "{\n\"classname\" \"func_train\"\n\"target\" \"a\"\n" + box + "}\n" +
                           "{\n\"classname\" \"func_door\"\n" + box + "}\n" +
                           "{\n\"classname\" \"path_corner\"\n\"targetname\" \"a\"\n\"target\" \"a\"\n\"origin\" \"0 0 0\"\n}\n";
-  const Played played = play(map, "func_train *\nfunc_door *\npath_corner *\n");
-  const RunResult& r = played.run;
-  ASSERT_EQ(r.status, 0) << r.console;
-  const std::string& out = played.map;
+  const KorvexRun r = play("train origin", map, "func_train *\nfunc_door *\npath_corner *\n")
+                          .errors(Want::has({"1 train(s) given an origin brush"}))
+                          .check();
+  const std::string out = r.file("out.map").value_or("");
   const std::string origin =
       "    {\n"
       "    ( 92 192 308 ) ( 92 192 292 ) ( 92 208 292 ) common/origin 0 0 0 0.5 0.5 0 0 0\n"
@@ -247,7 +230,6 @@ TEST(EntityGraph, TrainsGetAnOriginBrushAtTheirLowestCorner) {
   for (size_t at = out.find("common/origin"); at != std::string::npos; at = out.find("common/origin", at + 1))
     ++origin_faces;
   EXPECT_EQ(origin_faces, 6U) << "the train's six, and none for the door";
-  EXPECT_NE(r.errors.find("1 train(s) given an origin brush"), std::string::npos) << r.errors;
 }
 
 // A bad rule table ends the run before anything is written, with a message
@@ -264,19 +246,19 @@ TEST(Rules, BadTablesAreRefused) {
       {"a b\n* @kept\n", "Texture table error: rules.tex:2: '@kept' is no replacement"},
       {"* " + std::string(64, 'n') + "\n", "Texture table error: rules.tex:1: texture name 'nnnn"},
   };
-  for (const auto& c : cases) {
-    const Converted out = convert(map, c.rules, {});
-    EXPECT_EQ(out.run.status, 1) << c.rules;
-    EXPECT_NE(out.run.console.find(c.message), std::string::npos) << out.run.console;
-    EXPECT_EQ(out.map, "") << c.rules;
-  }
-  TempDir dir;
-  dir.write("m.map", map);
-  dir.write("q1.ent", "x *\n");
-  const RunResult missing = run_korvex(dir, {"-s", "m.map", "-t", "none.tex"});
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_NE(missing.console.find("Texture table error: cannot open the file 'none.tex'"), std::string::npos);
-  EXPECT_FALSE(dir.exists("m.1q3"));
+  for (const auto& c : cases)
+    convert(c.rules, map, c.rules, {})
+        .status(1)
+        .console(Want::has({c.message}))
+        .output("out.map", Want::none())
+        .check();
+  Golden("missing rules")
+      .args({"-s", "m.map", "-t", "none.tex"})
+      .inputs({{"m.map", map}, {"q1.ent", "x *\n"}})
+      .status(1)
+      .console(Want::has({"Texture table error: cannot open the file 'none.tex'"}))
+      .output("m.1q3", Want::none())
+      .check();
 }
 
 }  // namespace

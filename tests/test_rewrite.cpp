@@ -11,12 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "disk_files.h"
 #include "read_blocks.h"
-#include "run.h"
 #include "write_blocks.h"
 #include "rewrite.h"
-#include "run_korvex.h"
+#include "korvex_runner.h"
 
 using namespace kmap;
 
@@ -157,27 +155,6 @@ TEST(Rewrite, LightSearchStopsAtAnUntakeableBraceLine) {
             CONV_OK);
 }
 
-// Runs korvex in process on the files of folder, with its console in
-// memory; returns what it printed.
-std::string run_in_process(const std::string& folder, std::vector<std::string> args, int* status) {
-  args.insert(args.begin(), "korvex");
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  char* text = nullptr;
-  size_t length = 0;
-  Console console;
-  console.out = open_memstream(&text, &length);
-  console.err = fopen("/dev/null", "w");
-  DiskFiles files(folder);
-  *status = korvex_run(static_cast<int>(argv.size()) - 1, argv.data(), console, files);
-  fclose(console.out);
-  fclose(console.err);
-  std::string printed(text, length);
-  free(text);
-  return printed;
-}
-
 // Runs one after another in one process give the same console, map and
 // log; the log counts from 1 each time.
 TEST(InProcess, RunsInOneProcessGiveTheSameResult) {
@@ -206,11 +183,8 @@ TEST(InProcess, RunsInOneProcessGiveTheSameResult) {
     int status;
   };
   auto once = [&] {
-    Outcome o;
-    o.console = run_in_process(dir.path(), {"-s", "m.map", "-g", "2", "-l", "0.5"}, &o.status);
-    o.map = dir.read("m.1q3").value_or("");
-    o.log = dir.read("korvex.log").value_or("");
-    return o;
+    const KorvexRun r = run_korvex_in(dir, {"-s", "m.map", "-g", "2", "-l", "0.5"});
+    return Outcome{r.out(), r.file("m.1q3").value_or(""), r.file("korvex.log").value_or(""), r.status};
   };
   const Outcome first = once();
   const Outcome second = once();

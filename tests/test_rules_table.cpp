@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "rules_table.h"
-#include "run_korvex.h"
+#include "temp_dir.h"
+#include "test_paths.h"
 
 namespace {
 

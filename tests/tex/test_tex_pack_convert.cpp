@@ -1,9 +1,8 @@
-// The two-step road: maps converted by the built korvex with the keep tables
+// The two-step road: maps converted by korvex, in-process, with the keep tables
 // (tables/q1-keep.tex, q2-keep.tex), then packed. The pack must supply every
 // q1/ and q2/ name the converted map uses, and the names the tables turn into
 // Q3 tool shaders must be exactly the ones korvex-tex leaves out.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,23 +11,14 @@
 
 #include "map_scan.h"
 #include "pack_names.h"
+#include "korvex_runner.h"
 #include "test_tex_pack_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const std::string tables = std::string(KORVEX_SOURCE_DIR) + "/tables/";
-
-// Runs korvex with `args` in `dir`; returns its exit status, its output in `console`.
-int run_korvex(const TempFolder& dir, const std::string& args, std::string& console) {
-  const std::string command = "cd '" + dir.file("") + "' && '" KORVEX_BIN "' " + args +
-                              " >console.txt 2>&1 </dev/null";
-  const int status = std::system(command.c_str());
-  std::ifstream stream(dir.file("console.txt"));
-  console.assign(std::istreambuf_iterator<char>(stream), {});
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+const std::string tables = source_file("tables/");
 
 // The texture names of a map file, as scanned for packing.
 std::set<std::string> map_names(const std::string& path) {
@@ -67,7 +57,7 @@ std::string joined(const std::set<std::string>& names) {
 
 // Packs the converted map `map` from `sources`; expects exactly `gaps` of
 // its kept names (`prefix`) without an image or shader, and a sound archive.
-void expect_pack_supplies(const TempFolder& dir, const std::string& map, const std::vector<std::string>& sources,
+void expect_pack_supplies(const TempDir& dir, const std::string& map, const std::vector<std::string>& sources,
                           std::string_view prefix, const std::set<std::string>& gaps) {
   const std::set<std::string> kept = with_prefix(map_names(map), prefix);
   std::vector<std::string> words{map, "-o", dir.file("pack.pk3")};
@@ -97,10 +87,10 @@ TEST(TexPackConvert, EveryCorpusMapConvertedThenPacked) {
   int maps = 0;
   for (const CorpusBsp& bsp : corpus_bsps(shared)) {
     SCOPED_TRACE(bsp.map);
-    TempFolder dir;
-    std::string console;
-    ASSERT_EQ(run_korvex(dir, "-x -k -t '" + tables + "q1-keep.tex' -e '" + tables + "q1.ent' -s '" + bsp.map +
-                                  "' -d out.map", console), 0) << console;
+    TempDir dir;
+    const KorvexRun converted = run_korvex_in(
+        dir, {"-x", "-k", "-t", tables + "q1-keep.tex", "-e", tables + "q1.ent", "-s", bsp.map, "-d", "out.map"});
+    ASSERT_EQ(converted.status, 0) << converted.out() << converted.errors;
     const std::set<std::string> names = map_names(dir.file("out.map"));
     for (const std::string& name : with_prefix(names, "q1/"))
       EXPECT_FALSE(texpack::is_tool_texture(name.substr(3), texpack::Game::quake)) << name;
@@ -114,7 +104,7 @@ TEST(TexPackConvert, EveryCorpusMapConvertedThenPacked) {
 TEST(TexPackConvert, Quake2MapConvertedThenPacked) {
   const std::string shared = shared_dir();
   if (shared.empty()) GTEST_SKIP() << "no shared data next to the project";
-  TempFolder dir;
+  TempDir dir;
   // Seven kept names, tool faces by name (clip) and by flag (playerclip 0x10000).
   dir.write("q2.map", R"({
 "classname" "worldspawn"
@@ -136,9 +126,9 @@ TEST(TexPackConvert, Quake2MapConvertedThenPacked) {
 }
 }
 )");
-  std::string console;
-  ASSERT_EQ(run_korvex(dir, "-q2 -x -t '" + tables + "q2-keep.tex' -e '" + tables + "q2.ent' -s q2.map -d out.map",
-                       console), 0) << console;
+  const KorvexRun converted = run_korvex_in(
+      dir, {"-q2", "-x", "-t", tables + "q2-keep.tex", "-e", tables + "q2.ent", "-s", "q2.map", "-d", "out.map"});
+  ASSERT_EQ(converted.status, 0) << converted.out() << converted.errors;
   const std::set<std::string> names = map_names(dir.file("out.map"));
   EXPECT_EQ(with_prefix(names, "q2/"),
             (std::set<std::string>{"q2/b_pv_v1a1", "q2/e1m1/f1/b_rc_v4", "q2/lavatest", "q2/rtz/b_pv_v1a1",
@@ -156,7 +146,7 @@ uint8_t dull(int x, int y) { return static_cast<uint8_t>(16 + (x + y) % 64); }
 TEST(TexPackConvert, KeepTableToolsAreTheToolsLeftOut) {
   const std::vector<std::string> tools = {"clip", "trigger", "skip", "hint", "hintskip", "origin", "__TB_empty"};
   const std::vector<std::string> kept = {"*waterskip", "*lava1", "sky1", "{fence", "+0button", "+1button", "wall"};
-  TempFolder dir;
+  TempDir dir;
   std::vector<texpack::SourceTexture> textures;
   std::vector<std::string> faces;
   for (const std::string& name : kept) {
@@ -171,9 +161,9 @@ TEST(TexPackConvert, KeepTableToolsAreTheToolsLeftOut) {
   const texpack::Palette palette = ramp_palette();
   dir.write("game/palette.lmp", std::string(palette.rgb.begin(), palette.rgb.end()));
   dir.write("m.map", map_text(faces));
-  std::string console;
-  ASSERT_EQ(run_korvex(dir, "-x -t '" + tables + "q1-keep.tex' -e '" + tables + "q1.ent' -s m.map -d out.map",
-                       console), 0) << console;
+  const KorvexRun converted =
+      run_korvex_in(dir, {"-x", "-t", tables + "q1-keep.tex", "-e", tables + "q1.ent", "-s", "m.map", "-d", "out.map"});
+  ASSERT_EQ(converted.status, 0) << converted.out() << converted.errors;
   const std::set<std::string> names = map_names(dir.file("out.map"));
   EXPECT_EQ(with_prefix(names, "q1/"), (std::set<std::string>{"q1/#lava1", "q1/#waterskip", "q1/+0button",
                                                               "q1/+1button", "q1/sky1", "q1/wall", "q1/{fence"}));

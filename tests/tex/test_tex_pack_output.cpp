@@ -45,8 +45,7 @@ mode_t mode_of(const std::string& path) {
   return stat(path.c_str(), &st) == 0 ? st.st_mode : 0;
 }
 
-// (TempFolder::tree() would stop at the looping link.)
-bool no_temporaries(const TempFolder& dir) {
+bool no_temporaries(const TempDir& dir) {
   std::error_code code;
   for (auto it = std::filesystem::recursive_directory_iterator(dir.file(""), code);
        !code && it != std::filesystem::recursive_directory_iterator(); it.increment(code))
@@ -57,7 +56,7 @@ bool no_temporaries(const TempFolder& dir) {
 bool full_device_writable() { return access("/dev/full", W_OK) == 0; }
 
 // The links and files every case starts from.
-void lay_out(const TempFolder& dir) {
+void lay_out(const TempDir& dir) {
   dir.write("old.pk3", "old pack");
   chmod(dir.file("old.pk3").c_str(), 0640);
   dir.write("packs/linked.pk3", "linked pack");
@@ -73,7 +72,7 @@ void lay_out(const TempFolder& dir) {
 }
 
 TEST(TexPackOutput, ZipGoesOnlyWhereAFileMay) {
-  TempFolder dir;
+  TempDir dir;
   lay_out(dir);
   const struct {
     std::string destination;  // relative to the folder, or absolute
@@ -118,7 +117,7 @@ TEST(TexPackOutput, ZipToAFullDeviceFailsWithTheReason) {
 }
 
 TEST(TexPackOutput, ZipToANamedPipeIsWrittenStraight) {
-  TempFolder dir;
+  TempDir dir;
   lay_out(dir);
   std::string received;
   std::thread reader([&] { received = read_bytes(dir.file("pipe")); });
@@ -131,7 +130,7 @@ TEST(TexPackOutput, ZipToANamedPipeIsWrittenStraight) {
 }
 
 TEST(TexPackOutput, FolderGoesOnlyWhereNothingOrAnEmptyFolderIs) {
-  TempFolder dir;
+  TempDir dir;
   lay_out(dir);
   struct stat empty_before;
   ASSERT_EQ(stat(dir.file("empty").c_str(), &empty_before), 0);
@@ -175,7 +174,7 @@ TEST(TexPackOutput, FolderGoesOnlyWhereNothingOrAnEmptyFolderIs) {
 // A whole run that cannot write its pack says why and never claims it did.
 TEST(TexPackOutput, RunReportsAWriteErrorAsAFailure) {
   if (!full_device_writable()) GTEST_SKIP() << "/dev/full cannot be opened for writing here";
-  TempFolder dir;
+  TempDir dir;
   dir.write("game/first.wad", wad2_bytes({make_texture("wall", 16, 16, [](int x, int y) {
                                 return static_cast<uint8_t>(16 + (x + y) % 64);
                               })}));

@@ -19,7 +19,7 @@ const std::vector<std::string> converted_faces = {"q1/wall 0 0 0 0.5 0.5 0 0 0",
                                                   "q1/{grate 0 0 0 0.5 0.5 0 0 0", "common/clip 0 0 0 0.5 0.5 0 0 0"};
 
 // A game folder: two WADs that both hold "wall", and the palette.
-void write_game(const TempFolder& dir) {
+void write_game(const TempDir& dir) {
   dir.write("game/first.wad", wad2_bytes({make_texture("wall", 16, 16, dull), make_texture("*water0", 16, 16, dull),
                                           make_texture("{grate", 16, 16, holes)}));
   dir.write("game/second.wad", wad2_bytes({make_texture("WALL", 16, 16, other)}));
@@ -28,7 +28,7 @@ void write_game(const TempFolder& dir) {
 }
 
 TEST(TexPackRun, SourceAndConvertedMapGiveTheSamePack) {
-  TempFolder dir;
+  TempDir dir;
   write_game(dir);
   dir.write("src/e1m1.map", map_text(source_faces));
   dir.write("conv/e1m1.1q3", map_text(converted_faces));
@@ -47,7 +47,7 @@ TEST(TexPackRun, SourceAndConvertedMapGiveTheSamePack) {
 }
 
 TEST(TexPackRun, WadKeyOrderComesFirst) {
-  TempFolder dir;
+  TempDir dir;
   write_game(dir);
   dir.write("e1m1.map", map_text(source_faces, "\"wad\" \"\\quake\\id1\\SECOND.WAD;/q/first.wad\"\n"));
   const TexRun run = run_tex({dir.file("e1m1.map"), dir.file("game")});
@@ -61,7 +61,7 @@ TEST(TexPackRun, WadKeyOrderComesFirst) {
 }
 
 TEST(TexPackRun, MissingNamesAreReportedOrFailUnderStrict) {
-  TempFolder dir;
+  TempDir dir;
   write_game(dir);
   dir.write("m.map", map_text({"wall 0 0 0 1 1", "nowhere 0 0 0 1 1", "NOWHERE 0 0 0 1 1"}));
   dir.write("m.pk3", "old pack");
@@ -77,7 +77,7 @@ TEST(TexPackRun, MissingNamesAreReportedOrFailUnderStrict) {
 }
 
 TEST(TexPackRun, FailuresLeaveNothing) {
-  TempFolder dir;
+  TempDir dir;
   write_game(dir);
   dir.write("m.map", map_text({"wall 0 0 0 1 1"}));
   dir.write("bad.map", "{\n}\n}\n");
@@ -114,21 +114,18 @@ TEST(TexPackRun, FailuresLeaveNothing) {
 }
 
 TEST(TexPackRun, FolderOutput) {
-  TempFolder dir;
+  TempDir dir;
   write_game(dir);
   dir.write("m.map", map_text(source_faces));
   const TexRun run = run_tex({dir.file("m.map"), dir.file("game"), "-o", dir.file("out") + "/"});
   ASSERT_EQ(run.status, 0) << run.err;
-  std::vector<std::string> out;
-  for (const std::string& name : dir.tree())
-    if (name.starts_with("out/")) out.push_back(name);
-  EXPECT_EQ(out, (std::vector<std::string>{"out/scripts", "out/scripts/m.shader", "out/scripts/shaderlist.txt",
-                                           "out/textures", "out/textures/q1", "out/textures/q1/#water0.png",
-                                           "out/textures/q1/wall.png", "out/textures/q1/{grate.png"}));
+  EXPECT_EQ(dir.tree("out"), (std::vector<std::string>{"scripts/", "scripts/m.shader", "scripts/shaderlist.txt",
+                                                     "textures/", "textures/q1/", "textures/q1/#water0.png",
+                                                     "textures/q1/wall.png", "textures/q1/{grate.png"}));
 }
 
 TEST(TexPackRun, HelpVersionAndNothingToPack) {
-  TempFolder dir;
+  TempDir dir;
   write_game(dir);
   dir.write("stock.1q3", map_text({"common/clip 0 0 0 1 1 0 0 0"}));
   const TexRun help = run_tex({"--help"});

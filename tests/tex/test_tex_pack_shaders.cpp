@@ -282,7 +282,7 @@ TEST(TexPackShaders, NonsolidNamesGetAShaderThatLetsThrough) {
 }
 
 TEST(TexPackShaders, TheShippedFallbackIsTheOneThePackWriterKnows) {
-  std::ifstream in(std::string(KORVEX_SOURCE_DIR) + "/tables/korvex.shader");
+  std::ifstream in(source_file("tables/korvex.shader"));
   ASSERT_TRUE(in);
   const std::string shipped((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::string without_comments;

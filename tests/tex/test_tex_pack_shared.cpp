@@ -31,7 +31,7 @@ std::vector<uint8_t> file_bytes(const std::string& path) {
 // the palette lookup of its indices.
 void expect_packed_like_palette(const texpack::SourceTexture& texture, const texpack::Palette& palette,
                                 const std::vector<std::string>& sources, bool quake2) {
-  TempFolder dir;
+  TempDir dir;
   dir.write("m.map", map_text({texture.name + (quake2 ? " 0 0 0 1 1 0 0 0" : " 0 0 0 1 1")}));
   std::vector<std::string> words{dir.file("m.map")};
   words.insert(words.end(), sources.begin(), sources.end());
@@ -72,7 +72,7 @@ TEST(TexPackShared, PixelsThroughTheirPalette) {
 
 TEST(TexPackShared, Quake2MapOfTheSharedWals) {
   NEED_SHARED();
-  TempFolder dir;
+  TempDir dir;
   std::vector<std::string> faces;
   for (const char* name : {"rtz/b_pv_v1a1", "rtz/b_rc_v16w", "e1m1/f1/b_rc_v4", "b_pv_v1a1", "lavatest",
                            "wsrv/pregame", "e1u1/clip", "e1u1/trigger"})
@@ -93,7 +93,7 @@ TEST(TexPackShared, DamagedWadsGivenByNameFailTheRun) {
   NEED_SHARED();
   for (const char* name : {"bad_magic", "too_small", "directory_out_of_bounds", "entry_out_of_bounds",
                            "entry_count_too_large"}) {
-    TempFolder dir;
+    TempDir dir;
     dir.write("m.map", map_text({"wall 0 0 0 1 1"}));
     const std::string wad = shared + "/textures/q1/malformed/" + name + ".wad";
     const TexRun run = run_tex({dir.file("m.map"), wad, shared + "/textures/q1/palette.lmp"});
@@ -111,7 +111,7 @@ TEST(TexPackShared, EveryCorpusMapWithItsBsp) {
   int maps = 0;
   for (const CorpusBsp& bsp : corpus_bsps(shared)) {
     SCOPED_TRACE(bsp.bsp);
-    TempFolder dir;
+    TempDir dir;
     const TexRun run = run_tex({bsp.map, bsp.bsp, shared + "/textures/q1/palette.lmp", "-o", dir.file("pack.pk3")});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(missing_names(run.out), bsp.not_embedded) << run.out;

@@ -14,36 +14,6 @@
 
 namespace fs = std::filesystem;
 
-std::string shared_dir() {
-  std::error_code code;
-  return fs::is_directory(KORVEX_SHARED_DIR, code) ? std::string(KORVEX_SHARED_DIR) : std::string();
-}
-
-TempFolder::TempFolder() {
-  std::string pattern = (fs::temp_directory_path() / "korvex-tex-test.XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) std::abort();
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code code;
-  fs::remove_all(path_, code);
-}
-
-void TempFolder::write(std::string_view name, std::string_view bytes) const {
-  const fs::path path = file(name);
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<std::string> TempFolder::tree() const {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::recursive_directory_iterator(path_))
-    names.push_back(fs::relative(entry.path(), path_).string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 std::string map_text(const std::vector<std::string>& faces, std::string_view keys) {
   std::string text = "{\n\"classname\" \"worldspawn\"\n" + std::string(keys) + "{\n";
   for (const std::string& face : faces) text += "( 0 0 0 ) ( 0 1 0 ) ( 1 0 0 ) " + face + "\n";

@@ -1,5 +1,5 @@
-// Helpers of the texture pack tests: temporary folders, synthetic textures,
-// WAD files and maps, PNG and zip read-back, in-process runs.
+// Helpers of the texture pack tests, on the shared test support: synthetic
+// textures, WAD files and maps, PNG and zip read-back, in-process runs.
 #ifndef KORVEX_TESTS_TEX_PACK_SUPPORT_H
 #define KORVEX_TESTS_TEX_PACK_SUPPORT_H
 
@@ -11,25 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "temp_dir.h"
+#include "test_paths.h"
 #include "texture_sources.h"
-
-// The shared test data folder (KORVEX_SHARED_DIR), or "" when it is absent.
-std::string shared_dir();
-
-// A temporary folder, removed with everything in it when the object goes.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  std::string file(std::string_view name) const { return path_ + "/" + std::string(name); }
-  void write(std::string_view name, std::string_view bytes) const;
-  std::vector<std::string> tree() const;  // every entry below, relative, sorted
-
- private:
-  std::string path_;
-};
 
 // A map whose world has one brush with a face for each of `faces` (the text
 // after the three points: "WALL 0 0 0 1 1"); `keys` go into the world.

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "source_kinds.h"
+#include "temp_dir.h"
 #include "test_tex_sources_bytes.h"
 #include "texture_sources.h"
 
@@ -19,22 +20,15 @@ namespace {
 
 class Library : public ::testing::Test {
  protected:
-  fs::path dir;
+  TempDir dir;
   texpack::TextureLibrary library;
   std::string error;
 
-  void SetUp() override {
-    char folder[] = "/tmp/korvex_texsources_XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    dir = folder;
-  }
-  void TearDown() override { fs::remove_all(dir); }
   std::string write(const std::string& relative, const Bytes& bytes) const {  // gives the path
-    fs::create_directories((dir / relative).parent_path());
-    std::ofstream(dir / relative, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
-    return (dir / relative).string();
+    dir.write(relative, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return dir.file(relative);
   }
-  std::string at(const char* relative) const { return (dir / relative).string(); }
+  std::string at(const char* relative) const { return dir.file(relative); }
 };
 
 TEST_F(Library, ArchivesAndLooseFilesInAFolder) {
@@ -52,7 +46,7 @@ TEST_F(Library, ArchivesAndLooseFilesInAFolder) {
   write("q1/Base.WAD", archive("WAD2", {{"city4_2", miptex("city4_2", 16, 16)}}));
   write("q1/broken.wad", Bytes{'W', 'A', 'D', '2'});
   write("q1/notes.txt", Bytes(10, 'x'));
-  ASSERT_EQ(library.add_path(dir.string(), error), SourceStatus::OK) << error;
+  ASSERT_EQ(library.add_path(dir.path(), error), SourceStatus::OK) << error;
 
   const std::string pak0 = at("id1/pak0.pak"), pak1 = at("id1/pak1.pak");
   ASSERT_NE(library.palette(), nullptr);
@@ -90,7 +84,7 @@ TEST_F(Library, FirstSourceWinsWithoutRegardToCaseAndAFileIsReadOnce) {
 
 TEST_F(Library, FilesGivenByNameFailHard) {
   write("huge.wad", {});
-  fs::resize_file(dir / "huge.wad", (uint64_t{1} << 30) + 1);  // sparse
+  fs::resize_file(dir.file("huge.wad"), (uint64_t{1} << 30) + 1);  // sparse
   const struct {
     std::string path;
     SourceStatus status;
