@@ -123,6 +123,7 @@ ParseStatus parse_options(const std::vector<std::string>& args, const fs::path& 
     switch (row->role) {
       case Role::flag:
         read.korvex_args.push_back(word);
+        read.q1 = read.q1 || word == "-q1";
         read.q2 = read.q2 || word == "-q2";
         read.q3 = read.q3 || word == "-q3";
         read.numbering = read.numbering || word == "-enum";
@@ -163,26 +164,30 @@ std::string_view output_extension(const BatchOptions& options) {
 
 std::string_view usage_text() {
   return "Usage: korvex-batch [korvex options] DIR|FILE... [-o OUTDIR] [-j N]\n"
-         "Converts every .map file under each DIR (recursively) and each FILE,\n"
-         "running one korvex per map, N at a time.\n"
+         "Converts every .map file under each DIR (recursively) and each FILE\n"
+         "with korvex, N maps at a time.\n"
          "\n"
          "korvex options, passed on to every run:\n"
          "  -e FILE   replacement table (default: q1.ent or q2.ent of the working\n"
-         "            folder, else the installed one)\n"
+         "            folder, else the installed one, else the source tree's)\n"
          "  -t FILE   texture rules\n"
          "  -l F      light factor          -g F   size factor\n"
-         "  -q2       Quake 2 sources       -enum  numbering mode\n"
-         "  -x        extended mode         -k     keep world keys\n"
-         "  -q3       a map to play in a Q3 engine\n"
+         "  -q1       Quake sources         -q2    Quake 2 sources\n"
+         "  -enum     numbering mode        -x     extended mode\n"
+         "  -k        keep world keys\n"
+         "  -q3       a map to play in a Q3 engine (without -q1 or -q2, each map's\n"
+         "            faces tell its game, and its tables follow)\n"
          "(-s and -d are not taken: the batch names each source and output.)\n"
          "\n"
          "Batch options:\n"
-         "  -o OUTDIR  write outputs under OUTDIR, mirroring each folder's layout\n"
-         "             (default: beside each source)\n"
-         "  -j N       run N maps at a time (default: one per core)\n"
+         "  -o OUTDIR        write outputs under OUTDIR, mirroring each folder's\n"
+         "                   layout (default: beside each source)\n"
+         "  -j N             convert N maps at a time (default: one per core)\n"
+
          "  -h, --help, -help, --version\n"
          "\n"
-         "Each output gets korvex's log beside it, named like the output with .log.\n"
+         "Each output gets korvex's log beside it, named like the output with .log,\n"
+         "followed by the classes left out and the texture rules' counts.\n"
          "Exit status: 0 all maps converted, 1 some map failed or none found,\n"
          "2 bad command line, 130 interrupted.\n";
 }

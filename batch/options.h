@@ -14,6 +14,7 @@ struct BatchOptions {
   std::vector<std::string> inputs;       // folders and files, as given
   std::filesystem::path out_dir;         // absolute; empty: each output beside its source
   unsigned jobs = 0;                     // 0: one per core
+  bool q1 = false;
   bool q2 = false;
   bool numbering = false;  // -enum
   bool has_table = false;  // -e given
