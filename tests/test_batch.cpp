@@ -48,6 +48,8 @@ TEST(BatchOptions, ReadsEveryOptionAndRefusesWhatKorvexWouldNotTake) {
       {{"-x", "maps", "-x"}, ParseStatus::bad_usage, {}, "", 0, "", "-x given twice"},
       {{"maps", "-z"}, ParseStatus::bad_usage, {}, "", 0, "", "unknown option '-z'"},
       {{"-x"}, ParseStatus::bad_usage, {}, "", 0, "", "no folder or map given"},
+      {{"m", "--report"}, ParseStatus::bad_usage, {}, "", 0, "", "--report needs a value"},
+      {{"m", "--csv", "a.csv", "--csv", "b.csv"}, ParseStatus::bad_usage, {}, "", 0, "", "--csv given twice"},
   };
   for (const OptionsCase& c : cases) {
     const std::string where = ::testing::PrintToString(c.args);
@@ -65,6 +67,19 @@ TEST(BatchOptions, ReadsEveryOptionAndRefusesWhatKorvexWouldNotTake) {
     EXPECT_EQ(options.jobs, c.jobs) << where;
     EXPECT_EQ(output_extension(options), c.extension) << where;
   }
+}
+
+// The batch's own files and the game are read, never passed on to a run.
+TEST(BatchOptions, ReportPathsAreTheBatchsAndTakenFromTheWorkingFolder) {
+  BatchOptions options;
+  std::string error;
+  ASSERT_EQ(parse_options({"-q1", "m", "--report", "r.json", "--csv", "/t/s.csv"}, "/home/u", options, error),
+            ParseStatus::run)
+      << error;
+  EXPECT_EQ(options.report, "/home/u/r.json");
+  EXPECT_EQ(options.csv, "/t/s.csv");
+  EXPECT_TRUE(options.q1);
+  EXPECT_EQ(options.korvex_args, std::vector<std::string>{"-q1"});
 }
 
 struct CountsCase {

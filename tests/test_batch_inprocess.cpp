@@ -1,7 +1,8 @@
 // korvex-batch's runs in this process: maps converted on threads side by
 // side, each with its own console, files and log; a failing map among good
 // ones; a stop in the middle of a batch; one batch run twice; the records the
-// logs get; the tables each run is given; the thread that takes the signals.
+// logs get; the reports for scripts; the tables each run is given; the
+// thread that takes the signals.
 #include <gtest/gtest.h>
 #include <pthread.h>
 #include <sys/stat.h>
@@ -13,6 +14,7 @@
 #include <sstream>
 #include <thread>
 
+#include "batch_report.h"
 #include "map_files.h"
 #include "map_log.h"
 #include "maps.h"
@@ -25,6 +27,7 @@
 #include "summary.h"
 
 namespace fs = std::filesystem;
+using nlohmann::json;
 
 namespace {
 
@@ -365,6 +368,93 @@ TEST(BatchInProcess, TwoRunsOfOneBatchWriteTheSameFiles) {
   for (const auto& [name, file] : runs[0]) EXPECT_EQ(file.second, 0666u & ~mask) << name;
   EXPECT_NE(runs[0]["good.log"].first.find("Texture rules '" + source_file("tables/q1.tex") + "'"), std::string::npos)
       << runs[0]["good.log"].first;
+}
+
+// The CSV's fields, row by row; enough of RFC 4180 to read the batch's own.
+std::vector<std::vector<std::string>> read_csv(std::string_view text) {
+  std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
+  bool quoted = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+      rows.back().back() += '"';
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (!quoted && c == ',') {
+      rows.back().emplace_back();
+    } else if (!quoted && c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      rows.emplace_back(1);
+      ++i;
+    } else {
+      rows.back().back() += c;
+    }
+  }
+  if (rows.back().size() == 1 && rows.back()[0].empty()) rows.pop_back();
+  return rows;
+}
+
+std::string csv_count(const json& counts, const char* name) {
+  return counts.is_null() ? "" : std::to_string(counts[name].get<long>());
+}
+
+// The JSON report read back agrees with each map's korvex report, with the
+// CSV's rows and with its own totals.
+TEST(BatchInProcess, ReportsAgreeWithEachOtherAndWithTheRuns) {
+  TempDir dir;
+  write_files(dir, {{"maps/good.map", std::string(good_map)},
+                    {"maps/broken.map", std::string(broken_map)},
+                    {"maps/odd, \"quoted\".map", std::string(good_map)},
+                    {"maps/small.map", std::string(small_map)}});
+  const std::vector<MapJob> jobs = find_jobs(dir);
+  const BatchSettings settings = classic_settings(2);
+  const std::atomic<bool> stop{false};
+  std::vector<MapResult> results;
+  ASSERT_EQ(run_maps(jobs, settings, stop, [](const MapJob&, const MapResult&) {}, results), BatchStatus::completed);
+  BatchOptions options;
+  options.inputs = {"maps"};
+  options.korvex_args = {"-e", source_file("tables/q1.ent")};
+  const json report = json::parse(batch_report_json({&options, &settings, BatchStatus::completed, 1, 0.5}, jobs, results).dump());
+  const auto csv = read_csv(summary_csv(jobs, results));
+
+  EXPECT_EQ(report["program"], "korvex-batch");
+  EXPECT_EQ(report["status"], "completed");
+  EXPECT_EQ(report["exit_status"], 1);
+  EXPECT_EQ(report["options"]["korvex_args"], json(settings.korvex_args));
+  ASSERT_EQ(csv.size(), jobs.size() + 1);
+  EXPECT_EQ(csv[0], (std::vector<std::string>{"map", "result", "brushes", "written", "left_out", "discarded",
+                                               "seconds", "reason"}));
+  const json& maps = report["maps"];
+  ASSERT_EQ(maps.size(), jobs.size());
+  long written = 0;
+  for (size_t i = 0; i < jobs.size(); ++i) {
+    const json& m = maps[i];
+    const std::vector<std::string>& row = csv[i + 1];
+    ASSERT_EQ(row.size(), 8u) << i;
+    EXPECT_EQ(m["map"], jobs[i].shown);
+    EXPECT_EQ(row[0], jobs[i].shown);
+    EXPECT_EQ(row[1], m["result"].get<std::string>());
+    EXPECT_EQ(row[2], csv_count(m["counts"], "brushes")) << row[0];
+    EXPECT_EQ(row[3], csv_count(m["counts"], "written")) << row[0];
+    EXPECT_EQ(row[4], csv_count(m["counts"], "left_out")) << row[0];
+    EXPECT_EQ(row[5], csv_count(m["counts"], "discarded")) << row[0];
+    EXPECT_NEAR(std::stod(row[6]), m["seconds"].get<double>(), 0.001) << row[0];
+    EXPECT_EQ(row[7], m["reason"].get<std::string>());
+    // korvex's own report of the run says the same.
+    const json& k = m["report"];
+    EXPECT_EQ(k["status"], m["result"] == "ok" ? 0 : 1) << row[0];
+    EXPECT_EQ(k["failure"], m["reason"]) << row[0];
+    if (m["result"] == "ok") {
+      for (const char* name : {"brushes", "entities", "written", "left_out", "discarded"})
+        EXPECT_EQ(k["counts"][name], m["counts"][name]) << row[0] << " " << name;
+      written += m["counts"]["written"].get<long>();
+    }
+  }
+  EXPECT_EQ(report["totals"]["written"], written);
+  EXPECT_EQ(report["totals"]["maps"], 4);
+  EXPECT_EQ(report["totals"]["ok"], 3);
+  EXPECT_EQ(report["totals"]["failed"], 1);
+  EXPECT_EQ(report["totals"]["skipped"], 0);
 }
 
 struct SettingsCase {

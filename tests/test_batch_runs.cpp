@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "run_batch.h"
 #include "run_korvex.h"
@@ -205,6 +206,36 @@ TEST(BatchRuns, OutputsAndLogsNeverReplaceLinksPipesOrFolders) {
               {"out/c.log", fs::file_type::directory}};
   for (const auto& k : kept) EXPECT_EQ(fs::symlink_status(dir.file(k.path)).type(), k.type) << k.path;
   EXPECT_TRUE(fs::is_empty(dir.file("out/c.log")));
+}
+
+// The reports for scripts, read back: the JSON's totals are the summary's,
+// the CSV has a row per map; a report that cannot be written fails the batch.
+TEST(BatchRuns, ReportsAreWrittenAsTheMapsAre) {
+  TempDir dir;
+  write_files(dir, {{"maps/good.map", good_map}, {"maps/small.map", small_map}});
+  fs::create_directories(dir.file("folder.json"));
+  BatchRun run = run_batch(dir.path(), {"maps", "-e", source_file("tables/q1.ent"), "-o", "out", "--report",
+                                        "r.json", "--csv", "s.csv"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const auto total = read_summary(run.out)["total"];
+  const nlohmann::json report = nlohmann::json::parse(dir.read("r.json").value_or("null"));
+  ASSERT_TRUE(report.is_object());
+  EXPECT_EQ(report["options"]["report"], dir.file("r.json"));
+  const nlohmann::json& t = report["totals"];
+  EXPECT_EQ(total.counts, (std::vector<long>{t["brushes"], t["written"], t["left_out"], t["discarded"]}));
+  EXPECT_EQ(report["maps"][0]["report"]["source"], dir.file("maps/good.map"));
+  const std::string csv = dir.read("s.csv").value_or("");
+  EXPECT_TRUE(csv.starts_with("map,result,brushes,written,left_out,discarded,seconds,reason\r\n"
+                              "maps/good.map,ok,2,4,1,1,"))
+      << csv;
+  EXPECT_NE(csv.find("\r\nmaps/small.map,ok,1,1,0,0,"), std::string::npos) << csv;
+
+  run = run_batch(dir.path(), {"maps", "-e", source_file("tables/q1.ent"), "-o", "out", "--report", "folder.json"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("korvex-batch: cannot write " + dir.file("folder.json") + ": Is a directory"),
+            std::string::npos)
+      << run.err;
+  EXPECT_TRUE(fs::is_directory(dir.file("folder.json")));
 }
 
 TEST(BatchRuns, CommandLineFaultsStopBeforeAnyRun) {
