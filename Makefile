@@ -64,8 +64,10 @@ deb:
 	@mkdir -p $(BUILD)
 	cp $(DEB_BUILD)/korvex_*.deb $(BUILD)/
 
+# BATCH_BEFORE=path/to/korvex-batch times another batch program beside this
+# one (see bench/batch_bench.sh).
 bench: build
-	sh bench/bench.sh $(BUILD)/korvex
+	BATCH_BEFORE="$(BATCH_BEFORE)" sh bench/bench.sh $(BUILD)/korvex
 
 fuzz:
 	sh tools/fuzz.sh $(FUZZ_SECONDS)
