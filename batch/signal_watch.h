@@ -10,8 +10,9 @@
 
 class SignalWatch {
  public:
-  // Blocks the three signals in the calling thread, and so in every thread
-  // it starts from now on, and waits for them on a thread of its own, which
+  // Blocks those of the three signals the process does not ignore (nohup's
+  // SIGHUP stays ignored) in the calling thread, and so in every thread it
+  // starts from now on, and waits for them on a thread of its own, which
   // calls on_signal(signal number) for each one that comes. Make it before
   // any other thread of the process.
   explicit SignalWatch(std::function<void(int)> on_signal);
@@ -21,13 +22,12 @@ class SignalWatch {
   SignalWatch(const SignalWatch&) = delete;
   SignalWatch& operator=(const SignalWatch&) = delete;
 
-  // The signals watched.
-  [[nodiscard]] static sigset_t watched();
-
  private:
   void watch();
 
   std::function<void(int)> on_signal_;
+  sigset_t watched_{};
+  int end_signal_ = 0;  // a watched signal, sent to the thread to end it; 0: no thread
   sigset_t previous_{};
   std::thread thread_;
 };

@@ -493,13 +493,16 @@ TEST(BatchInProcess, EachRunIsGivenTheTablesOfItsGameUnlessItsFacesChoose) {
 
 TEST(BatchInProcess, SignalsAreTakenOnTheWatchThreadAndGoBackAfter) {
   std::atomic<int> taken{0};
+  const auto wait_for = [&taken](int sig) {
+    for (int i = 0; i < 1000 && taken != sig; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  };
   {
     const SignalWatch watch([&taken](int sig) { taken = sig; });
     ASSERT_EQ(kill(getpid(), SIGHUP), 0);
-    for (int i = 0; i < 1000 && taken == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    wait_for(SIGHUP);
     EXPECT_EQ(taken, SIGHUP);
     ASSERT_EQ(kill(getpid(), SIGINT), 0);
-    for (int i = 0; i < 1000 && taken == SIGHUP; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    wait_for(SIGINT);
     EXPECT_EQ(taken, SIGINT);
   }
   // The watch ended on its own request, not taken as a signal; the mask is back.
@@ -507,6 +510,26 @@ TEST(BatchInProcess, SignalsAreTakenOnTheWatchThreadAndGoBackAfter) {
   sigset_t now;
   pthread_sigmask(SIG_BLOCK, nullptr, &now);
   for (int sig : {SIGINT, SIGTERM, SIGHUP}) EXPECT_FALSE(sigismember(&now, sig)) << strsignal(sig);
+
+  // An ignored signal stays ignored, as under nohup; the others are taken.
+  struct sigaction ignore {}, before {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGHUP, &ignore, &before);
+  std::atomic<unsigned> all_taken{0};
+  {
+    const SignalWatch watch([&](int sig) {
+      all_taken |= 1u << sig;
+      taken = sig;
+    });
+    ASSERT_EQ(kill(getpid(), SIGHUP), 0);
+    ASSERT_EQ(kill(getpid(), SIGTERM), 0);
+    wait_for(SIGTERM);
+  }
+  EXPECT_EQ(all_taken, 1u << SIGTERM);
+  sigset_t pending;
+  sigpending(&pending);
+  EXPECT_FALSE(sigismember(&pending, SIGHUP));
+  sigaction(SIGHUP, &before, nullptr);
 }
 
 }  // namespace
