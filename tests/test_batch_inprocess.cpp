@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -94,19 +95,18 @@ constexpr std::string_view broken_map = R"({
 // A world of `brushes` six-sided brushes: long enough to be caught running.
 std::string big_map(int brushes) {
   std::string text = "{\n\"classname\" \"worldspawn\"\n";
+  char brush[768];
   for (int b = 0; b < brushes; ++b) {
-    const std::string x = std::to_string(b % 1000 * 64), y = std::to_string(b / 1000 * 64);
-    text += "{\n";
-    for (const char* plane : {"( X Y 0 ) ( X 64 0 ) ( 64 Y 0 ) rock1 0 0 0 1 1\n",
-                              "( X Y 16 ) ( 64 Y 16 ) ( X 64 16 ) rock1 0 0 0 1 1\n",
-                              "( X Y 0 ) ( 64 Y 0 ) ( X Y 64 ) rock1 0 0 0 1 1\n",
-                              "( X 64 0 ) ( X 64 64 ) ( 64 64 0 ) rock1 0 0 0 1 1\n",
-                              "( X Y 0 ) ( X Y 64 ) ( X 64 0 ) rock1 0 0 0 1 1\n",
-                              "( 64 Y 0 ) ( 64 64 0 ) ( 64 Y 64 ) rock1 0 0 0 1 1\n"}) {
-      for (const char* p = plane; *p != '\0'; ++p)
-        text += *p == 'X' ? x : *p == 'Y' ? y : std::string(1, *p);
-    }
-    text += "}\n";
+    const int x = b % 1000 * 64, y = b / 1000 * 64;
+    std::snprintf(brush, sizeof brush,
+                  "{\n( %d %d 0 ) ( %d 64 0 ) ( 64 %d 0 ) rock1 0 0 0 1 1\n"
+                  "( %d %d 16 ) ( 64 %d 16 ) ( %d 64 16 ) rock1 0 0 0 1 1\n"
+                  "( %d %d 0 ) ( 64 %d 0 ) ( %d %d 64 ) rock1 0 0 0 1 1\n"
+                  "( %d 64 0 ) ( %d 64 64 ) ( 64 64 0 ) rock1 0 0 0 1 1\n"
+                  "( %d %d 0 ) ( %d %d 64 ) ( %d 64 0 ) rock1 0 0 0 1 1\n"
+                  "( 64 %d 0 ) ( 64 64 0 ) ( 64 %d 64 ) rock1 0 0 0 1 1\n}\n",
+                  x, y, x, y, x, y, y, x, x, y, y, x, y, x, x, x, y, x, y, x, y, y);
+    text += brush;
   }
   return text + "}\n{\n\"classname\" \"info_player_start\"\n\"origin\" \"16 16 24\"\n}\n";
 }
