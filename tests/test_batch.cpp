@@ -35,6 +35,8 @@ TEST(BatchOptions, ReadsEveryOptionAndRefusesWhatKorvexWouldNotTake) {
       {{"-q2", "-enum", "-t", "/abs/r.tex", "-k", "-l", "2", "a.map"}, ParseStatus::run,
        {"-q2", "-enum", "-t", "/abs/r.tex", "-k", "-l", "2"}, "", 0, ".q2n", ""},
       {{"-q3", "-q2", "m", "-o", "../o"}, ParseStatus::run, {"-q3", "-q2"}, "/home/o", 0, ".2q3", ""},
+      {{"-q3", "-q2", "-wal", "q2", "-nodetail", "m"}, ParseStatus::run, {"-q3", "-q2", "-wal", "/home/u/q2", "-nodetail"},
+       "", 0, ".2q3", ""},
       {{"-enum", "--", "-odd.map"}, ParseStatus::run, {"-enum"}, "", 0, ".q1n", ""},
       {{"maps", "--help"}, ParseStatus::help, {}, "", 0, "", ""},
       {{"-help"}, ParseStatus::help, {}, "", 0, "", ""},
