@@ -38,5 +38,6 @@ std::string batch_log_records(const RunReport& report, int first) {
                        rule.replacement + ": " + std::to_string(rule.faces) + " faces");
   }
   for (const std::string& edit : report.edits) add_record(log, number, "-q3: " + edit);
+  for (const std::string& note : report.notes) add_record(log, number, "-q3: " + note);
   return log;
 }

@@ -212,6 +212,7 @@ TEST(BatchInProcess, LogRecordsAddWhatTheConsoleSaid) {
   rich.faces_owner = 3;
   rich.names_kept = {"rock1", "door1"};
   rich.edits = {"trigger_changelevel 4: its map key removed"};
+  rich.notes = {"monster_army 5 becomes nothing: no monsters in a Q3 game"};
   const struct {
     const RunReport& report;
     int first;
@@ -226,7 +227,8 @@ TEST(BatchInProcess, LogRecordsAddWhatTheConsoleSaid) {
        "texture; 2 source names kept\n\n"
        "   11 Texture rule at line 12: * -> liquids/water: 30 faces\n\n"
        "   12 Texture rule at line 40: * -> @keep: 7 faces\n\n"
-       "   13 -q3: trigger_changelevel 4: its map key removed\n\n"},
+       "   13 -q3: trigger_changelevel 4: its map key removed\n\n"
+       "   14 -q3: monster_army 5 becomes nothing: no monsters in a Q3 game\n\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(batch_log_records(c.report, c.first), c.log);
 }
