@@ -2,10 +2,11 @@
 #   make demo   build korvex and convert the bundled example map
 #   make test   build everything and run every test
 # Also: make install [PREFIX=/usr/local], make deb, make test-sanitize,
-# make fuzz [FUZZ_SECONDS=60], make bench, make clean.
+# make test-tsan, make fuzz [FUZZ_SECONDS=60], make bench, make clean.
 
 BUILD         ?= build
 SAN_BUILD     ?= build-sanitize
+TSAN_BUILD    ?= build-tsan
 FUZZ_BUILD    ?= build-fuzz
 DEB_BUILD     ?= build-deb
 JOBS          ?= $(shell nproc 2>/dev/null || echo 2)
@@ -13,7 +14,7 @@ FUZZ_SECONDS  ?= 60
 CMAKE_FLAGS   ?=
 PREFIX        ?= /usr/local
 
-.PHONY: all build demo test test-sanitize install deb fuzz bench deps clean
+.PHONY: all build demo test test-sanitize test-tsan install deb fuzz bench deps clean
 
 all: build
 
@@ -46,6 +47,13 @@ test-sanitize: | deps
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The batch's threads under ThreadSanitizer: only what runs maps side by
+# side is built and tested.
+test-tsan: | deps
+	cmake -S . -B $(TSAN_BUILD) -DKORVEX_SANITIZE_THREADS=ON -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)
+	cmake --build $(TSAN_BUILD) --target korvex korvex-batch batch_inprocess_tests batch_run_tests -j $(JOBS)
+	cd $(TSAN_BUILD) && ctest --output-on-failure -R '^Batch(InProcess|Runs)\.' -j $(JOBS)
+
 # The programs look for the installed tables under the prefix they were
 # built for, so PREFIX is configured into the build first.
 install: $(BUILD)/CMakeCache.txt
@@ -64,11 +72,13 @@ deb:
 	@mkdir -p $(BUILD)
 	cp $(DEB_BUILD)/korvex_*.deb $(BUILD)/
 
+# BATCH_BEFORE=path/to/korvex-batch times another batch program beside this
+# one (see bench/batch_bench.sh).
 bench: build
-	sh bench/bench.sh $(BUILD)/korvex
+	BATCH_BEFORE="$(BATCH_BEFORE)" sh bench/bench.sh $(BUILD)/korvex
 
 fuzz:
 	sh tools/fuzz.sh $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD)

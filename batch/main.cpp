@@ -2,18 +2,21 @@
 // sums up what each run did.
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 
-#include "locate.h"
-#include "table_search.h"
-#include "version.h"
+#include "batch_report.h"
 #include "maps.h"
 #include "options.h"
 #include "progress.h"
+#include "run_settings.h"
 #include "runner.h"
+#include "signal_watch.h"
 #include "summary.h"
+#include "version.h"
+#include "write_text.h"
 
 namespace fs = std::filesystem;
 
@@ -31,6 +34,14 @@ int usage_error(const std::string& message) {
 unsigned cores() {
   const long n = sysconf(_SC_NPROCESSORS_ONLN);
   return n > 0 ? static_cast<unsigned>(n) : 1;
+}
+
+// Writes one of the batch's reports; false, with a message, when it cannot.
+bool write_report(const fs::path& path, const std::string& text) {
+  std::error_code ec;
+  if (write_text(path, text, ec)) return true;
+  std::fprintf(stderr, "korvex-batch: cannot write %s: %s\n", path.c_str(), ec.message().c_str());
+  return false;
 }
 
 }  // namespace
@@ -54,22 +65,7 @@ int main(int argc, char** argv) {
       break;
   }
 
-  BatchSettings settings;
-  const std::optional<std::string> korvex = find_korvex();
-  if (!korvex)
-    return usage_error("cannot find korvex beside korvex-batch nor on PATH (or KORVEX_BIN is not a program)");
-  settings.korvex = *korvex;
-  settings.korvex_args = options.korvex_args;
-  // Runs happen in private folders, so the tables found from here are named.
-  auto pass_table = [&](const char* option, const char* name) {
-    const fs::path table = fs::absolute(kmap::find_table(name), ec);
-    if (!ec && fs::is_regular_file(table, ec))
-      settings.korvex_args.insert(settings.korvex_args.end(), {option, table.string()});
-  };
-  if (!options.numbering && !options.has_table) pass_table("-e", options.q2 ? "q2.ent" : "q1.ent");
-  if (!options.numbering && options.q3 && !options.has_texture_rules) pass_table("-t", options.q2 ? "q2.tex" : "q1.tex");
-  settings.jobs = options.jobs != 0 ? options.jobs : cores();
-
+  const BatchSettings settings = settings_for(options, cores());
   std::vector<MapJob> jobs;
   if (find_maps(options.inputs, cwd, options.out_dir, output_extension(options), jobs, error) != FindStatus::found)
     return usage_error(error);
@@ -77,21 +73,41 @@ int main(int argc, char** argv) {
     std::fputs("korvex-batch: no .map file found\n", stderr);
     return exit_failed;
   }
-
-  std::string root = (fs::temp_directory_path(ec) / "korvex-batch-XXXXXX").string();
-  if (ec || mkdtemp(root.data()) == nullptr) {
-    std::fprintf(stderr, "korvex-batch: cannot make a temporary folder in %s\n", fs::temp_directory_path(ec).c_str());
-    return exit_failed;
-  }
-  settings.work_root = root;
   std::signal(SIGPIPE, SIG_IGN);
 
-  Progress progress(stderr, jobs.size(), isatty(STDERR_FILENO) != 0);
+  std::atomic<bool> stop{false};
   std::vector<MapResult> results;
-  const BatchStatus status = run_maps(
-      jobs, settings, [&](const MapJob& job, const MapResult& result) { progress.map_done(job, result); }, results);
-  progress.finish();
-  fs::remove_all(settings.work_root, ec);
+  BatchStatus status = BatchStatus::completed;
+  int exit_status = 0;
+  bool reports_written = true;
+  {
+    // Signals are taken until the reports are written too, so that none is
+    // cut short. A second one asks for nothing more: every run already
+    // stops before its next block.
+    const SignalWatch signals([&stop](int) { stop.store(true); });
+    Progress progress(stderr, jobs.size(), isatty(STDERR_FILENO) != 0);
+    const auto start = std::chrono::steady_clock::now();
+    status = run_maps(jobs, settings, stop, [&](const MapJob& job, const MapResult& result) {
+      if (!result.log_error.empty()) std::fprintf(stderr, "korvex-batch: %s\n", result.log_error.c_str());
+      progress.map_done(job, result);
+    }, results);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    progress.finish();
+    // A signal taken after the last map ended still asked for a stop.
+    if (stop.load()) status = BatchStatus::interrupted;
+
+    for (const MapResult& r : results)
+      if (r.outcome != Outcome::ok) exit_status = exit_failed;
+    if (status == BatchStatus::interrupted) exit_status = exit_interrupted;
+    if (!options.report.empty()) {
+      const BatchFacts run{&options, &settings, status, exit_status, seconds};
+      // Names in no valid UTF-8 (file names, Latin-1 keys) get U+FFFD.
+      const std::string text =
+          batch_report_json(run, jobs, results).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+      reports_written = write_report(options.report, text);
+    }
+    if (!options.csv.empty()) reports_written = write_report(options.csv, summary_csv(jobs, results)) && reports_written;
+  }
 
   std::fputs(summary_table(jobs, results).c_str(), stdout);
   std::fflush(stdout);
@@ -99,7 +115,5 @@ int main(int argc, char** argv) {
     std::fputs("korvex-batch: interrupted; maps not finished left no output\n", stderr);
     return exit_interrupted;
   }
-  for (const MapResult& r : results)
-    if (r.outcome != Outcome::ok) return exit_failed;
-  return 0;
+  return reports_written ? exit_status : exit_failed;
 }

@@ -16,6 +16,8 @@ enum class Role {
   refused,   // a korvex option the batch sets itself for each map
   out_dir,   // -o
   jobs,      // -j
+  report,    // --report, for the whole batch
+  csv,       // --csv
   help,
   version,
 };
@@ -26,9 +28,11 @@ struct OptionRow {
 };
 
 // The batch's own options; korvex's come from its table.
-constexpr std::array<OptionRow, 6> batch_rows{{
+constexpr std::array<OptionRow, 8> batch_rows{{
     {"-o", Role::out_dir},
     {"-j", Role::jobs},
+    {"--report", Role::report},
+    {"--csv", Role::csv},
     {"-h", Role::help},
     {"-help", Role::help},
     {"--help", Role::help},
@@ -43,8 +47,21 @@ constexpr bool batch_names_free() {
 }
 static_assert(batch_names_free(), "a batch option takes the name of one of korvex's");
 
+// An option korvex leaves to the batch must be one of the batch's rows.
+constexpr bool own_options_taken() {
+  for (const kmap::KorvexOption& o : kmap::korvex_options) {
+    if (o.batch != kmap::BatchUse::own) continue;
+    bool taken = false;
+    for (const OptionRow& row : batch_rows) taken = taken || row.name.substr(1) == o.name;
+    if (!taken) return false;
+  }
+  return true;
+}
+static_assert(own_options_taken(), "korvex leaves an option to the batch that the batch does not take");
+
 constexpr bool takes_value(Role role) {
-  return role == Role::value || role == Role::path || role == Role::out_dir || role == Role::jobs;
+  return role == Role::value || role == Role::path || role == Role::out_dir || role == Role::jobs ||
+         role == Role::report || role == Role::csv;
 }
 
 // The row of an option word, korvex's own or the batch's; false for none.
@@ -123,6 +140,7 @@ ParseStatus parse_options(const std::vector<std::string>& args, const fs::path& 
     switch (row->role) {
       case Role::flag:
         read.korvex_args.push_back(word);
+        read.q1 = read.q1 || word == "-q1";
         read.q2 = read.q2 || word == "-q2";
         read.q3 = read.q3 || word == "-q3";
         read.numbering = read.numbering || word == "-enum";
@@ -137,6 +155,12 @@ ParseStatus parse_options(const std::vector<std::string>& args, const fs::path& 
         break;
       case Role::out_dir:
         read.out_dir = (cwd / value).lexically_normal();
+        break;
+      case Role::report:
+        read.report = (cwd / value).lexically_normal();
+        break;
+      case Role::csv:
+        read.csv = (cwd / value).lexically_normal();
         break;
       case Role::jobs:
         if (!read_jobs(value, read.jobs)) {
@@ -163,26 +187,35 @@ std::string_view output_extension(const BatchOptions& options) {
 
 std::string_view usage_text() {
   return "Usage: korvex-batch [korvex options] DIR|FILE... [-o OUTDIR] [-j N]\n"
-         "Converts every .map file under each DIR (recursively) and each FILE,\n"
-         "running one korvex per map, N at a time.\n"
+         "                    [--report FILE.json] [--csv FILE.csv]\n"
+         "Converts every .map file under each DIR (recursively) and each FILE\n"
+         "with korvex, N maps at a time.\n"
          "\n"
          "korvex options, passed on to every run:\n"
          "  -e FILE   replacement table (default: q1.ent or q2.ent of the working\n"
-         "            folder, else the installed one)\n"
+         "            folder, else the installed one, else the source tree's)\n"
          "  -t FILE   texture rules\n"
          "  -l F      light factor          -g F   size factor\n"
-         "  -q2       Quake 2 sources       -enum  numbering mode\n"
-         "  -x        extended mode         -k     keep world keys\n"
-         "  -q3       a map to play in a Q3 engine\n"
+         "  -q1       Quake sources         -q2    Quake 2 sources\n"
+         "  -enum     numbering mode        -x     extended mode\n"
+         "  -k        keep world keys       -nodetail  detail brushes structural\n"
+         "  -r FILE   entity rules (-q3)\n"
+         "  -wal PATH Quake 2 textures: a face without flags takes its .wal's\n"
+         "  -q3       a map to play in a Q3 engine (without -q1 or -q2, each map's\n"
+         "            faces tell its game, and its tables follow)\n"
          "(-s and -d are not taken: the batch names each source and output.)\n"
          "\n"
          "Batch options:\n"
-         "  -o OUTDIR  write outputs under OUTDIR, mirroring each folder's layout\n"
-         "             (default: beside each source)\n"
-         "  -j N       run N maps at a time (default: one per core)\n"
+         "  -o OUTDIR        write outputs under OUTDIR, mirroring each folder's\n"
+         "                   layout (default: beside each source)\n"
+         "  -j N             convert N maps at a time (default: one per core)\n"
+         "  --report FILE    the whole batch as JSON: options, each map's result,\n"
+         "                   time and korvex's report, the totals\n"
+         "  --csv FILE       the summary table's rows as CSV\n"
          "  -h, --help, -help, --version\n"
          "\n"
-         "Each output gets korvex's log beside it, named like the output with .log.\n"
-         "Exit status: 0 all maps converted, 1 some map failed or none found,\n"
-         "2 bad command line, 130 interrupted.\n";
+         "Each output gets korvex's log beside it, named like the output with .log,\n"
+         "followed by the classes left out and the texture rules' counts.\n"
+         "Exit status: 0 all maps converted, 1 some map failed, none found or a\n"
+         "report not written, 2 bad command line, 130 interrupted.\n";
 }

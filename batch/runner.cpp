@@ -1,201 +1,216 @@
 #include "runner.h"
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <map>
-#include <set>
-#include <sstream>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
-#include "child.h"
-#include "place_file.h"
+#include "disk_files.h"
+#include "failure_reason.h"
+#include "map_files.h"
+#include "map_log.h"
+#include "place_text.h"
+#include "run.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr std::string_view temporary_prefix = ".korvex-";
-
-struct Running {
-  size_t index;
-  fs::path folder;
-  Clock::time_point start;
-};
-
-std::string read_text(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::set<fs::path> temporaries_in(const fs::path& folder) {
-  std::set<fs::path> found;
-  std::error_code ec;
-  for (auto it = fs::directory_iterator(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec))
-    if (it->path().filename().string().starts_with(temporary_prefix)) found.insert(it->path());
-  return found;
-}
-
-// Creates the output's folder; returns the folders that did not exist, deepest first.
-std::vector<fs::path> make_folders(const fs::path& folder, std::error_code& ec) {
-  std::vector<fs::path> created;
-  for (fs::path p = folder; !p.empty() && !fs::exists(p, ec); p = p.parent_path()) {
-    created.push_back(p);
-    if (p == p.parent_path()) break;
+// A run's console: both streams in memory, nobody to press ENTER, and the
+// batch's stop flag.
+class MemoryConsole {
+ public:
+  explicit MemoryConsole(const std::atomic<bool>& stop) {
+    console_.out = open_memstream(&out_text_, &out_size_);
+    console_.err = open_memstream(&err_text_, &err_size_);
+    console_.in = nullptr;  // read only when interactive
+    console_.interactive = false;
+    console_.stop = &stop;
   }
-  fs::create_directories(folder, ec);
-  return created;
-}
+  ~MemoryConsole() {
+    if (console_.out != nullptr) std::fclose(console_.out);
+    if (console_.err != nullptr) std::fclose(console_.err);
+    std::free(out_text_);
+    std::free(err_text_);
+  }
+  MemoryConsole(const MemoryConsole&) = delete;
+  MemoryConsole& operator=(const MemoryConsole&) = delete;
 
-std::string describe_status(int status, const std::string& console) {
-  const std::string line = last_line(console);
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 1) return line;
-  const std::string how = WIFSIGNALED(status) ? "ended by signal " + std::to_string(WTERMSIG(status))
-                                              : "exit status " + std::to_string(WEXITSTATUS(status));
-  return line.empty() ? how : how + ": " + line;
-}
+  [[nodiscard]] bool opened() const { return console_.out != nullptr && console_.err != nullptr; }
+  [[nodiscard]] const Console& console() const { return console_; }
+  // What the run printed on its standard output so far.
+  [[nodiscard]] std::string_view out() const {
+    std::fflush(console_.out);
+    return {out_text_, out_size_};
+  }
+
+ private:
+  Console console_;
+  char* out_text_ = nullptr;
+  size_t out_size_ = 0;
+  char* err_text_ = nullptr;
+  size_t err_size_ = 0;
+};
 
 class Batch {
  public:
-  Batch(const std::vector<MapJob>& jobs, const BatchSettings& settings,
+  Batch(const std::vector<MapJob>& jobs, const BatchSettings& settings, const std::atomic<bool>& stop,
         const std::function<void(const MapJob&, const MapResult&)>& map_done, std::vector<MapResult>& results)
-      : jobs_(jobs), settings_(settings), map_done_(map_done), results_(results), created_(jobs.size()) {}
+      : jobs_(jobs), settings_(settings), stop_(stop), map_done_(map_done), results_(results) {}
 
   BatchStatus run();
 
  private:
-  void start(size_t index);
-  void finish(pid_t pid, int status);
-  void place_log(const fs::path& folder, const MapJob& job);
-  void forward(int sig);
-  void clean_unfinished();
+  void work();
+  void run_map(size_t index);
+  void convert(size_t index);
+  bool make_output_folder(size_t index, std::error_code& ec);
+  void remove_unfinished_folders();
 
   const std::vector<MapJob>& jobs_;
   const BatchSettings& settings_;
+  const std::atomic<bool>& stop_;
   const std::function<void(const MapJob&, const MapResult&)>& map_done_;
   std::vector<MapResult>& results_;
-  std::vector<std::vector<fs::path>> created_;  // output folders made for each job
-  std::set<fs::path> old_temporaries_;         // .korvex-* files there before the batch
-  std::map<pid_t, Running> running_;
-  sigset_t child_mask_{};
-  int interrupted_by_ = 0;
+  std::vector<std::vector<fs::path>> created_;  // output folders made for each job, deepest first
+
+  std::mutex mutex_;  // guards the three below
+  std::condition_variable map_ended_;
+  size_t next_ = 0;           // the next job to start
+  std::deque<size_t> ended_;  // jobs that ran, for map_done
+  unsigned working_ = 0;      // threads still taking jobs
+
+  std::mutex folders_mutex_;  // one thread at a time looks for and makes folders
 };
 
 BatchStatus Batch::run() {
   results_.assign(jobs_.size(), MapResult{});
-  for (const MapJob& job : jobs_) old_temporaries_.merge(temporaries_in(job.output.parent_path()));
-
-  // The signals are taken one at a time by sigwaitinfo, between two steps of
-  // the loop, so that a stop never comes half-way through a step.
-  sigset_t waited;
-  sigemptyset(&waited);
-  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&waited, sig);
-  sigprocmask(SIG_BLOCK, &waited, &child_mask_);
-  struct sigaction on_child {};
-  on_child.sa_handler = [](int) {};  // a caught SIGCHLD stays pending while blocked
-  sigaction(SIGCHLD, &on_child, nullptr);
-
-  size_t next = 0;
-  for (;;) {
-    while (interrupted_by_ == 0 && next < jobs_.size() && running_.size() < settings_.jobs) start(next++);
-    if (running_.empty()) break;
-    siginfo_t info;
-    const int sig = sigwaitinfo(&waited, &info);
-    if (sig == SIGINT || sig == SIGTERM || sig == SIGHUP) forward(sig);
-    int status = 0;
-    for (pid_t pid; (pid = waitpid(-1, &status, WNOHANG)) > 0;) finish(pid, status);
+  created_.assign(jobs_.size(), {});
+  const size_t wanted = std::min<size_t>(std::max(settings_.jobs, 1u), jobs_.size());
+  std::vector<std::thread> threads;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    working_ = static_cast<unsigned>(wanted);
   }
-  sigprocmask(SIG_SETMASK, &child_mask_, nullptr);
-  if (interrupted_by_ == 0) return BatchStatus::completed;
-  clean_unfinished();
+  for (size_t i = 0; i < wanted; ++i) {
+    try {
+      threads.emplace_back([this] { work(); });
+    } catch (const std::system_error&) {
+      // Fewer threads than asked for; with none, this one does the work.
+      std::lock_guard<std::mutex> lock(mutex_);
+      working_ -= static_cast<unsigned>(wanted - i);
+      break;
+    }
+  }
+  if (threads.empty() && wanted > 0) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      working_ = 1;
+    }
+    work();
+  }
+  for (;;) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    map_ended_.wait(lock, [this] { return !ended_.empty() || working_ == 0; });
+    if (ended_.empty()) break;
+    const size_t index = ended_.front();
+    ended_.pop_front();
+    lock.unlock();
+    map_done_(jobs_[index], results_[index]);
+  }
+  for (std::thread& t : threads) t.join();
+  if (!stop_.load()) return BatchStatus::completed;
+  remove_unfinished_folders();
   return BatchStatus::interrupted;
 }
 
-void Batch::forward(int sig) {
-  // A second stop does not wait for the runs to end by themselves.
-  const int send = interrupted_by_ == 0 ? sig : SIGKILL;
-  interrupted_by_ = sig;
-  for (const auto& [pid, run] : running_) kill(pid, send);
+void Batch::work() {
+  for (;;) {
+    size_t index = 0;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (stop_.load() || next_ == jobs_.size()) break;
+      index = next_++;
+    }
+    run_map(index);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ended_.push_back(index);
+    }
+    map_ended_.notify_one();
+  }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    --working_;
+  }
+  map_ended_.notify_one();
 }
 
-void Batch::start(size_t index) {
+void Batch::run_map(size_t index) {
+  const auto start = Clock::now();
+  convert(index);
+  results_[index].seconds = std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void Batch::convert(size_t index) {
   const MapJob& job = jobs_[index];
   MapResult& result = results_[index];
-  const Running run{index, settings_.work_root / std::to_string(index), Clock::now()};
   std::error_code ec;
-  created_[index] = make_folders(job.output.parent_path(), ec);
-  if (!ec) fs::create_directory(run.folder, ec);
-  if (ec) {
+  if (!make_output_folder(index, ec)) {
     result.outcome = Outcome::failed;
     result.reason = "cannot make a folder: " + ec.message();
-    map_done_(job, result);
     return;
   }
-  std::vector<std::string> args{"-s", job.source.string(), "-d", job.output.string()};
-  args.insert(args.end(), settings_.korvex_args.begin(), settings_.korvex_args.end());
-  const pid_t pid = start_child(settings_.korvex, args, run.folder, child_mask_);
-  if (pid < 0) {
+  const MemoryConsole console(stop_);
+  if (!console.opened()) {
     result.outcome = Outcome::failed;
-    result.reason = std::string("cannot start korvex: ") + std::strerror(errno);
-    fs::remove_all(run.folder, ec);
-    map_done_(job, result);
+    result.reason = "cannot make a console in memory";
     return;
   }
-  running_.emplace(pid, run);
-}
+  std::vector<std::string> words{"korvex", "-s", job.source.string(), "-d", job.output.string()};
+  words.insert(words.end(), settings_.korvex_args.begin(), settings_.korvex_args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
 
-void Batch::finish(pid_t pid, int status) {
-  const auto found = running_.find(pid);
-  if (found == running_.end()) return;
-  const Running run = found->second;
-  running_.erase(found);
-  const MapJob& job = jobs_[run.index];
-  MapResult& result = results_[run.index];
-  result.seconds = std::chrono::duration<double>(Clock::now() - run.start).count();
-  const std::string console = read_text(run.folder / console_name);
-  const bool completed = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  if (completed) {
+  DiskFiles disk;
+  MapFiles files(disk);
+  const int status = korvex_run(static_cast<int>(words.size()), argv.data(), console.console(), files, &result.report);
+  if (status == 0) {
     result.outcome = Outcome::ok;
-    result.counts = read_counts(console, read_text(run.folder / "korvex.log"));
-  } else if (interrupted_by_ != 0) {
+    result.counts = counts_of(result.report);
+  } else if (stop_.load()) {
     result.outcome = Outcome::interrupted;
+    return;
   } else {
     result.outcome = Outcome::failed;
-    result.reason = describe_status(status, console);
+    result.reason = failure_reason(result.report.failure, console.out());
   }
-  if (result.outcome != Outcome::interrupted) place_log(run.folder, job);
-  std::error_code ec;
-  fs::remove_all(run.folder, ec);
-  map_done_(job, result);
+  const std::string log = files.log() + batch_log_records(result.report, files.log_records() + 1);
+  if (!place_text(log, job.log, ec)) result.log_error = "cannot write " + job.log.string() + ": " + ec.message();
 }
 
-void Batch::place_log(const fs::path& folder, const MapJob& job) {
-  const fs::path log = folder / "korvex.log";
-  std::error_code ec;
-  if (!fs::exists(log, ec)) std::ofstream(log, std::ios::trunc);  // korvex wrote none: the map gets an empty one
-  if (!place_file(log, job.log, ec))
-    std::fprintf(stderr, "korvex-batch: cannot write %s: %s\n", job.log.c_str(), ec.message().c_str());
+bool Batch::make_output_folder(size_t index, std::error_code& ec) {
+  const std::lock_guard<std::mutex> lock(folders_mutex_);
+  const fs::path folder = jobs_[index].output.parent_path();
+  for (fs::path p = folder; !p.empty() && !fs::exists(p, ec); p = p.parent_path()) {
+    created_[index].push_back(p);
+    if (p == p.parent_path()) break;
+  }
+  fs::create_directories(folder, ec);
+  return !ec;
 }
 
-void Batch::clean_unfinished() {
-  for (size_t i = 0; i < jobs_.size(); ++i) {
-    if (results_[i].outcome != Outcome::interrupted) continue;
-    std::error_code ec;
-    for (const fs::path& temporary : temporaries_in(jobs_[i].output.parent_path()))
-      if (old_temporaries_.count(temporary) == 0) fs::remove(temporary, ec);
-  }
-  // Folders last, deepest first: one made for an unfinished map may hold the
-  // temporaries or folders of another. A folder that still holds anything
-  // stays (remove takes only empty ones).
+void Batch::remove_unfinished_folders() {
+  // Deepest first: a folder made for one unfinished map may hold another's.
+  // A folder that still holds anything stays (remove takes only empty ones).
   std::vector<fs::path> folders;
   for (size_t i = 0; i < jobs_.size(); ++i)
     if (results_[i].outcome == Outcome::interrupted) folders.insert(folders.end(), created_[i].begin(), created_[i].end());
@@ -207,8 +222,8 @@ void Batch::clean_unfinished() {
 
 }  // namespace
 
-BatchStatus run_maps(const std::vector<MapJob>& jobs, const BatchSettings& settings,
+BatchStatus run_maps(const std::vector<MapJob>& jobs, const BatchSettings& settings, const std::atomic<bool>& stop,
                      const std::function<void(const MapJob&, const MapResult&)>& map_done,
                      std::vector<MapResult>& results) {
-  return Batch(jobs, settings, map_done, results).run();
+  return Batch(jobs, settings, stop, map_done, results).run();
 }

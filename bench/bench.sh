@@ -1,7 +1,9 @@
 #!/bin/sh
 # Times korvex on a generated map of about 100 MB against copying the file:
 # classic runs, extended (-x) runs, and runs with the texture rules (-t) and
-# for a map to play (-q3). Best of five runs each.
+# for a map to play (-q3). Best of five runs each. Then korvex-batch, beside
+# korvex, over the shared corpus (see batch_bench.sh; $BATCH_BEFORE names
+# another korvex-batch to time beside it).
 # Usage: bench/bench.sh path/to/korvex
 set -eu
 korvex=$(realpath "$1")
@@ -36,3 +38,4 @@ for args in "-enum" "" "-g 1.5 -l 0.5" "-enum -x" "-x" "-x -g 1.5 -l 0.5" "-t q1
   # shellcheck disable=SC2086
   report "korvex $args" "$(best "$korvex" -s big.map -d out.map $args)"
 done
+sh "$here/batch_bench.sh" "$(dirname "$korvex")/korvex-batch" "${BATCH_BEFORE:-}"

@@ -16,9 +16,15 @@ using namespace kmap;
 namespace {
 
 // The file's mode for a new map: what creating it directly would give.
+// The mask can only be read by setting it, so it is read once per process:
+// runs on threads side by side would otherwise race, and one could leave
+// the process's mask at 0.
 mode_t new_file_mode() {
-  const mode_t mask = umask(0);
-  umask(mask);
+  static const mode_t mask = [] {
+    const mode_t m = umask(0);
+    umask(m);
+    return m;
+  }();
   return 0666 & ~mask;
 }
 

@@ -1,14 +1,16 @@
-// Unit tests of the batch program's parts: its command line, the reading of
-// korvex's console and log, the choice of maps and output names, and the
-// summary table.
+// Unit tests of the batch program's parts: its command line, the counts and
+// failure line taken from each run, the choice of maps and output names, and
+// the summary table.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "failure_reason.h"
+#include "map_counts.h"
 #include "maps.h"
 #include "options.h"
 #include "temp_dir.h"
-#include "run_report.h"
+#include "test_paths.h"
 #include "summary.h"
 #include "text_width.h"
 
@@ -34,6 +36,8 @@ TEST(BatchOptions, ReadsEveryOptionAndRefusesWhatKorvexWouldNotTake) {
       {{"-q2", "-enum", "-t", "/abs/r.tex", "-k", "-l", "2", "a.map"}, ParseStatus::run,
        {"-q2", "-enum", "-t", "/abs/r.tex", "-k", "-l", "2"}, "", 0, ".q2n", ""},
       {{"-q3", "-q2", "m", "-o", "../o"}, ParseStatus::run, {"-q3", "-q2"}, "/home/o", 0, ".2q3", ""},
+      {{"-q3", "-q2", "-wal", "q2", "-nodetail", "m"}, ParseStatus::run, {"-q3", "-q2", "-wal", "/home/u/q2", "-nodetail"},
+       "", 0, ".2q3", ""},
       {{"-enum", "--", "-odd.map"}, ParseStatus::run, {"-enum"}, "", 0, ".q1n", ""},
       {{"maps", "--help"}, ParseStatus::help, {}, "", 0, "", ""},
       {{"-help"}, ParseStatus::help, {}, "", 0, "", ""},
@@ -47,6 +51,8 @@ TEST(BatchOptions, ReadsEveryOptionAndRefusesWhatKorvexWouldNotTake) {
       {{"-x", "maps", "-x"}, ParseStatus::bad_usage, {}, "", 0, "", "-x given twice"},
       {{"maps", "-z"}, ParseStatus::bad_usage, {}, "", 0, "", "unknown option '-z'"},
       {{"-x"}, ParseStatus::bad_usage, {}, "", 0, "", "no folder or map given"},
+      {{"m", "--report"}, ParseStatus::bad_usage, {}, "", 0, "", "--report needs a value"},
+      {{"m", "--csv", "a.csv", "--csv", "b.csv"}, ParseStatus::bad_usage, {}, "", 0, "", "--csv given twice"},
   };
   for (const OptionsCase& c : cases) {
     const std::string where = ::testing::PrintToString(c.args);
@@ -66,47 +72,70 @@ TEST(BatchOptions, ReadsEveryOptionAndRefusesWhatKorvexWouldNotTake) {
   }
 }
 
-struct ConsoleCase {
-  const char* console;
-  const char* log;
+// The batch's own files and the game are read, never passed on to a run.
+TEST(BatchOptions, ReportPathsAreTheBatchsAndTakenFromTheWorkingFolder) {
+  BatchOptions options;
+  std::string error;
+  ASSERT_EQ(parse_options({"-q1", "m", "--report", "r.json", "--csv", "/t/s.csv"}, "/home/u", options, error),
+            ParseStatus::run)
+      << error;
+  EXPECT_EQ(options.report, "/home/u/r.json");
+  EXPECT_EQ(options.csv, "/t/s.csv");
+  EXPECT_TRUE(options.q1);
+  EXPECT_EQ(options.korvex_args, std::vector<std::string>{"-q1"});
+}
+
+struct CountsCase {
+  RunReport report;
   MapCounts counts;
 };
 
-TEST(BatchReport, CountsComeFromTheSummaryLinesAndTheLogRecords) {
-  const ConsoleCase cases[] = {
-      {"12 classnames in 'q1.ent'\nProcessing 'a.map'\n7 brushes\n5 entities (3 replaced)\n", "", {7, 5, 3, 0}},
-      {"Processing 'a.map'\r\n2 brushes\r\n4 entities numbered\r\n", "", {2, 4, 4, 0}},
-      {"Processing 'a.map'\nNo brush found: the world is written without brushes\nWarning: no entity\n", "",
-       {0, 0, 0, 0}},
-      // A map named like a summary line does not count as one.
-      {"Processing '9 brushes'\n3 brushes\n1 entities (1 replaced)\nWARNING: invalid objects have been discarded,\n",
-       R"(    1 Discarded invalid brush #1:
-    2 ( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) sky1 0 0 0 1 1
-    3 Discarded invalid entity 4:
-    4 "message" "Discarded invalid things"
-   12 Brush #3 write error
-)",
-       {3, 1, 1, 2}},
-      {"10 brushes extra\n5 entities (x replaced)\nbrushes\n", "", {0, 0, 0, 0}},
+RunReport report_of(int brushes, int entities, int written, std::vector<const char*> discarded) {
+  RunReport r;
+  r.brushes = brushes;
+  r.entities = entities;
+  r.written = written;
+  for (const char* what : discarded) r.discarded.push_back({what, 1, 3, "no classname"});
+  return r;
+}
+
+// Left out are the entities neither written nor dropped as invalid, as
+// korvex's own report counts them.
+TEST(BatchReport, CountsComeFromTheRunsReport) {
+  const CountsCase cases[] = {
+      {report_of(7, 5, 3, {}), {7, 5, 3, 2, 0}},
+      {report_of(2, 4, 4, {}), {2, 4, 4, 0, 0}},
+      {report_of(0, 0, 0, {}), {0, 0, 0, 0, 0}},
+      {report_of(3, 4, 1, {"brush", "entity", "entity"}), {3, 4, 1, 1, 3}},
   };
-  for (const ConsoleCase& c : cases) {
-    const MapCounts got = read_counts(c.console, c.log);
-    EXPECT_EQ(got.brushes, c.counts.brushes) << c.console;
-    EXPECT_EQ(got.entities, c.counts.entities) << c.console;
-    EXPECT_EQ(got.written, c.counts.written) << c.console;
-    EXPECT_EQ(got.discarded, c.counts.discarded) << c.console;
+  for (const CountsCase& c : cases) {
+    const MapCounts got = counts_of(c.report);
+    const std::string where = std::to_string(c.report.entities) + " entities, " +
+                              std::to_string(c.report.discarded.size()) + " discarded";
+    EXPECT_EQ(got.brushes, c.counts.brushes) << where;
+    EXPECT_EQ(got.entities, c.counts.entities) << where;
+    EXPECT_EQ(got.written, c.counts.written) << where;
+    EXPECT_EQ(got.left_out, c.counts.left_out) << where;
+    EXPECT_EQ(got.discarded, c.counts.discarded) << where;
   }
 }
 
-TEST(BatchReport, FailureReasonIsTheLastLineWithoutThePrompt) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"Processing 'a.map'\nBrush #0 load error: end of file\n", "Brush #0 load error: end of file"},
-      {"Error when opening /x/a.map\nPress ENTER...", "Error when opening /x/a.map"},
-      {"Unknown argument\r\nPress ENTER...\n\n", "Unknown argument"},
-      {"one line without end", "one line without end"},
-      {"", ""},
+TEST(BatchReport, FailureReasonIsTheReportsLineElseTheLastLineWithoutThePrompt) {
+  const struct {
+    const char* report_failure;
+    const char* console;
+    const char* reason;
+  } cases[] = {
+      {"Brush #0 load error: end of file", "Processing 'a.map'\nBrush #0 load error: end of file\nPress ENTER...",
+       "Brush #0 load error: end of file"},
+      {"Interrupted", "Processing 'a.map'\n", "Interrupted"},
+      {"", "Processing 'a.map'\nBrush #0 load error: end of file\n", "Brush #0 load error: end of file"},
+      {"", "Error when opening /x/a.map\nPress ENTER...", "Error when opening /x/a.map"},
+      {"", "Unknown argument\r\nPress ENTER...\n\n", "Unknown argument"},
+      {"", "one line without end", "one line without end"},
+      {"", "", ""},
   };
-  for (const auto& [console, reason] : cases) EXPECT_EQ(last_line(console), reason) << console;
+  for (const auto& c : cases) EXPECT_EQ(failure_reason(c.report_failure, c.console), c.reason) << c.console;
 }
 
 TEST(BatchMaps, MapExtensionInAnyCase) {
@@ -206,11 +235,14 @@ TEST(BatchSummary, MapColumnLinesUpWhateverTheNames) {
   std::vector<MapResult> results;
   for (const char* name : {"a.map", "\u00fcn\u00ef.map", "\u65e5\u672c.map"}) {
     jobs.push_back({"/m/x.map", name, "/m/x.1q3", "/m/x.log"});
-    MapResult ok{Outcome::ok, {}, "", 1.0};
+    MapResult ok;
+    ok.outcome = Outcome::ok;
+    ok.seconds = 1.0;
     ok.counts.brushes = 2;
     results.push_back(ok);
   }
-  results[2] = {Outcome::failed, {}, "Brush #0 load error: end of file", 1.0};
+  results[2].outcome = Outcome::failed;
+  results[2].reason = "Brush #0 load error: end of file";
   EXPECT_EQ(summary_table(jobs, results),
             "map       result        brushes   written  left out discarded      time\n"
             "a.map     ok                  2         0         0         0     1.00s\n"

@@ -1,11 +1,13 @@
 // End-to-end tests of korvex-batch: the built program over folders made in
-// temporary places, with the built korvex beside it.
+// temporary places.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "batch_runner.h"
 #include "korvex_runner.h"
@@ -146,10 +148,8 @@ TEST(BatchRuns, OutputsGoBesideTheSourcesAndTheWorkingFolderTableIsUsed) {
   EXPECT_EQ(read_summary(run.out)["a.map"].counts, (std::vector<long>{2, 4, 1, 1})) << run.out;
   for (const char* name : {"a.1q3", "a.log", "deep/er/b.1q3", "deep/er/b.log"}) EXPECT_TRUE(dir.exists(name)) << name;
 
-  // Numbering mode of a Quake 2 folder: .q2n names, every entity written;
-  // korvex named by a path relative to the working folder.
-  fs::create_symlink(korvex_bin(), dir.file("kx"));
-  run = run_batch(dir.path(), {"-enum", "-q2", "deep"}, {"KORVEX_BIN=kx"});
+  // Numbering mode of a Quake 2 folder: .q2n names, every entity written.
+  run = run_batch(dir.path(), {"-enum", "-q2", "deep"});
   EXPECT_EQ(run.status, 0) << run.out << run.err;
   EXPECT_EQ(read_summary(run.out)["deep/er/b.map"].counts, (std::vector<long>{1, 1, 0, 0})) << run.out;
   EXPECT_TRUE(dir.exists("deep/er/b.q2n"));
@@ -198,6 +198,36 @@ TEST(BatchRuns, OutputsAndLogsNeverReplaceLinksPipesOrFolders) {
   EXPECT_TRUE(fs::is_empty(dir.file("out/c.log")));
 }
 
+// The reports for scripts, read back: the JSON's totals are the summary's,
+// the CSV has a row per map; a report that cannot be written fails the batch.
+TEST(BatchRuns, ReportsAreWrittenAsTheMapsAre) {
+  TempDir dir;
+  write_files(dir, {{"maps/good.map", good_map}, {"maps/small.map", small_map}});
+  fs::create_directories(dir.file("folder.json"));
+  ProcessResult run = run_batch(dir.path(), {"maps", "-e", source_file("tables/q1.ent"), "-o", "out", "--report",
+                                        "r.json", "--csv", "s.csv"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const auto total = read_summary(run.out)["total"];
+  const nlohmann::json report = nlohmann::json::parse(dir.read("r.json").value_or("null"));
+  ASSERT_TRUE(report.is_object());
+  EXPECT_EQ(report["options"]["report"], dir.file("r.json"));
+  const nlohmann::json& t = report["totals"];
+  EXPECT_EQ(total.counts, (std::vector<long>{t["brushes"], t["written"], t["left_out"], t["discarded"]}));
+  EXPECT_EQ(report["maps"][0]["report"]["source"], dir.file("maps/good.map"));
+  const std::string csv = dir.read("s.csv").value_or("");
+  EXPECT_TRUE(csv.starts_with("map,result,brushes,written,left_out,discarded,seconds,reason\r\n"
+                              "maps/good.map,ok,2,4,1,1,"))
+      << csv;
+  EXPECT_NE(csv.find("\r\nmaps/small.map,ok,1,1,0,0,"), std::string::npos) << csv;
+
+  run = run_batch(dir.path(), {"maps", "-e", source_file("tables/q1.ent"), "-o", "out", "--report", "folder.json"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("korvex-batch: cannot write " + dir.file("folder.json") + ": Is a directory"),
+            std::string::npos)
+      << run.err;
+  EXPECT_TRUE(fs::is_directory(dir.file("folder.json")));
+}
+
 TEST(BatchRuns, CommandLineFaultsStopBeforeAnyRun) {
   TempDir dir;
   write_files(dir, {{"m/a.map", small_map}, {"m/a.MAP", small_map}, {"n/b.map", small_map}, {"empty/x.txt", ""}});
@@ -222,44 +252,46 @@ TEST(BatchRuns, CommandLineFaultsStopBeforeAnyRun) {
   }
   EXPECT_EQ(dir.tree(),
             (std::vector<std::string>{"empty/", "empty/x.txt", "m/", "m/a.MAP", "m/a.map", "n/", "n/b.map"}));
-
-  const ProcessResult korvex_missing = run_batch(dir.path(), {"n"}, {"KORVEX_BIN=/nonexistent/korvex"});
-  EXPECT_EQ(korvex_missing.status, 2);
-  EXPECT_NE(korvex_missing.err.find("cannot find korvex"), std::string::npos) << korvex_missing.err;
 }
 
-// Stands in for korvex on maps named slow*: leaves a temporary beside the
-// output, as a run cut off while writing does, and waits; other maps go to
-// the real program.
-constexpr std::string_view slow_korvex = R"(#!/bin/sh
-prev= src= dst=
-for a in "$@"; do
-  case $prev in -s) src=$a ;; -d) dst=$a ;; esac
-  prev=$a
-done
-case ${src##*/} in
-  slow*) : > "${dst%/*}/.korvex-${src##*/}"; exec sleep 60 ;;
-esac
-exec "$KORVEX_REAL" "$@"
-)";
+// A world of `brushes` six-sided brushes: long enough to be caught running.
+std::string big_map(int brushes) {
+  std::string text = "{\n\"classname\" \"worldspawn\"\n";
+  char brush[512];
+  for (int b = 0; b < brushes; ++b) {
+    const int x = b % 1000 * 64, y = b / 1000 * 64;
+    std::snprintf(brush, sizeof brush,
+                  "{\n( %d %d 0 ) ( %d 64 0 ) ( 64 %d 0 ) rock1 0 0 0 1 1\n"
+                  "( %d %d 16 ) ( 64 %d 16 ) ( %d 64 16 ) rock1 0 0 0 1 1\n"
+                  "( %d %d 0 ) ( 64 %d 0 ) ( %d %d 64 ) rock1 0 0 0 1 1\n}\n",
+                  x, y, x, y, x, y, y, x, x, y, y, x, y);
+    text += brush;
+  }
+  return text + "}\n{\n\"classname\" \"info_player_start\"\n\"origin\" \"16 16 24\"\n}\n";
+}
+
+size_t temporaries_in(const std::string& folder) {
+  size_t n = 0;
+  std::error_code ec;
+  for (auto it = fs::directory_iterator(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec))
+    n += it->path().filename().string().starts_with(".korvex-") ? 1 : 0;
+  return n;
+}
 
 TEST(BatchRuns, InterruptLeavesNoPartialOutputAndNoTemporary) {
   TempDir dir;
-  write_files(dir, {{"maps/a.map", small_map}, {"maps/b.map", small_map}, {"maps/sub/slow1.map", small_map},
-                    {"maps/sub/slow2.map", small_map}, {"maps/z/z.map", small_map}});
-  dir.write("korvex", slow_korvex);
-  chmod(dir.file("korvex").c_str(), 0755);
+  const std::string slow = big_map(100000);
+  write_files(dir, {{"maps/a.map", small_map}, {"maps/b.map", small_map}, {"maps/sub/slow1.map", slow},
+                    {"maps/sub/slow2.map", slow}, {"maps/z/z.map", small_map}});
   fs::create_directories(dir.file("out"));
   dir.write("out/.korvex-before", "left by someone else");
   dir.write("q1.ent", "info_player_start *\n");
 
   for (int sig : {SIGINT, SIGTERM}) {
-    const auto both_started = [&] {
-      return dir.exists("out/sub/.korvex-slow1.map") && dir.exists("out/sub/.korvex-slow2.map");
-    };
-    const ProcessResult run = run_batch(dir.path(), {"maps", "-o", "out", "-j", "2"},
-                                   {"KORVEX_BIN=" + dir.file("korvex"), "KORVEX_REAL=" + korvex_bin()},
-                                   both_started, sig, 30);
+    // Both slow maps are being written.
+    const auto both_started = [&] { return temporaries_in(dir.file("out/sub")) == 2; };
+    // -g: slower, every number rewritten.
+    const ProcessResult run = run_batch(dir.path(), {"maps", "-o", "out", "-j", "2", "-g", "1.5"}, {}, both_started, sig, 30);
     ASSERT_FALSE(run.timed_out);
     EXPECT_EQ(run.status, 130) << run.err;
     const auto rows = read_summary(run.out);

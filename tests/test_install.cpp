@@ -40,7 +40,7 @@ TEST(Install, PutsProgramsTablesManualAndReadmeUnderThePrefix) {
   }
   EXPECT_GE(tables, 2);
 
-  // The installed batch program finds the installed korvex beside it.
+  // The installed batch program converts with no korvex to be found.
   prefix.write("m.map", "{\n\"classname\" \"worldspawn\"\n{\n( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) r 0 0 0 1 1\n}\n}\n");
   const ProcessResult batch = run_shell("cd " + shell_quoted(prefix.path()) + " && env -u KORVEX_BIN PATH=/nonexistent " +
                                     shell_quoted((root / "bin/korvex-batch").string()) + " -enum m.map");
@@ -60,8 +60,8 @@ TEST(Install, ManualPagesRenderWithoutWarningsAndDescribeEveryOption) {
         "--help", "-help", "--version", "EXIT STATUS", "korvex.log", ".korvex-XXXXXX", "q1.tex", "q2.ent",
         "EXAMPLES", "korvex-batch(1)", "korvex-tex(1)"}},
       {"batch/korvex-batch.1",
-       {"-o OUTDIR", "-j N", "--help", "--version", "KORVEX_BIN", "130", "EXAMPLES", ".korvex-XXXXXX", "korvex(1)",
-        "korvex-tex(1)"}},
+       {"-o OUTDIR", "-j N", "--report FILE.json", "--csv FILE.csv", "-q1", "--help", "--version", "130", "EXAMPLES",
+        ".korvex-XXXXXX", "korvex(1)", "korvex-tex(1)"}},
       {"texpack/korvex-tex.1",
        {"-o FILE.pk3", "-o DIR/", "-q2", "--strict", "--help", "--version", "EXIT STATUS", "EXAMPLES", "korvex(1)",
         "korvex-batch(1)"}},
