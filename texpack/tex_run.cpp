@@ -168,7 +168,8 @@ int run_korvex_tex(const std::vector<std::string>& words, std::ostream& out, std
   const int status = pack_textures(options, out, err, err_is_terminal, library, record);
   if (options.report.empty()) return status;
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  const std::string json = tex_report_json(record.facts, record.plan, status, record.failure, seconds).dump(2) + "\n";
+  const std::string json = tex_report_json(record.facts, record.plan, status, record.failure, seconds)
+                                 .dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
   if (write_file(options.report, std::vector<uint8_t>(json.begin(), json.end()), error) != OutputStatus::OK) {
     // The pack is in place all the same: the run's status stands.
     err << "korvex-tex: cannot write the report: " << error << "\n";
