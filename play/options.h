@@ -43,12 +43,12 @@ inline constexpr std::array<OptionSpec, 14> play_options{{
     {"--no-compile", OptionName::no_compile, "", "pack maps/NAME.map and print the compile commands"},
     {"--fast", OptionName::fast, "", "the compiler's quick vis and light (-fast)"},
     {"--game-path", OptionName::game_path, "DIR",
-     "the folder holding the game's data folder, for the compiler\n"
-     "(default: /usr/share/games/openarena when it holds baseoa/)"},
+     "the folder of the game's data, for the compiler\n"
+     "(default: /usr/share/games/openarena with baseoa/)"},
     {"--game-data", OptionName::game_data, "NAME", "the game's data folder in it (default: baseoa)"},
     {"--strict", OptionName::strict, "", "a missing texture, a compiler warning or a failed\nmap fails the run, and nothing is written"},
     {"--report", OptionName::report, "FILE.json", "what the run did, for scripts"},
-    {"--keep-work", OptionName::keep_work, "", "keep the work folder (the converted maps, the compiler's logs)"},
+    {"--keep-work", OptionName::keep_work, "", "keep the work folder (converted maps, compiler logs)"},
     {"-h", OptionName::help, "", ""},
     {"--help", OptionName::help, "", "show this text"},
     {"--version", OptionName::version, "", "show the version"},

@@ -447,9 +447,9 @@ int PlayRun::run() {
     members_.push_back({"scripts/" + name + ".arena", std::vector<uint8_t>(arena.begin(), arena.end()), true});
     ++packed;
   }
-  if (packed == 0) return fail("no map made it; nothing written");
   if (options_.strict && packed < record_.maps.size())
     return fail(plural(record_.maps.size() - packed, "map", "maps") + " failed (--strict); nothing written");
+  if (packed == 0) return fail("no map made it; nothing written");
   if (!check_members(members_, error)) return fail(error);
 
   if (stopped()) return interrupted();
