@@ -18,6 +18,20 @@ std::string map_name_of(std::string_view path) {
   return name.empty() ? "map" : name;
 }
 
+std::string default_pack_path(const std::string& input) {
+  std::string trimmed = input;
+  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+  fs::path path(trimmed);
+  if (path.filename() == "." || path.filename() == "..") {
+    std::error_code code;
+    path = fs::absolute(path, code).lexically_normal();
+    if (path.filename().empty()) path = path.parent_path();
+  }
+  std::error_code code;
+  if (fs::is_directory(path, code)) return path.string() + ".pk3";
+  return path.replace_extension(".pk3").string();
+}
+
 ListStatus list_maps(const std::string& input, std::vector<MapEntry>& out, std::string& error) {
   std::error_code code;
   const fs::file_status status = fs::status(input, code);

@@ -29,6 +29,11 @@ enum class ListStatus {
 // longest_map_name; "map" when nothing is left.
 [[nodiscard]] std::string map_name_of(std::string_view path);
 
+// Where the pack of `input` goes by default: the map with .pk3 in place of
+// its extension, or beside a folder its name with .pk3 added ("." and ".."
+// named by the folder they stand for).
+[[nodiscard]] std::string default_pack_path(const std::string& input);
+
 // `input` as a list of maps: a file is one map (whatever its extension); a
 // folder gives its .map files (not those of its subfolders, the extension's
 // case ignored), in name order. A name met twice gets "_2", "_3", ...

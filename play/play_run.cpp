@@ -65,11 +65,6 @@ bool is_file(const std::string& path) {
   return fs::is_regular_file(path, code);
 }
 
-std::string without_trailing_slashes(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
-
 std::string first_line(const std::string& text) {
   const size_t end = text.find('\n');
   return end == std::string::npos ? text : text.substr(0, end);
@@ -89,11 +84,6 @@ std::string command_line(const std::vector<std::string>& command) {
   std::vector<std::string> quoted;
   for (const std::string& word : command) quoted.push_back(shell_word(word));
   return joined(quoted, " ");
-}
-
-// The pack's default place: the map, or the folder, with .pk3.
-std::string default_destination(const std::string& input) {
-  return fs::path(without_trailing_slashes(input)).replace_extension(".pk3").string();
 }
 
 // One run past its command line.
@@ -158,7 +148,7 @@ bool PlayRun::prepare() {
     record_.maps.push_back(std::move(map));
   }
 
-  destination_ = options_.output.empty() ? default_destination(options_.input) : options_.output;
+  destination_ = options_.output.empty() ? default_pack_path(options_.input) : options_.output;
   texpack::Destination place;
   if (!texpack::examine_destination(destination_, place, error)) return fail(error), false;
   if (place.kind == texpack::DestinationKind::FOLDER)
@@ -482,7 +472,7 @@ std::string report_conflict(const Options& options) {
       if (same_file(options.report, entry.source)) return options.report + ": the report would replace a map";
   for (const std::string& source : options.sources)
     if (same_file(options.report, source)) return options.report + ": the report would replace a source";
-  const std::string destination = options.output.empty() ? default_destination(options.input) : options.output;
+  const std::string destination = options.output.empty() ? default_pack_path(options.input) : options.output;
   if (options.report == destination || same_file(options.report, destination))
     return options.report + ": the report and the pack name one file";
   return "";

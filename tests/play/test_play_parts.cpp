@@ -65,6 +65,27 @@ TEST(PlayMaps, NamesFitThePack) {
   for (const auto& c : cases) EXPECT_EQ(play::map_name_of(c.path), c.name) << c.path;
 }
 
+TEST(PlayMaps, ThePackIsNamedAfterTheMapOrTheFolder) {
+  TempFolder dir;
+  dir.write("jam.v2/a.map", "");
+  dir.write("jam.v2/sub/b.map", "");
+  const std::string here = std::filesystem::current_path().string();
+  const struct {
+    std::string input;
+    std::string pack;
+  } cases[] = {
+      {"e1m1.map", "e1m1.pk3"},
+      {"q/E1M1.MAP", "q/E1M1.pk3"},
+      {dir.file("jam.v2/a.map"), dir.file("jam.v2/a.pk3")},
+      {dir.file("jam.v2"), dir.file("jam.v2.pk3")},
+      {dir.file("jam.v2//"), dir.file("jam.v2.pk3")},
+      {dir.file("jam.v2/sub/."), dir.file("jam.v2/sub.pk3")},
+      {dir.file("jam.v2/sub/.."), dir.file("jam.v2.pk3")},
+      {".", here + ".pk3"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(play::default_pack_path(c.input), c.pack) << c.input;
+}
+
 TEST(PlayMaps, AFolderGivesItsMapsInOrderWithUniqueNames) {
   TempFolder dir;
   for (const char* name : {"b.map", "A.MAP", "a.map", "notes.txt", "sub/c.map"}) dir.write(name, "{\n}\n");
@@ -155,6 +176,8 @@ TEST(PlayCompiler, LogsSayErrorsLeaksAndWarnings) {
       {"0...1...2...WARNING: Couldn't find image for shader textures/q1/gone\n"
        "WARNING: Couldn't find image for shader textures/q1/gone\r\n"
        "Entity 0, Brush 12: degenerate plane\n"
+       "Entity 39 (func_train), Brush 1: origin brush detected\n"
+       "Entity 0, Brush 3 leaked\n"
        "WARNING: Duplicate or Flipped triangle: (1 2 3)\n"
        "WARNING: Over 90 percent structural map detected.\n",
        "",
