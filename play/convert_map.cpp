@@ -39,13 +39,19 @@ class MemoryStream {
   FILE* stream_;
 };
 
-}  // namespace
-
-std::string find_keep_table(kmap::Game game) {
-  const std::string found = kmap::find_table(game == kmap::Game::quake2 ? "q2-keep.tex" : "q1-keep.tex");
+// The table `name` as found from the working folder, made absolute: the
+// run itself works in another folder. "" when it is nowhere.
+std::string table_path(const char* name) {
+  const std::string found = kmap::find_table(name);
   std::error_code code;
   if (!fs::is_regular_file(found, code)) return "";
   return fs::absolute(found, code).string();
+}
+
+}  // namespace
+
+std::string find_keep_table(kmap::Game game) {
+  return table_path(game == kmap::Game::quake2 ? "q2-keep.tex" : "q1-keep.tex");
 }
 
 Conversion convert_map(const std::string& source, const std::string& keep_table, kmap::Game game,
@@ -55,6 +61,9 @@ Conversion convert_map(const std::string& source, const std::string& keep_table,
                                     "-t",       keep_table,
                                     "-s",       fs::absolute(source, code).string(),
                                     "-d",       output};
+  // Missing, it is korvex that says so, naming the table asked for.
+  const std::string class_table = table_path(game == kmap::Game::quake2 ? "q2.ent" : "q1.ent");
+  if (!class_table.empty()) words.insert(words.end(), {"-e", class_table});
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);

@@ -25,7 +25,8 @@ struct Conversion {
 
 // Runs korvex -q3 (-q1 or -q2 as `game`) -t `keep_table` on `source`,
 // writing `output` (a path relative to `folder`, where korvex.log goes
-// too). Returns the run as `out`; the run stops between blocks once `stop`
+// too), with the game's class table (q1.ent, q2.ent) as found from the
+// working folder, as korvex finds it. Returns the run as `out`; the run stops between blocks once `stop`
 // is true. Touches no file outside `folder` but the source and the tables.
 [[nodiscard]] Conversion convert_map(const std::string& source, const std::string& keep_table, kmap::Game game,
                                      const std::string& folder, const std::string& output,

@@ -263,6 +263,22 @@ TEST(PlayRun, FailuresSayWhyAndLeaveNothing) {
   }
 }
 
+// The run works in a folder of its own, but a table in the working folder
+// comes first, as it does for korvex.
+TEST(PlayRun, TablesAreFoundFromTheWorkingFolder) {
+  TempFolder dir;
+  write_game(dir);
+  dir.write("m.map", box_map("wall", "floor", "M", 1));
+  dir.write("q1.ent", "info_player_deathmatch team_CTF_redspawn\n");
+  const fs::path before = fs::current_path();
+  fs::current_path(dir.file(""));
+  const PlayRunResult run = run_play({"m.map", "game", "--no-compile"});
+  fs::current_path(before);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string converted = text_of(read_zip(dir.file("m.pk3")).at("maps/m.map"));
+  EXPECT_NE(converted.find("team_CTF_redspawn"), std::string::npos) << converted;
+}
+
 TEST(PlayRun, ThePackGoesOnlyWhereAFileMay) {
   TempFolder dir;
   write_game(dir);
