@@ -134,4 +134,37 @@ TEST(PlayProcess, CorpusMapCompiledByTheRealCompiler) {
       << read_file(dir.file("validate"));
 }
 
+// The commands printed without a compiler do what the run would have done.
+TEST(PlayProcess, PrintedCommandsCompileTheMap) {
+  const std::string shared = shared_dir();
+  const std::string compiler = shared + "/tools/q3map2";
+  const std::string source = shared + "/corpus/q1/jjelliott__progs_dump__mapsrc__pd_counter.map";
+  const std::string bsp = shared + "/textures/q1/bsp/pd_counter.bsp";
+  if (shared.empty() || access(compiler.c_str(), X_OK) != 0 || !fs::is_regular_file(source) || !fs::is_regular_file(bsp))
+    GTEST_SKIP() << "no Q3 compiler or corpus map in ../shared";
+  if (std::system("command -v zip >/dev/null && command -v unzip >/dev/null") != 0) GTEST_SKIP() << "no zip, unzip";
+  TempFolder dir;
+  fs::create_directories(dir.file("tmp"));
+  fs::create_symlink(source, dir.file("pd_counter.map"));
+  const pid_t pid = start_play({dir.file("pd_counter.map"), bsp, shared + "/textures/q1/palette.lmp", "--no-compile",
+                                "--fast"},
+                               dir, dir.file("tmp"));
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << read_file(dir.file("stderr"));
+  const std::string out = read_file(dir.file("stdout"));
+  const size_t from = out.find("by hand:\n");
+  ASSERT_NE(from, std::string::npos) << out;
+  std::string script = "set -e\n";
+  for (const std::string& line : split(out.substr(from + 9), '\n'))
+    script += (line.starts_with("  q3map2 ") ? compiler + line.substr(8) : line.substr(2)) + " > /dev/null\n";
+  dir.write("compile.sh", script);
+  EXPECT_EQ(std::system(("sh " + dir.file("compile.sh") + " 2>" + dir.file("compile.err")).c_str()), 0)
+      << script << read_file(dir.file("compile.err"));
+  const ZipMembers pack = read_zip(dir.file("pd_counter.pk3"));
+  for (const char* member : {"maps/pd_counter.bsp", "maps/pd_counter.map", "levelshots/pd_counter.tga",
+                             "scripts/pd_counter.arena", "textures/q1/wall14_5.png"})
+    EXPECT_EQ(pack.count(member), 1u) << member;
+}
+
 }  // namespace
