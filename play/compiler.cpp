@@ -122,10 +122,15 @@ StageLog read_stage_log(std::string_view log) {
     if (line.find(error_banner) != std::string_view::npos) after_banner = true;
     if (line.find(leak_banner) != std::string_view::npos) read.leaked = true;
     std::string_view warning;
-    if (line.starts_with("WARNING: "))
+    if (line.starts_with("WARNING: ")) {
       warning = line.substr(9);
-    else if (is_brush_problem(line))
-      warning = line;
+    } else if (is_brush_problem(line)) {
+      if (!line.ends_with(": Entity leaked")) {
+        warning = line;
+      } else if (read.leak_at.empty()) {
+        read.leak_at = std::string(line.substr(0, line.find(": ")));
+      }
+    }
     if (warning.empty()) continue;
     bool harmless = false;
     for (std::string_view notice : harmless_notices) harmless = harmless || warning.starts_with(notice);

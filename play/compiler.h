@@ -63,6 +63,7 @@ struct CompilerPaths {
 struct StageLog {
   std::string error;                  // the line after the compiler's ERROR banner, or ""
   bool leaked = false;                // the bsp stage found the map open to the void
+  std::string leak_at;                // "Entity 1, Brush 0", where the compiler found the leak, or ""
   std::vector<std::string> warnings;  // each once, "(xN)" after one said N times
 };
 

@@ -25,6 +25,7 @@ nlohmann::json stage_json(const StageRecord& stage) {
       {"seconds", stage.seconds},
       {"error", stage.outcome.error.empty() ? stage.log.error : stage.outcome.error},
       {"leaked", stage.log.leaked},
+      {"leak_at", stage.log.leak_at},
       {"warnings", stage.log.warnings},
   };
 }

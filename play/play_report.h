@@ -15,7 +15,7 @@ namespace play {
 //          "failed"), failure, seconds, compiled, levelshot, warnings [...],
 //          conversion (korvex's report), compile [{stage, command [...],
 //          end ("exited", "signalled", "stopped", "not started"), code,
-//          seconds, error, leaked, warnings [...]}]}],
+//          seconds, error, leaked, leak_at, warnings [...]}]}],
 //   textures (korvex-tex's, without the map), hand_commands [...],
 //   pack {destination ("" when nothing was written), files, bytes}.
 [[nodiscard]] nlohmann::json play_report_json(const PlayRecord& record);

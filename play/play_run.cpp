@@ -309,10 +309,11 @@ bool PlayRun::run_stage(MapRecord& map, Stage stage) {
 
 void PlayRun::compile(MapRecord& map) {
   if (!run_stage(map, Stage::bsp)) return;
-  const bool leaked = map.stages.back().log.leaked;
-  if (leaked)
-    map.warnings.push_back("bsp: the map leaks, its inside is open to the void: vis skipped (maps/" + map.entry.name +
-                           ".lin traces the leak)");
+  const StageLog& bsp = map.stages.back().log;
+  if (bsp.leaked)
+    map.warnings.push_back("bsp: the map leaks, its inside is open to the void" +
+                           (bsp.leak_at.empty() ? std::string() : " at " + bsp.leak_at) + ": vis skipped (maps/" +
+                           map.entry.name + ".lin traces the leak)");
   else if (!run_stage(map, Stage::vis))
     return;
   if (!run_stage(map, Stage::light)) return;

@@ -172,7 +172,7 @@ TEST(PlayCompiler, LogsSayErrorsLeaksAndWarnings) {
       {"--- LoadMapFile ---\n   144 total world brushes\nWriting maps/e1m1.bsp\n", "", false, {}},
       {"************ ERROR ************\nMAX_MAP_DRAW_SURFS (65536) exceeded\n", "MAX_MAP_DRAW_SURFS (65536) exceeded",
        false, {}},
-      {"--- FloodEntities ---\n******* leaked *******\n", "", true, {}},
+      {"--- FloodEntities ---\nEntity 1, Brush 0: Entity leaked\n******* leaked *******\n", "", true, {}},
       {"0...1...2...WARNING: Couldn't find image for shader textures/q1/gone\n"
        "WARNING: Couldn't find image for shader textures/q1/gone\r\n"
        "Entity 0, Brush 12: degenerate plane\n"
@@ -188,6 +188,7 @@ TEST(PlayCompiler, LogsSayErrorsLeaksAndWarnings) {
     const play::StageLog read = play::read_stage_log(c.log);
     EXPECT_EQ(read.error, c.error) << c.log;
     EXPECT_EQ(read.leaked, c.leaked) << c.log;
+    EXPECT_EQ(read.leak_at, c.leaked ? "Entity 1, Brush 0" : "") << c.log;
     EXPECT_EQ(read.warnings, c.warnings) << c.log;
   }
 }
