@@ -18,6 +18,7 @@
 #include "play_record.h"
 #include "play_report.h"
 #include "progress.h"
+#include "summary.h"
 #include "stop_signals.h"
 #include "texture_search.h"
 #include "version.h"
@@ -30,7 +31,6 @@ namespace {
 constexpr int exit_ok = 0;
 constexpr int exit_failed = 1;
 constexpr int exit_usage = 2;
-constexpr std::string_view hand_compiler = "q3map2";
 
 using Clock = std::chrono::steady_clock;
 using texpack::MapScan;
@@ -70,22 +70,6 @@ std::string first_line(const std::string& text) {
   return end == std::string::npos ? text : text.substr(0, end);
 }
 
-std::string plural(size_t count, const std::string& one, const std::string& many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
-std::string joined(const std::vector<std::string>& words, const std::string& between) {
-  std::string text;
-  for (const std::string& word : words) text += (text.empty() ? "" : between) + word;
-  return text;
-}
-
-std::string command_line(const std::vector<std::string>& command) {
-  std::vector<std::string> quoted;
-  for (const std::string& word : command) quoted.push_back(shell_word(word));
-  return joined(quoted, " ");
-}
-
 // One run past its command line.
 class PlayRun {
  public:
@@ -110,8 +94,6 @@ class PlayRun {
   [[nodiscard]] bool give_textures_to_compiler();
   void compile(MapRecord& map);
   [[nodiscard]] bool run_stage(MapRecord& map, Stage stage);
-  void plan_hand_commands();
-  void print_summary();
 
   const Options& options_;
   std::ostream& out_;
@@ -325,70 +307,6 @@ void PlayRun::compile(MapRecord& map) {
   (void)run_stage(map, Stage::levelshot);
 }
 
-// The commands that do by hand what the run would have done with a
-// compiler: the pack unpacked where the compiler finds it, the stages, the
-// compiled files added to the pack.
-void PlayRun::plan_hand_commands() {
-  std::error_code code;
-  const std::string pack = fs::absolute(destination_, code).string();
-  const std::string build = fs::path(pack).replace_extension("").string() + "-build";
-  CompilerPaths paths = record_.paths;
-  paths.home = build + "/home";
-  const std::string data = paths.home + "/" + paths.game_data;
-  std::vector<std::string>& lines = record_.hand_commands;
-  lines.push_back("mkdir -p " + shell_word(data) + " " + shell_word(build + "/levelshots") + " && cp " +
-                  shell_word(pack) + " " + shell_word(data + "/"));
-  lines.push_back("cd " + shell_word(build) + " && unzip -o -q " + shell_word(pack) + " 'maps/*.map'");
-  for (const MapRecord& map : record_.maps) {
-    if (!map.failure.empty()) continue;
-    for (const StageSpec& spec : stages)
-      lines.push_back(command_line(stage_command(std::string(hand_compiler), paths, spec.stage, map.entry.name,
-                                                 map.conversion.report.compile_switches, options_.fast)));
-  }
-  lines.push_back("zip -q -r -D " + shell_word(pack) + " maps scripts levelshots -x '*.map' '*.prt' '*.srf' '*.lin'");
-}
-
-void PlayRun::print_summary() {
-  for (const MapRecord& map : record_.maps) {
-    out_ << map.entry.name << ": ";
-    if (!map.failure.empty()) {
-      out_ << "failed: " << map.failure << "\n";
-      continue;
-    }
-    out_ << "\"" << map.long_name << "\" (" << kmap::game_name(map.game) << " map; " << joined(map.types, " ") << "), "
-         << (map.compiled ? "compiled" : "not compiled");
-    if (map.compiled) out_ << (map.levelshot ? ", with a levelshot" : ", no levelshot");
-    out_ << "\n";
-    const RunReport& report = map.conversion.report;
-    long left_out = 0;
-    for (const auto& [name, count] : report.left_out) left_out += count;
-    out_ << "  converted: " << plural(report.brushes, "brush", "brushes") << ", "
-         << plural(report.entities, "entity", "entities") << " (" << report.written << " written";
-    if (!report.left_out.empty())
-      out_ << "; " << plural(report.left_out.size(), "class", "classes") << " the game lacks left out: "
-           << plural(left_out, "entity", "entities");
-    if (!report.discarded.empty()) out_ << "; " << plural(report.discarded.size(), "object", "objects") << " dropped";
-    out_ << ")\n";
-    for (const std::string& warning : map.warnings) out_ << "  warning: " << warning << "\n";
-  }
-  const texpack::RunFacts& textures = record_.textures;
-  const size_t missing = record_.plan.missing.size();
-  out_ << "textures: " << textures.wanted.size() - missing << " packed, " << missing << " missing, "
-       << plural(textures.tools.size(), "tool texture", "tool textures") << " left out, "
-       << textures.stock.size() << " left to the game's shaders\n";
-  if (missing > 0) out_ << texpack::name_list(record_.plan.missing);
-  for (const std::string& note : textures.wad_notes) out_ << "wad key: " << note << "\n";
-  if (!record_.destination.empty())
-    out_ << "written: " << record_.destination << " (" << plural(record_.files, "file", "files") << ", "
-         << record_.bytes << " bytes)\n";
-  if (!record_.hand_commands.empty()) {
-    out_ << "not compiled (" << record_.no_compiler_reason
-         << "); with a Q3 compiler such as NetRadiant-custom's q3map2, by hand:\n";
-    for (const std::string& line : record_.hand_commands) out_ << "  " << line << "\n";
-  }
-  out_ << std::flush;
-}
-
 int PlayRun::run() {
   if (!prepare()) return record_.status;
   const bool compiling = !record_.compiler.empty();
@@ -453,8 +371,11 @@ int PlayRun::run() {
   record_.destination = destination_;
   record_.files = members_.size();
   record_.bytes = total_bytes(members_);
-  if (!compiling && is_file(destination_)) plan_hand_commands();
-  print_summary();
+  if (!compiling && is_file(destination_)) {
+    std::error_code code;
+    record_.hand_commands = hand_commands(record_, fs::absolute(destination_, code).string(), options_.fast);
+  }
+  out_ << summary_text(record_) << std::flush;
   if (stopped()) {
     // The pack was complete before the signal was seen: it stays.
     record_.interrupted = true;

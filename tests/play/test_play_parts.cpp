@@ -8,6 +8,7 @@
 #include "compiler.h"
 #include "map_facts.h"
 #include "map_list.h"
+#include "summary.h"
 #include "test_tex_pack_support.h"
 
 namespace {
@@ -222,6 +223,31 @@ TEST(PlayCompiler, FoundOnPathOrNamed) {
   EXPECT_EQ(error, dir.file("text/q3map2") + ": is not a program that can be run");
   EXPECT_EQ(play::find_compiler(dir.file("none"), dir.file("bin"), error), "");
   EXPECT_EQ(error, dir.file("none") + ": no such file");
+}
+
+TEST(PlaySummary, HandCommandsQuotePathsSkipFailedMapsAndCarryTheLightSwitches) {
+  play::PlayRecord record;
+  record.paths = {"/usr/share/games/openarena", "baseoa", "/tmp/work/home"};
+  play::MapRecord good;
+  good.entry = {"e1m1.map", "e1m1"};
+  good.conversion.report.compile_switches = {"-bounce", "2"};
+  play::MapRecord failed;
+  failed.entry = {"e1m2.map", "e1m2"};
+  failed.failure = "conversion failed";
+  record.maps = {failed, good};
+  const std::string q3map2 = "q3map2 -fs_basepath /usr/share/games/openarena -fs_basegame baseoa -fs_homepath "
+                             "'/my packs/e1-build/home' -game quake3 ";
+  EXPECT_EQ(play::hand_commands(record, "/my packs/e1.pk3", true),
+            (std::vector<std::string>{
+                "mkdir -p '/my packs/e1-build/home/baseoa' '/my packs/e1-build/levelshots' && cp '/my packs/e1.pk3' "
+                "'/my packs/e1-build/home/baseoa/'",
+                "cd '/my packs/e1-build' && unzip -o -q '/my packs/e1.pk3' 'maps/*.map'",
+                q3map2 + "-bsp -meta maps/e1m1.map",
+                q3map2 + "-vis -fast maps/e1m1.bsp",
+                q3map2 + "-light -bounce 2 -fast maps/e1m1.bsp",
+                q3map2 + "-minimap -size 256 -keepaspect -o levelshots/e1m1.tga maps/e1m1.bsp",
+                "zip -q -r -D '/my packs/e1.pk3' maps scripts levelshots -x '*.map' '*.prt' '*.srf' '*.lin'",
+            }));
 }
 
 }  // namespace
