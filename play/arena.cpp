@@ -9,7 +9,11 @@ namespace {
 bool is_utf8(std::string_view text) {
   for (size_t i = 0; i < text.size();) {
     const auto lead = static_cast<uint8_t>(text[i]);
-    const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xe ? 3 : (lead >> 3) == 0x1e ? 4 : 0;
+    const size_t length = lead < 0x80           ? 1
+                          : (lead >> 5) == 0x6  ? 2
+                          : (lead >> 4) == 0xe  ? 3
+                          : (lead >> 3) == 0x1e ? 4
+                                                : 0;
     if (length == 0 || i + length > text.size()) return false;
     for (size_t k = 1; k < length; ++k)
       if ((static_cast<uint8_t>(text[i + k]) & 0xc0) != 0x80) return false;

@@ -14,7 +14,7 @@ constexpr std::string_view openarena_path = "/usr/share/games/openarena";
 constexpr std::string_view error_banner = "************ ERROR ************";
 constexpr std::string_view leak_banner = "******* leaked *******";
 constexpr std::array<std::string_view, 2> harmless_notices = {"Duplicate or Flipped triangle",
-                                                                "Over 90 percent structural map"};
+                                                              "Over 90 percent structural map"};
 constexpr std::string_view levelshot_size = "256";
 
 bool is_program(const std::string& path) {
@@ -87,9 +87,7 @@ std::vector<std::string> stage_command(const std::string& compiler, const Compil
   const StageSpec& spec = stages[static_cast<size_t>(stage)];
   command.emplace_back(spec.switch_word);
   switch (stage) {
-    case Stage::bsp:
-      command.emplace_back("-meta");
-      break;
+    case Stage::bsp: command.emplace_back("-meta"); break;
     case Stage::vis:
       if (fast) command.emplace_back("-fast");
       break;
@@ -98,8 +96,8 @@ std::vector<std::string> stage_command(const std::string& compiler, const Compil
       if (fast) command.emplace_back("-fast");
       break;
     case Stage::levelshot:
-      command.insert(command.end(), {"-size", std::string(levelshot_size), "-keepaspect", "-o",
-                                     "levelshots/" + name + ".tga"});
+      command.insert(command.end(),
+                     {"-size", std::string(levelshot_size), "-keepaspect", "-o", "levelshots/" + name + ".tga"});
       break;
   }
   command.push_back("maps/" + name + std::string(spec.input));

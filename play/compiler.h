@@ -15,9 +15,9 @@ enum class Stage { bsp, vis, light, levelshot };
 
 struct StageSpec {
   Stage stage;
-  std::string_view name;       // as progress lines and reports name it
+  std::string_view name;  // as progress lines and reports name it
   std::string_view switch_word;
-  std::string_view input;      // the extension of the file it reads
+  std::string_view input;  // the extension of the file it reads
 };
 
 // The stages in the order they run: the levelshot is a top view the
@@ -28,11 +28,13 @@ inline constexpr std::array<StageSpec, 4> stages{{
     {Stage::light, "light", "-light", ".bsp"},
     {Stage::levelshot, "levelshot", "-minimap", ".bsp"},
 }};
-static_assert([] {
-  for (size_t i = 0; i < stages.size(); ++i)
-    if (static_cast<size_t>(stages[i].stage) != i) return false;
-  return true;
-}(), "the stages are listed in their enum's order");
+static_assert(
+    [] {
+      for (size_t i = 0; i < stages.size(); ++i)
+        if (static_cast<size_t>(stages[i].stage) != i) return false;
+      return true;
+    }(),
+    "the stages are listed in their enum's order");
 
 // Where the compiler finds the game's shaders and the pack's textures.
 struct CompilerPaths {
@@ -55,8 +57,8 @@ struct CompilerPaths {
 // the paths, "-game quake3", the stage's switch and its own switches
 // (-meta for the bsp; `light_switches` for the light; -fast for vis and
 // light when `fast`).
-[[nodiscard]] std::vector<std::string> stage_command(const std::string& compiler, const CompilerPaths& paths, Stage stage,
-                                                     const std::string& name,
+[[nodiscard]] std::vector<std::string> stage_command(const std::string& compiler, const CompilerPaths& paths,
+                                                     Stage stage, const std::string& name,
                                                      const std::vector<std::string>& light_switches, bool fast);
 
 // What a stage's log says.

@@ -12,10 +12,10 @@
 namespace play {
 
 struct Conversion {
-  int status = 1;          // korvex's exit status
-  RunReport report;        // what the run did
-  std::string console;     // korvex's console lines
-  std::string messages;    // what it said on standard error: notices, hints, reasons
+  int status = 1;        // korvex's exit status
+  RunReport report;      // what the run did
+  std::string console;   // korvex's console lines
+  std::string messages;  // what it said on standard error: notices, hints, reasons
 };
 
 // The keep table of a game: q1-keep.tex or q2-keep.tex, found where the

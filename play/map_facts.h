@@ -13,9 +13,9 @@
 namespace play {
 
 struct MapFacts {
-  std::string message;                  // the world's "message" value, as it stands; "" for none
-  kmap::GameVotes votes;                // the world's first plane lines, as korvex -q3 counts them
-  std::map<std::string, int> classes;   // classname -> entities of that class
+  std::string message;                 // the world's "message" value, as it stands; "" for none
+  kmap::GameVotes votes;               // the world's first plane lines, as korvex -q3 counts them
+  std::map<std::string, int> classes;  // classname -> entities of that class
 };
 
 // Reads map text line by line. Never fails: what is not a key line of an

@@ -45,7 +45,8 @@ ListStatus list_maps(const std::string& input, std::vector<MapEntry>& out, std::
   } else {
     for (fs::directory_iterator it(input, code), end; !code && it != end; it.increment(code)) {
       std::string extension = it->path().extension().string();
-      std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
+      std::transform(extension.begin(), extension.end(), extension.begin(),
+                     [](unsigned char c) { return std::tolower(c); });
       std::error_code kind;
       if (extension == ".map" && !it->is_directory(kind)) sources.push_back(it->path().string());
     }

@@ -63,7 +63,8 @@ std::string usage_text() {
     if (!spec.value.empty()) left += " " + std::string(spec.value);
     constexpr size_t column = 22;
     std::string_view usage = spec.usage;
-    text += left.size() < column ? left + std::string(column - left.size(), ' ') : left + "\n" + std::string(column, ' ');
+    text +=
+        left.size() < column ? left + std::string(column - left.size(), ' ') : left + "\n" + std::string(column, ' ');
     for (size_t end; (end = usage.find('\n')) != std::string_view::npos; usage.remove_prefix(end + 1))
       text += std::string(usage.substr(0, end)) + "\n" + std::string(column, ' ');
     text += std::string(usage) + "\n";

@@ -29,10 +29,10 @@ enum class OptionName {
 };
 
 struct OptionSpec {
-  std::string_view word;       // as typed
+  std::string_view word;  // as typed
   OptionName name;
-  std::string_view value;      // the value's name in the usage text; "" for a flag
-  std::string_view usage;      // its lines in the usage text; "" for a second spelling
+  std::string_view value;  // the value's name in the usage text; "" for a flag
+  std::string_view usage;  // its lines in the usage text; "" for a second spelling
 };
 
 inline constexpr std::array<OptionSpec, 14> play_options{{
@@ -46,7 +46,8 @@ inline constexpr std::array<OptionSpec, 14> play_options{{
      "the folder of the game's data, for the compiler\n"
      "(default: /usr/share/games/openarena with baseoa/)"},
     {"--game-data", OptionName::game_data, "NAME", "the game's data folder in it (default: baseoa)"},
-    {"--strict", OptionName::strict, "", "a missing texture, a compiler warning or a failed\nmap fails the run, and nothing is written"},
+    {"--strict", OptionName::strict, "",
+     "a missing texture, a compiler warning or a failed\nmap fails the run, and nothing is written"},
     {"--report", OptionName::report, "FILE.json", "what the run did, for scripts"},
     {"--keep-work", OptionName::keep_work, "", "keep the work folder (converted maps, compiler logs)"},
     {"-h", OptionName::help, "", ""},
@@ -64,7 +65,8 @@ constexpr bool option_words_unique() {
 constexpr bool every_option_listed() {
   for (int name = 0; name <= static_cast<int>(OptionName::version); ++name) {
     bool listed = false;
-    for (const OptionSpec& spec : play_options) listed = listed || (static_cast<int>(spec.name) == name && !spec.usage.empty());
+    for (const OptionSpec& spec : play_options)
+      listed = listed || (static_cast<int>(spec.name) == name && !spec.usage.empty());
     if (!listed) return false;
   }
   return true;
@@ -74,14 +76,14 @@ static_assert(detail::option_words_unique(), "an option is spelled twice");
 static_assert(detail::every_option_listed(), "an option has no line in the usage text");
 
 struct Options {
-  std::string input;                 // a map, or a folder of maps
-  std::vector<std::string> sources;  // game folders, WADs, BSPs, PAKs, palettes
-  std::string output;                // "" : the input with .pk3
+  std::string input;                      // a map, or a folder of maps
+  std::vector<std::string> sources;       // game folders, WADs, BSPs, PAKs, palettes
+  std::string output;                     // "" : the input with .pk3
   kmap::Game game = kmap::Game::unknown;  // -q1, -q2; unknown: each map's faces tell
-  std::string compiler;              // --compiler; "" : q3map2 on PATH
+  std::string compiler;                   // --compiler; "" : q3map2 on PATH
   bool no_compile = false;
   bool fast = false;
-  std::string game_path;             // "" : the default, when present
+  std::string game_path;  // "" : the default, when present
   std::string game_data = "baseoa";
   bool strict = false;
   std::string report;

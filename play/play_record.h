@@ -29,14 +29,14 @@ struct MapRecord {
   MapEntry entry;
   kmap::Game game = kmap::Game::quake;  // converted as
   std::string long_name;
-  std::vector<std::string> types;       // the arena's game types
+  std::vector<std::string> types;  // the arena's game types
   Conversion conversion;
-  bool converted = false;               // the converted map is in the work folder
+  bool converted = false;  // the converted map is in the work folder
   std::vector<StageRecord> stages;
-  std::vector<std::string> warnings;    // the compiler's, and a leak
-  bool compiled = false;                // maps/NAME.bsp was made
+  std::vector<std::string> warnings;  // the compiler's, and a leak
+  bool compiled = false;              // maps/NAME.bsp was made
   bool levelshot = false;
-  std::string failure;                  // why the map is not in the pack; "" when it is
+  std::string failure;  // why the map is not in the pack; "" when it is
   double seconds = 0;
 };
 
@@ -45,7 +45,7 @@ struct PlayRecord {
   std::string destination;
   std::string compiler;  // "" : none found or --no-compile
   std::string no_compiler_reason;
-  CompilerPaths paths;   // home is the work folder's, gone after the run
+  CompilerPaths paths;  // home is the work folder's, gone after the run
   std::vector<MapRecord> maps;
   texpack::RunFacts textures;
   texpack::PackPlan plan;

@@ -45,7 +45,8 @@ nlohmann::json map_json(const MapRecord& map) {
       {"compiled", map.compiled},
       {"levelshot", map.levelshot},
       {"warnings", map.warnings},
-      {"conversion", map.conversion.report.source.empty() ? nlohmann::json(nullptr) : report_json(map.conversion.report)},
+      {"conversion",
+       map.conversion.report.source.empty() ? nlohmann::json(nullptr) : report_json(map.conversion.report)},
       {"compile", compile},
   };
 }

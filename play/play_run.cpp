@@ -18,8 +18,8 @@
 #include "play_record.h"
 #include "play_report.h"
 #include "progress.h"
-#include "summary.h"
 #include "stop_signals.h"
+#include "summary.h"
 #include "texture_search.h"
 #include "version.h"
 #include "work_folder.h"
@@ -35,9 +35,7 @@ constexpr int exit_usage = 2;
 using Clock = std::chrono::steady_clock;
 using texpack::MapScan;
 
-double seconds_since(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
+double seconds_since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 bool read_text(const std::string& path, std::string& out, std::string& error) {
   std::ifstream stream(path, std::ios::binary);
@@ -87,6 +85,11 @@ class PlayRun {
  private:
   [[nodiscard]] bool stopped() const { return signals_.flag().load(); }
   int fail(const std::string& message);
+  // fail(), for a step that says whether the run goes on: always false.
+  bool refused(const std::string& message) {
+    fail(message);
+    return false;
+  }
   int interrupted();
   [[nodiscard]] bool prepare();
   void convert(MapRecord& map, MapScan& scan);
@@ -103,7 +106,6 @@ class PlayRun {
   PlayRecord& record_;
   WorkFolder work_;
   std::string destination_;
-  std::vector<texpack::PackFile> members_;
 };
 
 int PlayRun::fail(const std::string& message) {
@@ -123,7 +125,7 @@ int PlayRun::interrupted() {
 bool PlayRun::prepare() {
   std::vector<MapEntry> entries;
   std::string error;
-  if (list_maps(options_.input, entries, error) != ListStatus::OK) return fail(error), false;
+  if (list_maps(options_.input, entries, error) != ListStatus::OK) return refused(error);
   for (const MapEntry& entry : entries) {
     MapRecord map;
     map.entry = entry;
@@ -132,31 +134,30 @@ bool PlayRun::prepare() {
 
   destination_ = options_.output.empty() ? default_pack_path(options_.input) : options_.output;
   texpack::Destination place;
-  if (!texpack::examine_destination(destination_, place, error)) return fail(error), false;
-  if (place.kind == texpack::DestinationKind::FOLDER)
-    return fail(destination_ + ": is a folder; name a .pk3 file"), false;
+  if (!texpack::examine_destination(destination_, place, error)) return refused(error);
+  if (place.kind == texpack::DestinationKind::FOLDER) return refused(destination_ + ": is a folder; name a .pk3 file");
   if (place.kind == texpack::DestinationKind::OTHER)
-    return fail(destination_ + ": is neither a file, a device nor a pipe; name another"), false;
+    return refused(destination_ + ": is neither a file, a device nor a pipe; name another");
   for (const MapRecord& map : record_.maps)
-    if (same_file(destination_, map.entry.source)) return fail(destination_ + ": the pack would replace a map"), false;
+    if (same_file(destination_, map.entry.source)) return refused(destination_ + ": the pack would replace a map");
   for (const std::string& source : options_.sources)
-    if (same_file(destination_, source)) return fail(destination_ + ": the pack would replace a source"), false;
+    if (same_file(destination_, source)) return refused(destination_ + ": the pack would replace a source");
 
   record_.paths.game_data = options_.game_data;
   record_.paths.game_path = options_.game_path.empty() ? default_game_path(options_.game_data) : options_.game_path;
   std::error_code code;
   if (!options_.game_path.empty() && !fs::is_directory(options_.game_path, code))
-    return fail(options_.game_path + ": no such folder (--game-path)"), false;
+    return refused(options_.game_path + ": no such folder (--game-path)");
   if (options_.no_compile) {
     record_.no_compiler_reason = "--no-compile";
   } else {
     const char* path_variable = std::getenv("PATH");
     record_.compiler = find_compiler(options_.compiler, path_variable != nullptr ? path_variable : "", error);
-    if (record_.compiler.empty() && !options_.compiler.empty()) return fail(error + " (--compiler)"), false;
+    if (record_.compiler.empty() && !options_.compiler.empty()) return refused(error + " (--compiler)");
     if (record_.compiler.empty()) record_.no_compiler_reason = error;
   }
 
-  if (!work_.make(error)) return fail(error), false;
+  if (!work_.make(error)) return refused(error);
   if (options_.keep_work) {
     work_.keep();
     progress_.note("work folder kept: " + work_.path());
@@ -185,7 +186,8 @@ void PlayRun::convert(MapRecord& map, MapScan& scan) {
   map.conversion = convert_map(map.entry.source, keep_table, map.game, work_.path(), converted_path, signals_.flag());
   if (map.conversion.status != 0) {
     const std::string why = first_line(map.conversion.report.failure);
-    map.failure = "conversion failed: " + (why.empty() ? "korvex exit status " + std::to_string(map.conversion.status) : why);
+    map.failure =
+        "conversion failed: " + (why.empty() ? "korvex exit status " + std::to_string(map.conversion.status) : why);
     const std::string reason = first_line(map.conversion.messages);
     if (!reason.empty() && reason != why) map.failure += " (" + reason + ")";
     return;
@@ -217,30 +219,24 @@ bool PlayRun::pack_textures(const std::vector<const MapScan*>& scans) {
       [this](size_t done, size_t total) { progress_.count("textures: image", done, total); }, library_,
       record_.textures, record_.plan, error);
   if (searched == texpack::SearchStatus::SOURCE_FAILED || searched == texpack::SearchStatus::PLAN_FAILED)
-    return fail(error), false;
+    return refused(error);
   if (options_.strict && !record_.plan.missing.empty())
-    return fail(plural(record_.plan.missing.size(), "texture", "textures") + " missing (--strict), nothing written:\n" +
-                texpack::name_list(record_.plan.missing)),
-           false;
+    return refused(plural(record_.plan.missing.size(), "texture", "textures") +
+                   " missing (--strict), nothing written:\n" + texpack::name_list(record_.plan.missing));
   return true;
 }
 
 // The pack's textures and shaders as loose files where the compiler reads
 // the game's: it needs the images' sizes and the shaders' surface keywords.
 bool PlayRun::give_textures_to_compiler() {
-  std::string error;
-  if (record_.plan.files.empty()) {
-    std::error_code code;
-    fs::create_directories(fs::path(record_.paths.home) / record_.paths.game_data, code);
-    if (code) return fail(record_.paths.home + ": cannot make the folder: " + code.message()), false;
-    return true;
-  }
+  const std::string data = record_.paths.home + "/" + record_.paths.game_data;
   std::error_code code;
-  fs::create_directories(record_.paths.home, code);
-  if (code) return fail(record_.paths.home + ": cannot make the folder: " + code.message()), false;
-  if (texpack::write_folder_pack(record_.paths.home + "/" + record_.paths.game_data, record_.plan.files, error) !=
-      texpack::OutputStatus::OK)
-    return fail(error), false;
+  fs::create_directories(record_.plan.files.empty() ? data : record_.paths.home, code);
+  if (code) return refused(record_.paths.home + ": cannot make the folder: " + code.message());
+  std::string error;
+  if (!record_.plan.files.empty() &&
+      texpack::write_folder_pack(data, record_.plan.files, error) != texpack::OutputStatus::OK)
+    return refused(error);
   return true;
 }
 
@@ -251,8 +247,8 @@ bool PlayRun::run_stage(MapRecord& map, Stage stage) {
   progress_.step(name + ": compiling, " + std::string(spec.name));
   StageRecord record;
   record.stage = stage;
-  record.command = stage_command(record_.compiler, record_.paths, stage, name,
-                                 map.conversion.report.compile_switches, options_.fast);
+  record.command = stage_command(record_.compiler, record_.paths, stage, name, map.conversion.report.compile_switches,
+                                 options_.fast);
   const std::string log = work_.file("logs/" + name + "-" + std::string(spec.name) + ".log");
   const Clock::time_point start = Clock::now();
   record.outcome = run_child(record.command, work_.path(), log, signals_.flag());
@@ -281,7 +277,8 @@ bool PlayRun::run_stage(MapRecord& map, Stage stage) {
     if (!map.levelshot) progress_.note(name + ": no levelshot: " + (failure.empty() ? "none written" : failure));
     return true;
   }
-  for (const std::string& warning : record.log.warnings) map.warnings.push_back(std::string(spec.name) + ": " + warning);
+  for (const std::string& warning : record.log.warnings)
+    map.warnings.push_back(std::string(spec.name) + ": " + warning);
   if (!failure.empty()) {
     map.failure = "q3map2 " + std::string(spec.switch_word) + ": " + failure;
     return false;
@@ -291,7 +288,7 @@ bool PlayRun::run_stage(MapRecord& map, Stage stage) {
 
 void PlayRun::compile(MapRecord& map) {
   if (!run_stage(map, Stage::bsp)) return;
-  const StageLog& bsp = map.stages.back().log;
+  const StageLog bsp = map.stages.back().log;
   if (bsp.leaked)
     map.warnings.push_back("bsp: the map leaks, its inside is open to the void" +
                            (bsp.leak_at.empty() ? std::string() : " at " + bsp.leak_at) + ": vis skipped (maps/" +
@@ -316,8 +313,8 @@ int PlayRun::run() {
   std::vector<const MapScan*> converted;
   for (size_t i = 0; i < record_.maps.size(); ++i) {
     MapRecord& map = record_.maps[i];
-    progress_.step(map.entry.name + ": converting" +
-                   (record_.maps.size() > 1 ? " (" + std::to_string(i + 1) + "/" + std::to_string(record_.maps.size()) + ")" : ""));
+    const std::string count = " (" + std::to_string(i + 1) + "/" + std::to_string(record_.maps.size()) + ")";
+    progress_.step(map.entry.name + ": converting" + (record_.maps.size() > 1 ? count : ""));
     const Clock::time_point start = Clock::now();
     convert(map, scans[i]);
     map.seconds = seconds_since(start);
@@ -343,34 +340,34 @@ int PlayRun::run() {
     }
   }
 
-  members_ = record_.plan.files;
+  std::vector<texpack::PackFile> members = record_.plan.files;
   size_t packed = 0;
   std::string error;
   for (MapRecord& map : record_.maps) {
     if (!map.failure.empty()) continue;
     const std::string& name = map.entry.name;
-    const bool added = map.compiled ? add_compiled_map(work_.path(), name, members_, error)
-                                    : add_map_source(work_.path(), name, members_, error);
+    const bool added = map.compiled ? add_compiled_map(work_.path(), name, members, error)
+                                    : add_map_source(work_.path(), name, members, error);
     if (!added) return fail(error);
     const std::string arena = arena_text(name, map.long_name, map.types);
-    members_.push_back({"scripts/" + name + ".arena", std::vector<uint8_t>(arena.begin(), arena.end()), true});
+    members.push_back({"scripts/" + name + ".arena", std::vector<uint8_t>(arena.begin(), arena.end()), true});
     ++packed;
   }
   if (options_.strict && packed < record_.maps.size())
     return fail(plural(record_.maps.size() - packed, "map", "maps") + " failed (--strict); nothing written");
   if (packed == 0) return fail("no map made it; nothing written");
-  if (!check_members(members_, error)) return fail(error);
+  if (!check_members(members, error)) return fail(error);
 
   if (stopped()) return interrupted();
   progress_.step("writing " + destination_);
-  if (texpack::write_zip_pack(destination_, members_, error) != texpack::OutputStatus::OK) {
+  if (texpack::write_zip_pack(destination_, members, error) != texpack::OutputStatus::OK) {
     if (stopped()) return interrupted();
     return fail(error);
   }
   progress_.finish();
   record_.destination = destination_;
-  record_.files = members_.size();
-  record_.bytes = total_bytes(members_);
+  record_.files = members.size();
+  record_.bytes = total_bytes(members);
   if (!compiling && is_file(destination_)) {
     std::error_code code;
     record_.hand_commands = hand_commands(record_, fs::absolute(destination_, code).string(), options_.fast);
@@ -402,8 +399,7 @@ std::string report_conflict(const Options& options) {
 
 }  // namespace
 
-int run_korvex_play(const std::vector<std::string>& words, std::ostream& out, std::ostream& err,
-                    bool err_is_terminal) {
+int run_korvex_play(const std::vector<std::string>& words, std::ostream& out, std::ostream& err, bool err_is_terminal) {
   Options options;
   std::string error;
   if (parse_options(words, options, error) != OptionsStatus::OK) {
@@ -435,7 +431,8 @@ int run_korvex_play(const std::vector<std::string>& words, std::ostream& out, st
   }  // the work folder goes here, before the report is written
   record.seconds = seconds_since(start);
   if (!options.report.empty() && !record.interrupted) {
-    const std::string json = play_report_json(record).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    const std::string json =
+        play_report_json(record).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
     if (texpack::write_file(options.report, std::vector<uint8_t>(json.begin(), json.end()), error) !=
         texpack::OutputStatus::OK)
       err << "korvex-play: cannot write the report: " << error << "\n";

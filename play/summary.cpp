@@ -30,8 +30,8 @@ std::string map_text(const MapRecord& map) {
   text += "\n  converted: " + plural(report.brushes, "brush", "brushes") + ", " +
           plural(report.entities, "entity", "entities") + " (" + std::to_string(report.written) + " written";
   if (!report.left_out.empty())
-    text += "; " + plural(report.left_out.size(), "class", "classes") + " the game lacks left out: " +
-            plural(left_out, "entity", "entities");
+    text += "; " + plural(report.left_out.size(), "class", "classes") +
+            " the game lacks left out: " + plural(left_out, "entity", "entities");
   if (!report.discarded.empty()) text += "; " + plural(report.discarded.size(), "object", "objects") + " dropped";
   text += ")\n";
   for (const std::string& warning : map.warnings) text += "  warning: " + warning + "\n";

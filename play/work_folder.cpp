@@ -22,7 +22,8 @@ bool WorkFolder::make(std::string& error) {
   }
   std::string pattern = (temporary / "korvex-play.XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) {
-    error = "cannot make a work folder in " + temporary.string() + ": " + std::error_code(errno, std::generic_category()).message();
+    error = "cannot make a work folder in " + temporary.string() + ": " +
+            std::error_code(errno, std::generic_category()).message();
     return false;
   }
   for (const char* sub : {"maps", "levelshots", "logs"}) {

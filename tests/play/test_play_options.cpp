@@ -77,7 +77,8 @@ TEST(PlayOptions, NamesEveryMistake) {
       {{"m.map", "-o", "a.pk3", "-o", "b.pk3"}, OptionsStatus::DUPLICATE, "option -o given twice"},
       {{"m.map", "-h", "--help"}, OptionsStatus::DUPLICATE, "option --help given twice"},
       {{"m.map", "-q1", "-q2"}, OptionsStatus::CONFLICT, "options -q1 and -q2 name two games; give one"},
-      {{"m.map", "--compiler", "q", "--no-compile"}, OptionsStatus::CONFLICT,
+      {{"m.map", "--compiler", "q", "--no-compile"},
+       OptionsStatus::CONFLICT,
        "options --compiler and --no-compile contradict each other; give one"},
   };
   for (const auto& c : cases) {

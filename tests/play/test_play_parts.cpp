@@ -121,8 +121,9 @@ TEST(PlayMapFacts, MessageClassesAndTheGameVote) {
     for (int f = 0; f < 6; ++f) quake2_world += "( 0 0 0 ) ( 0 1 0 ) ( 1 0 0 ) e1u1/floor1_3 0 0 0 1 1 0 0 0\n";
     quake2_world += "}\n";
   }
-  quake2_world += "}\n{\n\"classname\" \"info_player_deathmatch\"\n}\n{\n\"classname\" \"info_player_deathmatch\"\n"
-                  "\"message\" \"not the world's\"\n}\n";
+  quake2_world +=
+      "}\n{\n\"classname\" \"info_player_deathmatch\"\n}\n{\n\"classname\" \"info_player_deathmatch\"\n"
+      "\"message\" \"not the world's\"\n}\n";
   const play::MapFacts facts = play::read_map_facts(quake2_world);
   EXPECT_EQ(facts.message, "Outer Base");
   EXPECT_EQ(facts.classes, (std::map<std::string, int>{{"worldspawn", 1}, {"info_player_deathmatch", 2}}));
@@ -135,8 +136,9 @@ TEST(PlayMapFacts, MessageClassesAndTheGameVote) {
 
 TEST(PlayCompiler, StageCommands) {
   const play::CompilerPaths paths{"/usr/share/games/openarena", "baseoa", "/w/home"};
-  const std::string common = "q3map2 -fs_basepath /usr/share/games/openarena -fs_basegame baseoa -fs_homepath /w/home "
-                             "-game quake3 ";
+  const std::string common =
+      "q3map2 -fs_basepath /usr/share/games/openarena -fs_basegame baseoa -fs_homepath /w/home "
+      "-game quake3 ";
   const struct {
     play::Stage stage;
     std::vector<std::string> light;
@@ -148,7 +150,9 @@ TEST(PlayCompiler, StageCommands) {
       {play::Stage::vis, {}, true, common + "-vis -fast maps/e1m1.bsp"},
       {play::Stage::light, {"-bounce", "2"}, false, common + "-light -bounce 2 maps/e1m1.bsp"},
       {play::Stage::light, {}, true, common + "-light -fast maps/e1m1.bsp"},
-      {play::Stage::levelshot, {}, true,
+      {play::Stage::levelshot,
+       {},
+       true,
        common + "-minimap -size 256 -keepaspect -o levelshots/e1m1.tga maps/e1m1.bsp"},
   };
   for (const auto& c : cases) {
@@ -171,8 +175,10 @@ TEST(PlayCompiler, LogsSayErrorsLeaksAndWarnings) {
     std::vector<std::string> warnings;
   } cases[] = {
       {"--- LoadMapFile ---\n   144 total world brushes\nWriting maps/e1m1.bsp\n", "", false, {}},
-      {"************ ERROR ************\nMAX_MAP_DRAW_SURFS (65536) exceeded\n", "MAX_MAP_DRAW_SURFS (65536) exceeded",
-       false, {}},
+      {"************ ERROR ************\nMAX_MAP_DRAW_SURFS (65536) exceeded\n",
+       "MAX_MAP_DRAW_SURFS (65536) exceeded",
+       false,
+       {}},
       {"--- FloodEntities ---\nEntity 1, Brush 0: Entity leaked\n******* leaked *******\n", "", true, {}},
       {"0...1...2...WARNING: Couldn't find image for shader textures/q1/gone\n"
        "WARNING: Couldn't find image for shader textures/q1/gone\r\n"
@@ -235,8 +241,9 @@ TEST(PlaySummary, HandCommandsQuotePathsSkipFailedMapsAndCarryTheLightSwitches) 
   failed.entry = {"e1m2.map", "e1m2"};
   failed.failure = "conversion failed";
   record.maps = {failed, good};
-  const std::string q3map2 = "q3map2 -fs_basepath /usr/share/games/openarena -fs_basegame baseoa -fs_homepath "
-                             "'/my packs/e1-build/home' -game quake3 ";
+  const std::string q3map2 =
+      "q3map2 -fs_basepath /usr/share/games/openarena -fs_basegame baseoa -fs_homepath "
+      "'/my packs/e1-build/home' -game quake3 ";
   EXPECT_EQ(play::hand_commands(record, "/my packs/e1.pk3", true),
             (std::vector<std::string>{
                 "mkdir -p '/my packs/e1-build/home/baseoa' '/my packs/e1-build/levelshots' && cp '/my packs/e1.pk3' "

@@ -1,8 +1,8 @@
 // The built korvex-play where a process matters: stopped by a signal while
 // its compiler runs, and on a real map with the real compiler, where
 // ../shared/tools/q3map2 is present.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -102,7 +102,8 @@ TEST(PlayProcess, CorpusMapCompiledByTheRealCompiler) {
   const std::string compiler = shared + "/tools/q3map2";
   const std::string source = shared + "/corpus/q1/jjelliott__progs_dump__mapsrc__pd_counter.map";
   const std::string bsp = shared + "/textures/q1/bsp/pd_counter.bsp";
-  if (shared.empty() || access(compiler.c_str(), X_OK) != 0 || !fs::is_regular_file(source) || !fs::is_regular_file(bsp))
+  if (shared.empty() || access(compiler.c_str(), X_OK) != 0 || !fs::is_regular_file(source) ||
+      !fs::is_regular_file(bsp))
     GTEST_SKIP() << "no Q3 compiler or corpus map in ../shared";
   TempFolder dir;
   fs::create_directories(dir.file("tmp"));
@@ -140,15 +141,16 @@ TEST(PlayProcess, PrintedCommandsCompileTheMap) {
   const std::string compiler = shared + "/tools/q3map2";
   const std::string source = shared + "/corpus/q1/jjelliott__progs_dump__mapsrc__pd_counter.map";
   const std::string bsp = shared + "/textures/q1/bsp/pd_counter.bsp";
-  if (shared.empty() || access(compiler.c_str(), X_OK) != 0 || !fs::is_regular_file(source) || !fs::is_regular_file(bsp))
+  if (shared.empty() || access(compiler.c_str(), X_OK) != 0 || !fs::is_regular_file(source) ||
+      !fs::is_regular_file(bsp))
     GTEST_SKIP() << "no Q3 compiler or corpus map in ../shared";
   if (std::system("command -v zip >/dev/null && command -v unzip >/dev/null") != 0) GTEST_SKIP() << "no zip, unzip";
   TempFolder dir;
   fs::create_directories(dir.file("tmp"));
   fs::create_symlink(source, dir.file("pd_counter.map"));
-  const pid_t pid = start_play({dir.file("pd_counter.map"), bsp, shared + "/textures/q1/palette.lmp", "--no-compile",
-                                "--fast"},
-                               dir, dir.file("tmp"));
+  const pid_t pid =
+      start_play({dir.file("pd_counter.map"), bsp, shared + "/textures/q1/palette.lmp", "--no-compile", "--fast"}, dir,
+                 dir.file("tmp"));
   int status = 0;
   ASSERT_EQ(waitpid(pid, &status, 0), pid);
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << read_file(dir.file("stderr"));

@@ -2,8 +2,8 @@
 // write, with a stand-in compiler (a shell script) where a compiler is
 // needed: the pack's members read back, the commands the compiler got, the
 // summary, the report, and where a pack may go.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -76,20 +76,22 @@ std::string box_map(const std::string& wall, const std::string& floor, const std
 void write_compiler(const TempFolder& dir, const std::string& extra = "") {
   dir.write("bin/q3map2",
             "#!/bin/sh\n"
-            "echo \"$*\" >> '" + dir.file("calls") + "'\n"
-            "home=; out=; prev=; stage=\n"
-            "for a in \"$@\"; do\n"
-            "  case \"$prev\" in -fs_homepath) home=$a;; -o) out=$a;; esac\n"
-            "  case \"$a\" in -bsp|-vis|-light|-minimap) stage=$a;; esac\n"
-            "  prev=$a; last=$a\n"
-            "done\n"
-            "case \"$stage\" in\n"
-            "  -bsp) [ -f \"$home/baseoa/textures/q1/wall.png\" ] || { echo '************ ERROR ************';"
-            " echo 'no textures'; exit 1; }\n"
-            "        printf 'BSP of %s' \"$last\" > \"${last%.map}.bsp\" ;;\n"
-            "  -light) mkdir -p \"${last%.bsp}\" && printf 'lightmap' > \"${last%.bsp}/lm_0000.tga\" ;;\n"
-            "  -minimap) printf 'TGA' > \"$out\" ;;\n"
-            "esac\n" +
+            "echo \"$*\" >> '" +
+                dir.file("calls") +
+                "'\n"
+                "home=; out=; prev=; stage=\n"
+                "for a in \"$@\"; do\n"
+                "  case \"$prev\" in -fs_homepath) home=$a;; -o) out=$a;; esac\n"
+                "  case \"$a\" in -bsp|-vis|-light|-minimap) stage=$a;; esac\n"
+                "  prev=$a; last=$a\n"
+                "done\n"
+                "case \"$stage\" in\n"
+                "  -bsp) [ -f \"$home/baseoa/textures/q1/wall.png\" ] || { echo '************ ERROR ************';"
+                " echo 'no textures'; exit 1; }\n"
+                "        printf 'BSP of %s' \"$last\" > \"${last%.map}.bsp\" ;;\n"
+                "  -light) mkdir -p \"${last%.bsp}\" && printf 'lightmap' > \"${last%.bsp}/lm_0000.tga\" ;;\n"
+                "  -minimap) printf 'TGA' > \"$out\" ;;\n"
+                "esac\n" +
                 extra + "\nexit 0\n");
   fs::permissions(dir.file("bin/q3map2"), fs::perms::owner_all);
   fs::create_directories(dir.file("oa/baseoa"));
@@ -126,15 +128,15 @@ TEST(PlayRun, WithoutACompilerThePackHoldsTheMapAndTheCommandsArePrinted) {
   const std::string build = pack_path.substr(0, pack_path.size() - 4) + "-build";
   const std::string tail = " -fs_basegame baseoa -fs_homepath " + build + "/home -game quake3 ";
   for (const std::string& line : std::vector<std::string>{
-       "not compiled (--no-compile); with a Q3 compiler such as NetRadiant-custom's q3map2, by hand:\n",
-        "  mkdir -p " + build + "/home/baseoa " + build + "/levelshots && cp " + pack_path + " " + build +
-            "/home/baseoa/\n",
-        "  cd " + build + " && unzip -o -q " + pack_path + " 'maps/*.map'\n",
-        tail + "-bsp -meta maps/e1m1.map\n", tail + "-vis maps/e1m1.bsp\n", tail + "-light maps/e1m1.bsp\n",
-        tail + "-minimap -size 256 -keepaspect -o levelshots/e1m1.tga maps/e1m1.bsp\n",
-        "  zip -q -r -D " + pack_path + " maps scripts levelshots -x '*.map' '*.prt' '*.srf' '*.lin'\n",
-        "e1m1: \"The Box\" (Quake map; ffa tourney team), not compiled\n",
-        "textures: 2 packed, 0 missing, 0 tool textures left out, 0 left to the game's shaders\n"})
+           "not compiled (--no-compile); with a Q3 compiler such as NetRadiant-custom's q3map2, by hand:\n",
+           "  mkdir -p " + build + "/home/baseoa " + build + "/levelshots && cp " + pack_path + " " + build +
+               "/home/baseoa/\n",
+           "  cd " + build + " && unzip -o -q " + pack_path + " 'maps/*.map'\n", tail + "-bsp -meta maps/e1m1.map\n",
+           tail + "-vis maps/e1m1.bsp\n", tail + "-light maps/e1m1.bsp\n",
+           tail + "-minimap -size 256 -keepaspect -o levelshots/e1m1.tga maps/e1m1.bsp\n",
+           "  zip -q -r -D " + pack_path + " maps scripts levelshots -x '*.map' '*.prt' '*.srf' '*.lin'\n",
+           "e1m1: \"The Box\" (Quake map; ffa tourney team), not compiled\n",
+           "textures: 2 packed, 0 missing, 0 tool textures left out, 0 left to the game's shaders\n"})
     EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
 }
 
@@ -145,13 +147,14 @@ TEST(PlayRun, AFolderMakesOnePackWithEachTextureOnce) {
   dir.write("jam/dm2.map", box_map("WALL", "nowhere", "Second", 4));
   dir.write("jam/readme.txt", "not a map");
   write_compiler(dir);
-  const PlayRunResult run = run_play(compiled(dir, {dir.file("jam"), dir.file("game"), "--report", dir.file("r.json")}));
+  const PlayRunResult run =
+      run_play(compiled(dir, {dir.file("jam"), dir.file("game"), "--report", dir.file("r.json")}));
   ASSERT_EQ(run.status, 0) << run.err;
   const ZipMembers pack = read_zip(dir.file("jam.pk3"));
-  EXPECT_EQ(member_names(pack),
-            (std::vector<std::string>{"levelshots/dm1.tga", "levelshots/dm2.tga", "maps/dm1.bsp", "maps/dm1/lm_0000.tga",
-                                      "maps/dm2.bsp", "maps/dm2/lm_0000.tga", "scripts/dm1.arena", "scripts/dm2.arena",
-                                      "textures/q1/floor.png", "textures/q1/wall.png"}));
+  EXPECT_EQ(member_names(pack), (std::vector<std::string>{
+                                    "levelshots/dm1.tga", "levelshots/dm2.tga", "maps/dm1.bsp", "maps/dm1/lm_0000.tga",
+                                    "maps/dm2.bsp", "maps/dm2/lm_0000.tga", "scripts/dm1.arena", "scripts/dm2.arena",
+                                    "textures/q1/floor.png", "textures/q1/wall.png"}));
   EXPECT_EQ(text_of(pack.at("maps/dm2.bsp")), "BSP of maps/dm2.map");
   EXPECT_NE(run.out.find("textures: 2 packed, 1 missing, "), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("  q1/nowhere (1 face)\n"), std::string::npos) << run.out;
@@ -162,8 +165,11 @@ TEST(PlayRun, AFolderMakesOnePackWithEachTextureOnce) {
   const std::string paths = "-fs_basepath " + dir.file("oa") + " -fs_basegame baseoa -fs_homepath ";
   EXPECT_TRUE(calls[0].starts_with(paths)) << calls[0];
   for (const auto& [index, tail] : std::vector<std::pair<size_t, std::string>>{
-           {0, "-game quake3 -bsp -meta maps/dm1.map"}, {1, "-vis maps/dm1.bsp"}, {2, "-light maps/dm1.bsp"},
-           {3, "-minimap -size 256 -keepaspect -o levelshots/dm1.tga maps/dm1.bsp"}, {4, "-bsp -meta maps/dm2.map"}})
+           {0, "-game quake3 -bsp -meta maps/dm1.map"},
+           {1, "-vis maps/dm1.bsp"},
+           {2, "-light maps/dm1.bsp"},
+           {3, "-minimap -size 256 -keepaspect -o levelshots/dm1.tga maps/dm1.bsp"},
+           {4, "-bsp -meta maps/dm2.map"}})
     EXPECT_TRUE(calls[index].ends_with(tail)) << calls[index];
 
   const nlohmann::json report = read_json(dir.file("r.json"));
@@ -186,22 +192,37 @@ TEST(PlayRun, AFolderMakesOnePackWithEachTextureOnce) {
 
 TEST(PlayRun, CompilerTroubleFailsOnlyItsMapUnlessStrict) {
   const struct {
-    std::string extra;        // the stand-in compiler's last words
+    std::string extra;  // the stand-in compiler's last words
     std::vector<std::string> options;
     int status;
     std::vector<std::string> maps_packed;  // "" : no pack
     std::string said;                      // in the summary, or on standard error when nothing was written
   } cases[] = {
       {"", {}, 0, {"maps/a.bsp", "maps/b.bsp"}, "a: \"A\" (Quake map; ffa), compiled, with a levelshot"},
-      {"[ \"$stage\" = -vis ] && echo 'WARNING: portal trouble' && echo 'WARNING: portal trouble'", {}, 0,
-       {"maps/a.bsp", "maps/b.bsp"}, "  warning: vis: portal trouble (x2)\n"},
-      {"[ \"$stage\" = -vis ] && echo 'WARNING: portal trouble'", {"--strict"}, 1, {},
+      {"[ \"$stage\" = -vis ] && echo 'WARNING: portal trouble' && echo 'WARNING: portal trouble'",
+       {},
+       0,
+       {"maps/a.bsp", "maps/b.bsp"},
+       "  warning: vis: portal trouble (x2)\n"},
+      {"[ \"$stage\" = -vis ] && echo 'WARNING: portal trouble'",
+       {"--strict"},
+       1,
+       {},
        "2 maps failed (--strict); nothing written"},
-      {"case \"$last\" in *b.bsp) [ \"$stage\" = -light ] && exit 3;; esac", {}, 1, {"maps/a.bsp"},
+      {"case \"$last\" in *b.bsp) [ \"$stage\" = -light ] && exit 3;; esac",
+       {},
+       1,
+       {"maps/a.bsp"},
        "b: failed: q3map2 -light: exit status 3\n"},
-      {"case \"$last\" in *a.map) echo '******* leaked *******';; esac", {}, 0, {"maps/a.bsp", "maps/b.bsp"},
+      {"case \"$last\" in *a.map) echo '******* leaked *******';; esac",
+       {},
+       0,
+       {"maps/a.bsp", "maps/b.bsp"},
        "  warning: bsp: the map leaks, its inside is open to the void: vis skipped"},
-      {"[ \"$stage\" = -minimap ] && rm -f \"$out\" && exit 1", {}, 0, {"maps/a.bsp", "maps/b.bsp"},
+      {"[ \"$stage\" = -minimap ] && rm -f \"$out\" && exit 1",
+       {},
+       0,
+       {"maps/a.bsp", "maps/b.bsp"},
        "compiled, no levelshot"},
       {"[ \"$stage\" = -bsp ] && rm -f \"${last%.map}.bsp\"", {}, 1, {}, "no map made it; nothing written"},
   };
@@ -243,7 +264,8 @@ TEST(PlayRun, FailuresSayWhyAndLeaveNothing) {
       {{dir.file("absent.map"), "--no-compile"}, 1, "absent.map: No such file or directory"},
       {{map, "-o", dir.file("folder.pk3"), "--no-compile"}, 1, "folder.pk3: is a folder; name a .pk3 file"},
       {{map, "-o", map, "--no-compile"}, 1, "m.map: the pack would replace a map"},
-      {{map, dir.file("game/base.wad"), "-o", dir.file("game/base.wad"), "--no-compile"}, 1,
+      {{map, dir.file("game/base.wad"), "-o", dir.file("game/base.wad"), "--no-compile"},
+       1,
        "the pack would replace a source"},
       {{map, dir.file("damaged.wad"), "--no-compile"}, 1, "damaged.wad: "},
       {{map, dir.file("game/base.wad"), "--no-compile"}, 1, "no palette found"},
@@ -308,7 +330,8 @@ TEST(PlayRun, ThePackGoesOnlyWhereAFileMay) {
   EXPECT_NE(to_null.out.find("written: /dev/null ("), std::string::npos) << to_null.out;
   EXPECT_TRUE(stat("/dev/null", &st) == 0 && S_ISCHR(st.st_mode));
 
-  const PlayRunResult to_link = run_play({dir.file("m.map"), dir.file("game"), "--no-compile", "-o", dir.file("link.pk3")});
+  const PlayRunResult to_link =
+      run_play({dir.file("m.map"), dir.file("game"), "--no-compile", "-o", dir.file("link.pk3")});
   EXPECT_EQ(to_link.status, 0) << to_link.err;
   EXPECT_TRUE(fs::is_symlink(dir.file("link.pk3")));
   EXPECT_EQ(read_zip(dir.file("packs/real.pk3")).count("maps/m.map"), 1u);
