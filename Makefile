@@ -58,7 +58,7 @@ test-tsan: | deps
 # built for, so PREFIX is configured into the build first.
 install: $(BUILD)/CMakeCache.txt
 	cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(abspath $(PREFIX))
-	cmake --build $(BUILD) --target korvex korvex-batch korvex-tex -j $(JOBS)
+	cmake --build $(BUILD) --target korvex korvex-batch korvex-tex korvex-play -j $(JOBS)
 	cmake --install $(BUILD)
 
 # A Debian package of the programs, built for /usr in a folder of its own,

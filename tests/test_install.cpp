@@ -26,8 +26,9 @@ TEST(Install, PutsProgramsTablesManualAndReadmeUnderThePrefix) {
   EXPECT_TRUE(executable(root / "bin/korvex"));
   EXPECT_TRUE(executable(root / "bin/korvex-batch"));
   EXPECT_TRUE(executable(root / "bin/korvex-tex"));
+  EXPECT_TRUE(executable(root / "bin/korvex-play"));
   for (const char* page : {"share/man/man1/korvex.1", "share/man/man1/korvex-batch.1", "share/man/man1/korvex-tex.1",
-                           "share/doc/korvex/README.md"})
+                           "share/man/man1/korvex-play.1", "share/doc/korvex/README.md"})
     EXPECT_TRUE(fs::is_regular_file(root / page)) << page;
   // Every table of the source tree, whichever are added later.
   int tables = 0;
@@ -63,8 +64,13 @@ TEST(Install, ManualPagesRenderWithoutWarningsAndDescribeEveryOption) {
        {"-o OUTDIR", "-j N", "--report FILE.json", "--csv FILE.csv", "-q1", "--help", "--version", "130", "EXAMPLES",
         ".korvex-XXXXXX", "korvex(1)", "korvex-tex(1)"}},
       {"texpack/korvex-tex.1",
-       {"-o FILE.pk3", "-o DIR/", "-q2", "--strict", "--help", "--version", "EXIT STATUS", "EXAMPLES", "korvex(1)",
-        "korvex-batch(1)"}},
+       {"-o FILE.pk3", "-o DIR/", "-q2", "--strict", "--report FILE.json", "--help", "--version", "EXIT STATUS",
+        "EXAMPLES", "korvex(1)", "korvex-batch(1)", "korvex-play(1)"}},
+      {"play/korvex-play.1",
+       {"-o FILE.pk3", "-q1", "-q2", "--compiler PATH", "--no-compile", "--fast", "--game-path DIR",
+        "--game-data NAME", "--strict", "--report FILE.json", "--keep-work", "--help", "--version", "EXIT STATUS",
+        "130", "143", "q3map2", "netradiant-custom", "scripts/NAME.arena", "levelshots/NAME.tga", "EXAMPLES",
+        "korvex(1)", "korvex-batch(1)", "korvex-tex(1)"}},
   };
   for (const Page& page : pages) {
     const std::string path = shell_quoted(source_file(page.file));

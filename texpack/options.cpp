@@ -16,6 +16,9 @@ std::string usage_text() {
          "  -o DIR/       write a folder tree instead (DIR must not exist, or be empty)\n"
          "  -q2           the source map is a Quake 2 map (else told from its names and faces)\n"
          "  --strict      a texture missing from the sources fails the run\n"
+         "  --report FILE.json\n"
+         "                what the run did, for scripts: the map, the names wanted,\n"
+         "                packed, missing and left out, the sources, the pack\n"
          "  -h, --help    show this text\n"
          "  --version     show the version\n"
          "\n"
@@ -25,6 +28,7 @@ std::string usage_text() {
 OptionsStatus parse_options(const std::vector<std::string>& words, Options& out, std::string& error) {
   Options options;
   bool output_seen = false;
+  bool report_seen = false;
   bool only_files = false;
   std::vector<std::string> files;
   for (size_t i = 0; i < words.size(); ++i) {
@@ -58,6 +62,18 @@ OptionsStatus parse_options(const std::vector<std::string>& words, Options& out,
       options.output = words[++i];
       options.output_folder = options.output.back() == '/';
       while (options.output.size() > 1 && options.output.back() == '/') options.output.pop_back();
+      continue;
+    } else if (word == "--report") {
+      if (report_seen) {
+        error = "option --report given twice";
+        return OptionsStatus::DUPLICATE;
+      }
+      if (i + 1 >= words.size() || words[i + 1].empty()) {
+        error = "option --report needs a file name (FILE.json)";
+        return OptionsStatus::NO_VALUE;
+      }
+      report_seen = true;
+      options.report = words[++i];
       continue;
     } else {
       error = "unknown option '" + word + "' (korvex-tex --help lists them)";

@@ -12,6 +12,7 @@ struct Options {
   std::vector<std::string> sources;
   std::string output;          // "" : <map without extension>.pk3
   bool output_folder = false;  // -o DIR/ : a folder tree instead of a zip
+  std::string report;          // --report FILE.json, "" for none
   bool strict = false;         // a missing texture fails the run
   bool force_quake2 = false;   // -q2: the source map is a Quake 2 map
   bool help = false;
@@ -21,7 +22,7 @@ struct Options {
 enum class OptionsStatus {
   OK,
   UNKNOWN_OPTION,  // a word starting with '-' that is no option
-  NO_VALUE,        // -o as the last word
+  NO_VALUE,        // -o or --report as the last word
   DUPLICATE,       // an option given twice
   MISSING,         // no map, or no source
 };

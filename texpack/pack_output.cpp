@@ -40,8 +40,8 @@ std::string zip_message(zip_error_t* detail) {
   return text;
 }
 
-// The archive of `files`, built in memory. False with `error` set when
-// libzip fails.
+}  // namespace
+
 bool build_zip(const std::vector<PackFile>& files, std::vector<uint8_t>& bytes, std::string& error) {
   zip_error_t detail;
   zip_error_init(&detail);
@@ -89,6 +89,8 @@ bool build_zip(const std::vector<PackFile>& files, std::vector<uint8_t>& bytes, 
   if (copied) bytes = std::move(built);
   return copied;
 }
+
+namespace {
 
 // Writes every byte to `fd`; false with errno set on the first failure.
 bool write_all(int fd, const std::vector<uint8_t>& bytes) {
@@ -202,6 +204,21 @@ OutputStatus fill_empty_folder(const std::string& destination, const std::string
 
 }  // namespace
 
+OutputStatus write_file(const std::string& destination, const std::vector<uint8_t>& bytes, std::string& error) {
+  Destination place;
+  if (!examine_destination(destination, place, error)) return OutputStatus::CREATE_FAILED;
+  if (place.kind == DestinationKind::FOLDER) {
+    error = destination + ": is a folder; name a file";
+    return OutputStatus::WRONG_KIND;
+  }
+  if (place.kind == DestinationKind::OTHER) {
+    error = destination + ": is neither a file, a device nor a pipe; name another";
+    return OutputStatus::WRONG_KIND;
+  }
+  return place.kind == DestinationKind::STREAM ? write_straight(destination, bytes, error)
+                                               : replace_file(destination, place, bytes, error);
+}
+
 OutputStatus write_zip_pack(const std::string& destination, const std::vector<PackFile>& files,
                             std::string& error) {
   Destination place;
@@ -210,17 +227,12 @@ OutputStatus write_zip_pack(const std::string& destination, const std::vector<Pa
     error = destination + ": is a folder; name a .pk3 file, or end the name with / to write a folder tree";
     return OutputStatus::WRONG_KIND;
   }
-  if (place.kind == DestinationKind::OTHER) {
-    error = destination + ": is neither a file, a device nor a pipe; name another";
-    return OutputStatus::WRONG_KIND;
-  }
   std::vector<uint8_t> bytes;
   if (!build_zip(files, bytes, error)) {
     error = destination + ": " + error;
     return OutputStatus::WRITE_FAILED;
   }
-  return place.kind == DestinationKind::STREAM ? write_straight(destination, bytes, error)
-                                               : replace_file(destination, place, bytes, error);
+  return write_file(destination, bytes, error);
 }
 
 OutputStatus write_folder_pack(const std::string& destination, const std::vector<PackFile>& files,

@@ -23,6 +23,17 @@ enum class OutputStatus {
   RENAME_FAILED,  // it could not be moved to the destination
 };
 
+// Writes `bytes` as the file at `destination` (a report, an archive built
+// elsewhere), on the same road as a zip pack. Returns OK, or another status
+// with `error` set, naming the system's reason; on failure the destination
+// is as it was (a device or a pipe may have taken some bytes).
+[[nodiscard]] OutputStatus write_file(const std::string& destination, const std::vector<uint8_t>& bytes,
+                                      std::string& error);
+
+// The zip archive of `files`, built in memory: true with `bytes` written,
+// or false with `error` set when libzip fails.
+[[nodiscard]] bool build_zip(const std::vector<PackFile>& files, std::vector<uint8_t>& bytes, std::string& error);
+
 // Writes `files` as a zip archive at `destination`. Returns OK, or another
 // status with `error` set, naming the system's reason; on failure the
 // destination is as it was (a device or a pipe may have taken some bytes).

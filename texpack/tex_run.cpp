@@ -1,11 +1,11 @@
 #include "tex_run.h"
 
 #include <cctype>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 
 #include "map_scan.h"
@@ -14,6 +14,7 @@
 #include "pack_output.h"
 #include "pack_plan.h"
 #include "report.h"
+#include "texture_search.h"
 #include "version.h"
 
 namespace texpack {
@@ -22,11 +23,6 @@ namespace {
 
 constexpr int exit_ok = 0;
 constexpr int exit_failed = 1;
-
-int fail(std::ostream& err, const std::string& message) {
-  err << "korvex-tex: " << message << "\n";
-  return exit_failed;
-}
 
 bool read_text(const std::string& path, std::string& out) {
   std::ifstream stream(path, std::ios::binary);
@@ -52,46 +48,6 @@ std::string script_name_of(const std::string& map_path) {
   return name.empty() ? "textures" : name;
 }
 
-// Splits the map's names into those to pack, tool textures and stock shaders.
-void sort_names(const MapScan& scan, std::vector<WantedTexture>& wanted, RunFacts& facts) {
-  std::map<std::string, size_t> index_by_pack_name;
-  for (const TextureUse& use : scan.textures) {
-    PackName name;
-    NameClass name_class;
-    if (scan.kind == MapKind::CONVERTED)
-      name_class = classify_converted_name(use.name, name);
-    else
-      name_class = classify_source_name(use.name, scan.kind == MapKind::QUAKE2 ? Game::quake2 : Game::quake, name);
-    if (name_class == NameClass::STOCK) {
-      ++facts.stock_names;
-      continue;
-    }
-    if (name_class == NameClass::TOOL) {
-      facts.tools.push_back({name.pack_name, use.faces});
-      continue;
-    }
-    const auto [it, added] = index_by_pack_name.emplace(lower(name.pack_name), wanted.size());
-    if (added)
-      wanted.push_back({name, use.faces});
-    else
-      wanted[it->second].faces += use.faces;
-  }
-}
-
-// The library's duplicate notes, without those of one file met twice.
-std::vector<std::string> real_duplicates(const std::vector<std::string>& duplicates) {
-  std::vector<std::string> kept;
-  for (const std::string& line : duplicates) {
-    const size_t from = line.find(": kept from ");
-    const size_t also = line.find(", also in ");
-    if (from != std::string::npos && also != std::string::npos && also > from &&
-        line.substr(from + 12, also - from - 12) == line.substr(also + 10))
-      continue;
-    kept.push_back(line);
-  }
-  return kept;
-}
-
 bool same_file(const std::string& a, const std::string& b) {
   std::error_code code;
   return fs::equivalent(a, b, code) && !code;
@@ -103,13 +59,96 @@ uintmax_t total_bytes(const std::vector<PackFile>& files) {
   return bytes;
 }
 
+std::string destination_of(const Options& options) {
+  return options.output.empty() ? fs::path(options.map).replace_extension(".pk3").string() : options.output;
+}
+
+// Why the report cannot go where --report says, or "".
+std::string report_conflict(const Options& options) {
+  if (options.report.empty()) return "";
+  if (same_file(options.report, options.map)) return options.report + ": the report would replace the map";
+  for (const std::string& source : options.sources)
+    if (same_file(options.report, source)) return options.report + ": the report would replace a source";
+  const std::string destination = destination_of(options);
+  if (options.report == destination || same_file(options.report, destination))
+    return options.report + ": the report and the pack name one file";
+  return "";
+}
+
+// What one run leaves for its report.
+struct RunRecord {
+  RunFacts facts;
+  PackPlan plan;
+  std::string failure;
+};
+
+// The run past its command line. Failures are printed and kept in
+// `record.failure`; the facts and plan as far as the run got.
+int pack_textures(const Options& options, std::ostream& out, std::ostream& err, bool err_is_terminal,
+                  TextureLibrary& library, RunRecord& record) {
+  const auto fail = [&err, &record](const std::string& message) {
+    record.failure = message;
+    err << "korvex-tex: " << message << "\n";
+    return exit_failed;
+  };
+  RunFacts& facts = record.facts;
+  PackPlan& plan = record.plan;
+  facts.map_path = options.map;
+  facts.sources = options.sources;
+
+  std::string text;
+  if (!read_text(options.map, text)) return fail(options.map + ": cannot read the map: " + std::strerror(errno));
+  MapScan scan;
+  std::string error;
+  if (scan_map(text, has_converted_extension(options.map), options.force_quake2, scan, error) != ScanStatus::OK)
+    return fail(options.map + ": " + error);
+  facts.kind = scan.kind;
+
+  ProgressLine progress(err, err_is_terminal);
+  const SearchStatus searched =
+      search_textures({&scan}, options.sources, script_name_of(options.map),
+                      [&progress](size_t done, size_t total) { progress.update(done, total); }, library, facts, plan,
+                      error);
+  progress.finish();
+  if (searched == SearchStatus::SOURCE_FAILED) return fail(error);
+  if (searched == SearchStatus::PLAN_FAILED) return fail(options.map + ": " + error);
+  if (searched == SearchStatus::NOTHING_WANTED) {
+    out << "map: " << options.map << ": no Quake or Quake 2 texture to pack; nothing written\n";
+    return exit_ok;
+  }
+  if (options.strict && !plan.missing.empty())
+    return fail(std::to_string(plan.missing.size()) + " textures missing (--strict), nothing written:\n" +
+                name_list(plan.missing));
+
+  if (plan.files.empty()) {  // every name missing: an empty archive helps nobody
+    out << summary_text(facts, plan) << "written: nothing, no texture was found\n";
+    return exit_ok;
+  }
+  const std::string destination = destination_of(options);
+  if (same_file(destination, options.map)) return fail(destination + ": the pack would replace the map");
+  for (const std::string& source : options.sources)
+    if (same_file(destination, source)) return fail(destination + ": the pack would replace a source");
+  const OutputStatus written = options.output_folder ? write_folder_pack(destination, plan.files, error)
+                                                     : write_zip_pack(destination, plan.files, error);
+  if (written != OutputStatus::OK) return fail(error);
+
+  facts.destination = options.output_folder ? destination + "/" : destination;
+  facts.files = plan.files.size();
+  facts.bytes = total_bytes(plan.files);
+  out << summary_text(facts, plan);
+  return exit_ok;
+}
+
 }  // namespace
 
 int run_korvex_tex(const std::vector<std::string>& words, std::ostream& out, std::ostream& err,
                    bool err_is_terminal) {
   Options options;
   std::string error;
-  if (parse_options(words, options, error) != OptionsStatus::OK) return fail(err, error + "\n" + usage_text());
+  if (parse_options(words, options, error) != OptionsStatus::OK) {
+    err << "korvex-tex: " << error << "\n" << usage_text();
+    return exit_failed;
+  }
   if (options.help) {
     out << usage_text();
     return exit_ok;
@@ -119,70 +158,23 @@ int run_korvex_tex(const std::vector<std::string>& words, std::ostream& out, std
     return exit_ok;
   }
 
-  std::string text;
-  if (!read_text(options.map, text)) return fail(err, options.map + ": cannot read the map: " + std::strerror(errno));
-  MapScan scan;
-  if (scan_map(text, has_converted_extension(options.map), options.force_quake2, scan, error) != ScanStatus::OK)
-    return fail(err, options.map + ": " + error);
-
-  RunFacts facts;
-  facts.map_path = options.map;
-  facts.kind = scan.kind;
-  std::vector<WantedTexture> wanted;
-  sort_names(scan, wanted, facts);
-
-  // The map's own WADs first, found by file name in the folders given.
-  TextureLibrary library;
-  std::vector<std::string> folders;
-  for (const std::string& source : options.sources) {
-    std::error_code code;
-    if (fs::is_directory(source, code)) folders.push_back(source);
+  if (const std::string conflict = report_conflict(options); !conflict.empty()) {
+    err << "korvex-tex: " << conflict << "\n";
+    return exit_failed;
   }
-  for (const std::string& entry : scan.wad_entries) {
-    std::string wad_error;
-    if (!library.add_wad_by_name(entry, folders, wad_error))
-      facts.wad_notes.push_back(wad_error.empty() ? "'" + entry + "' is in none of the folders given" : wad_error);
+  const auto started = std::chrono::steady_clock::now();
+  TextureLibrary library;  // the plan's palette points into it
+  RunRecord record;
+  const int status = pack_textures(options, out, err, err_is_terminal, library, record);
+  if (options.report.empty()) return status;
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  const std::string json = tex_report_json(record.facts, record.plan, status, record.failure, seconds)
+                                 .dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+  if (write_file(options.report, std::vector<uint8_t>(json.begin(), json.end()), error) != OutputStatus::OK) {
+    // The pack is in place all the same: the run's status stands.
+    err << "korvex-tex: cannot write the report: " << error << "\n";
   }
-  for (const std::string& source : options.sources)
-    if (library.add_path(source, error) != SourceStatus::OK) return fail(err, error);
-  facts.duplicates = real_duplicates(library.duplicates);
-  facts.problems = library.problems;
-
-  if (wanted.empty()) {
-    out << "map: " << options.map << ": no Quake or Quake 2 texture to pack; nothing written\n";
-    return exit_ok;
-  }
-
-  PackPlan plan;
-  ProgressLine progress(err, err_is_terminal);
-  const TextureLookup lookup = [&library](std::string_view name) { return library.find(name); };
-  const PlanStatus planned = plan_pack(wanted, lookup, library.palette(), script_name_of(options.map),
-                                       [&progress](size_t done, size_t total) { progress.update(done, total); },
-                                       plan, error);
-  progress.finish();
-  if (planned != PlanStatus::OK) return fail(err, options.map + ": " + error);
-  if (options.strict && !plan.missing.empty())
-    return fail(err, std::to_string(plan.missing.size()) + " textures missing (--strict), nothing written:\n" +
-                         name_list(plan.missing));
-
-  if (plan.files.empty()) {  // every name missing: an empty archive helps nobody
-    out << summary_text(facts, plan) << "written: nothing, no texture was found\n";
-    return exit_ok;
-  }
-  std::string destination = options.output;
-  if (destination.empty()) destination = fs::path(options.map).replace_extension(".pk3").string();
-  if (same_file(destination, options.map)) return fail(err, destination + ": the pack would replace the map");
-  for (const std::string& source : options.sources)
-    if (same_file(destination, source)) return fail(err, destination + ": the pack would replace a source");
-  const OutputStatus written = options.output_folder ? write_folder_pack(destination, plan.files, error)
-                                                     : write_zip_pack(destination, plan.files, error);
-  if (written != OutputStatus::OK) return fail(err, error);
-
-  facts.destination = options.output_folder ? destination + "/" : destination;
-  facts.files = plan.files.size();
-  facts.bytes = total_bytes(plan.files);
-  out << summary_text(facts, plan);
-  return exit_ok;
+  return status;
 }
 
 }  // namespace texpack

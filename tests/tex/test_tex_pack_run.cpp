@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 
 #include "test_tex_pack_support.h"
 
@@ -139,6 +140,88 @@ TEST(TexPackRun, HelpVersionAndNothingToPack) {
   EXPECT_EQ(stock.status, 0);
   EXPECT_NE(stock.out.find("nothing written"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir.file("stock.pk3")));
+}
+
+}  // namespace
+
+namespace {
+
+nlohmann::json read_json(const std::string& path) {
+  std::ifstream stream(path);
+  return nlohmann::json::parse(stream, nullptr, false);
+}
+
+std::vector<std::string> names_of(const nlohmann::json& list) {
+  std::vector<std::string> names;
+  for (const nlohmann::json& item : list)
+    names.push_back(item.is_string() ? item.get<std::string>() : item["name"].get<std::string>() + " " +
+                                                                     std::to_string(item["faces"].get<int>()));
+  return names;
+}
+
+TEST(TexPackRun, ReportSaysWhatWasWantedPackedAndLeftOut) {
+  TempFolder dir;
+  write_game(dir);
+  dir.write("m.1q3", map_text({"q1/wall 0 0 0 0.5 0.5 0 0 0", "q1/wall 0 0 0 0.5 0.5 0 0 0",
+                               "q1/nowhere 0 0 0 0.5 0.5 0 0 0", "common/clip 0 0 0 0.5 0.5 0 0 0",
+                               "q1/clip 0 0 0 0.5 0.5 0 0 0", "base_wall/concrete 0 0 0 0.5 0.5 0 0 0"}));
+  const struct {
+    std::vector<std::string> extra;
+    int status;
+    std::string failure;
+    std::string destination;
+  } cases[] = {
+      {{}, 0, "", dir.file("m.pk3")},
+      {{"--strict"}, 1, "1 textures missing (--strict), nothing written:\n  q1/nowhere (1 face)\n", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.status);
+    std::vector<std::string> words = {dir.file("m.1q3"), dir.file("game"), "--report", dir.file("r.json")};
+    words.insert(words.end(), c.extra.begin(), c.extra.end());
+    const TexRun run = run_tex(words);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    const nlohmann::json report = read_json(dir.file("r.json"));
+    ASSERT_TRUE(report.is_object());
+    EXPECT_EQ(report["program"], "korvex-tex");
+    EXPECT_EQ(report["kind"], "converted map");
+    EXPECT_EQ(report["status"], c.status);
+    EXPECT_EQ(report["failure"], c.failure);
+    EXPECT_EQ(report["destination"], c.destination);
+    EXPECT_EQ(report["files"], c.status == 0 ? 1 : 0);  // wall.png: it needs no shader
+    const nlohmann::json& textures = report["textures"];
+    EXPECT_EQ(names_of(textures["wanted"]), (std::vector<std::string>{"q1/wall 2", "q1/nowhere 1"}));
+    EXPECT_EQ(names_of(textures["packed"]), (std::vector<std::string>{"q1/wall"}));
+    EXPECT_EQ(names_of(textures["missing"]), (std::vector<std::string>{"q1/nowhere 1"}));
+    EXPECT_EQ(names_of(textures["tools"]), (std::vector<std::string>{"q1/clip 1"}));
+    EXPECT_EQ(names_of(textures["stock"]), (std::vector<std::string>{"common/clip", "base_wall/concrete"}));
+    EXPECT_EQ(names_of(textures["sources"]), (std::vector<std::string>{dir.file("game")}));
+    EXPECT_EQ(textures["duplicates"].size(), 1u);  // "wall" is in both WADs
+    EXPECT_TRUE(report["seconds"].is_number());
+  }
+}
+
+TEST(TexPackRun, ReportOptionErrors) {
+  TempFolder dir;
+  write_game(dir);
+  dir.write("m.map", map_text({"wall 0 0 0 1 1"}));
+  const std::string map = dir.file("m.map"), game = dir.file("game");
+  const struct {
+    std::vector<std::string> words;
+    std::string message;
+  } cases[] = {
+      {{map, game, "--report"}, "option --report needs a file name (FILE.json)"},
+      {{map, game, "--report", "a.json", "--report", "b.json"}, "option --report given twice"},
+      {{map, game, "--report", map}, "the report would replace the map"},
+      {{map, game, "--report", dir.file("x.pk3"), "-o", dir.file("x.pk3")}, "the report and the pack name one file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    const TexRun run = run_tex(c.words);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+  }
+  std::ifstream kept(map);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), map_text({"wall 0 0 0 1 1"}));
 }
 
 }  // namespace
