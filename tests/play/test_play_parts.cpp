@@ -67,7 +67,7 @@ TEST(PlayMaps, NamesFitThePack) {
 }
 
 TEST(PlayMaps, ThePackIsNamedAfterTheMapOrTheFolder) {
-  TempFolder dir;
+  TempDir dir;
   dir.write("jam.v2/a.map", "");
   dir.write("jam.v2/sub/b.map", "");
   const std::string here = std::filesystem::current_path().string();
@@ -88,7 +88,7 @@ TEST(PlayMaps, ThePackIsNamedAfterTheMapOrTheFolder) {
 }
 
 TEST(PlayMaps, AFolderGivesItsMapsInOrderWithUniqueNames) {
-  TempFolder dir;
+  TempDir dir;
   for (const char* name : {"b.map", "A.MAP", "a.map", "notes.txt", "sub/c.map"}) dir.write(name, "{\n}\n");
   std::vector<play::MapEntry> maps;
   std::string error;
@@ -216,7 +216,7 @@ TEST(PlayCompiler, ShellWordsReadBackAsGiven) {
 }
 
 TEST(PlayCompiler, FoundOnPathOrNamed) {
-  TempFolder dir;
+  TempDir dir;
   dir.write("bin/q3map2", "#!/bin/sh\n");
   dir.write("text/q3map2", "not a program");
   std::filesystem::permissions(dir.file("bin/q3map2"), std::filesystem::perms::owner_all);

@@ -24,7 +24,7 @@ std::string read_file(const std::string& path) {
 
 // Starts korvex-play with `args` in `folder`, TMPDIR set to `temporary`,
 // standard output and error into files there.
-pid_t start_play(const std::vector<std::string>& args, const TempFolder& dir, const std::string& temporary) {
+pid_t start_play(const std::vector<std::string>& args, const TempDir& dir, const std::string& temporary) {
   std::vector<std::string> words = {KORVEX_PLAY_BIN};
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -61,7 +61,7 @@ const char* small_map =
 TEST(PlayProcess, ASignalStopsTheCompilerAndLeavesNothing) {
   for (const int sig : {SIGTERM, SIGINT}) {
     SCOPED_TRACE(sig);
-    TempFolder dir;
+    TempDir dir;
     dir.write("m.map", small_map);
     dir.write("old.pk3", "the pack before");
     // A compiler that takes its time over the first stage.
@@ -86,7 +86,7 @@ TEST(PlayProcess, ASignalStopsTheCompilerAndLeavesNothing) {
 }
 
 TEST(PlayProcess, ExitStatusOfABadCommandLine) {
-  TempFolder dir;
+  TempDir dir;
   fs::create_directories(dir.file("tmp"));
   const pid_t pid = start_play({"--strict", "--strict"}, dir, dir.file("tmp"));
   int status = 0;
@@ -105,7 +105,7 @@ TEST(PlayProcess, CorpusMapCompiledByTheRealCompiler) {
   if (shared.empty() || access(compiler.c_str(), X_OK) != 0 || !fs::is_regular_file(source) ||
       !fs::is_regular_file(bsp))
     GTEST_SKIP() << "no Q3 compiler or corpus map in ../shared";
-  TempFolder dir;
+  TempDir dir;
   fs::create_directories(dir.file("tmp"));
   // The map by a short name, read where it lies.
   fs::create_symlink(source, dir.file("pd_counter.map"));
@@ -145,7 +145,7 @@ TEST(PlayProcess, PrintedCommandsCompileTheMap) {
       !fs::is_regular_file(bsp))
     GTEST_SKIP() << "no Q3 compiler or corpus map in ../shared";
   if (std::system("command -v zip >/dev/null && command -v unzip >/dev/null") != 0) GTEST_SKIP() << "no zip, unzip";
-  TempFolder dir;
+  TempDir dir;
   fs::create_directories(dir.file("tmp"));
   fs::create_symlink(source, dir.file("pd_counter.map"));
   const pid_t pid =

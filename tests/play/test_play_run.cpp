@@ -48,7 +48,7 @@ std::vector<std::string> member_names(const ZipMembers& pack) {
 uint8_t dull(int x, int y) { return static_cast<uint8_t>(16 + (x + y) % 64); }
 
 // A game folder with the textures the maps use, and its palette.
-void write_game(const TempFolder& dir) {
+void write_game(const TempDir& dir) {
   dir.write("game/base.wad", wad2_bytes({make_texture("wall", 16, 16, dull), make_texture("floor", 16, 16, dull),
                                          make_texture("*water0", 16, 16, dull)}));
   const texpack::Palette palette = ramp_palette();
@@ -73,7 +73,7 @@ std::string box_map(const std::string& wall, const std::string& floor, const std
 // A stand-in compiler: it notes each command line in `calls`, checks that
 // the pack's textures are where the compiler reads them, writes what each
 // stage writes, and runs `extra` (shell text) last.
-void write_compiler(const TempFolder& dir, const std::string& extra = "") {
+void write_compiler(const TempDir& dir, const std::string& extra = "") {
   dir.write("bin/q3map2",
             "#!/bin/sh\n"
             "echo \"$*\" >> '" +
@@ -98,7 +98,7 @@ void write_compiler(const TempFolder& dir, const std::string& extra = "") {
 }
 
 // The words of a compiled run: the stand-in compiler and a game path of the test's own.
-std::vector<std::string> compiled(const TempFolder& dir, std::vector<std::string> words) {
+std::vector<std::string> compiled(const TempDir& dir, std::vector<std::string> words) {
   words.insert(words.end(), {"--compiler", dir.file("bin/q3map2"), "--game-path", dir.file("oa")});
   return words;
 }
@@ -109,7 +109,7 @@ nlohmann::json read_json(const std::string& path) {
 }
 
 TEST(PlayRun, WithoutACompilerThePackHoldsTheMapAndTheCommandsArePrinted) {
-  TempFolder dir;
+  TempDir dir;
   write_game(dir);
   dir.write("E1M1.map", box_map("wall", "*water0", "The \\nBox", 2));
   const PlayRunResult run = run_play({"--no-compile", dir.file("E1M1.map"), dir.file("game")});
@@ -141,7 +141,7 @@ TEST(PlayRun, WithoutACompilerThePackHoldsTheMapAndTheCommandsArePrinted) {
 }
 
 TEST(PlayRun, AFolderMakesOnePackWithEachTextureOnce) {
-  TempFolder dir;
+  TempDir dir;
   write_game(dir);
   dir.write("jam/dm1.map", box_map("wall", "floor", "First", 1));
   dir.write("jam/dm2.map", box_map("WALL", "nowhere", "Second", 4));
@@ -228,7 +228,7 @@ TEST(PlayRun, CompilerTroubleFailsOnlyItsMapUnlessStrict) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.extra);
-    TempFolder dir;
+    TempDir dir;
     write_game(dir);
     dir.write("maps/a.map", box_map("wall", "floor", "A", 1));
     dir.write("maps/b.map", box_map("wall", "floor", "B", 1));
@@ -246,7 +246,7 @@ TEST(PlayRun, CompilerTroubleFailsOnlyItsMapUnlessStrict) {
 }
 
 TEST(PlayRun, FailuresSayWhyAndLeaveNothing) {
-  TempFolder dir;
+  TempDir dir;
   write_game(dir);
   const std::string map = dir.file("m.map");
   dir.write("m.map", box_map("wall", "floor", "M", 1));
@@ -288,7 +288,7 @@ TEST(PlayRun, FailuresSayWhyAndLeaveNothing) {
 // The run works in a folder of its own, but a table in the working folder
 // comes first, as it does for korvex.
 TEST(PlayRun, TablesAreFoundFromTheWorkingFolder) {
-  TempFolder dir;
+  TempDir dir;
   write_game(dir);
   dir.write("m.map", box_map("wall", "floor", "M", 1));
   dir.write("q1.ent", "info_player_deathmatch team_CTF_redspawn\n");
@@ -302,7 +302,7 @@ TEST(PlayRun, TablesAreFoundFromTheWorkingFolder) {
 }
 
 TEST(PlayRun, ThePackGoesOnlyWhereAFileMay) {
-  TempFolder dir;
+  TempDir dir;
   write_game(dir);
   dir.write("m.map", box_map("wall", "floor", "M", 1));
   dir.write("packs/real.pk3", "old");

@@ -160,7 +160,7 @@ std::vector<std::string> names_of(const nlohmann::json& list) {
 }
 
 TEST(TexPackRun, ReportSaysWhatWasWantedPackedAndLeftOut) {
-  TempFolder dir;
+  TempDir dir;
   write_game(dir);
   dir.write("m.1q3", map_text({"q1/wall 0 0 0 0.5 0.5 0 0 0", "q1/wall 0 0 0 0.5 0.5 0 0 0",
                                "q1/nowhere 0 0 0 0.5 0.5 0 0 0", "common/clip 0 0 0 0.5 0.5 0 0 0",
@@ -201,7 +201,7 @@ TEST(TexPackRun, ReportSaysWhatWasWantedPackedAndLeftOut) {
 }
 
 TEST(TexPackRun, ReportOptionErrors) {
-  TempFolder dir;
+  TempDir dir;
   write_game(dir);
   dir.write("m.map", map_text({"wall 0 0 0 1 1"}));
   const std::string map = dir.file("m.map"), game = dir.file("game");
