@@ -8,6 +8,7 @@
 #include <map>
 #include <sstream>
 
+#include "map_light.h"
 #include "map_scan.h"
 #include "options.h"
 #include "pack_names.h"
@@ -156,7 +157,7 @@ int run_korvex_tex(const std::vector<std::string>& words, std::ostream& out, std
   PackPlan plan;
   ProgressLine progress(err, err_is_terminal);
   const TextureLookup lookup = [&library](std::string_view name) { return library.find(name); };
-  const PlanStatus planned = plan_pack(wanted, lookup, library.palette(), script_name_of(options.map),
+  const PlanStatus planned = plan_pack(wanted, lookup, library.palette(), script_name_of(options.map), map_light_of(scan),
                                        [&progress](size_t done, size_t total) { progress.update(done, total); },
                                        plan, error);
   progress.finish();
