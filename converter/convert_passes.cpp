@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "kit.h"
@@ -34,6 +36,10 @@ void write_header(FILE* out, const Settings& s) {
 // a global fog shader, which stops a Q3 client loading the level.
 void write_world_keys(const RunConfig& config, RunState& state, FILE* out) {
   Entity& keys = state.world_keys;
+  if (config.translate_lights && keys.key_count() > 0 &&
+      translate_world_keys(keys, config.settings.modes.q2 != 0, state.lights) != CONV_OK)
+    fputs("korvex: the world's light keys are too long to translate; they are written as they were read\n",
+          error_stream(state.console));
   for (int k = 0; k < keys.key_count(); ++k) {
     const std::string_view line = keys.lines.view(keys.key_line(k));
     const std::string_view key = line.substr(0, line.find('"', 1) + 1);
@@ -168,12 +174,21 @@ bool entity_pass(const RunConfig& config, RunState& state, PlayableRewrite& play
       if (state.block.fields.class_slot == class_unlisted) ++state.hints.left_out[std::string(looked_up_class(state.block))];
       if (!entity_kept(state.block, config.classes, playable, n)) continue;  // not in the table, or left out
       state.added.clear();
-      const conv_status w = rewrite_entity(state.block, config.classes, s, playable, n, state.added);
+      // The light translation reads the source's class and flags.
+      const std::string source_class = config.translate_lights ? std::string(state.block.entity.classname()) : "";
+      std::optional<std::string> source_flags;
+      if (const auto flags = state.block.entity.value("spawnflags"); flags && config.translate_lights)
+        source_flags = std::string(*flags);
+      conv_status w = rewrite_entity(state.block, config.classes, s, playable, n, state.added);
+      bool written = true;
+      if (w == CONV_OK && config.translate_lights)
+        w = translate_light_entity(state.block.entity, source_class, source_flags, state.lights, state.added, written);
       if (w != CONV_OK) {
         fprintf(con, "Ent #%d write error: %s\n", n, conv_message(w));
         (void)log_block(state.block, state.log);
         continue;
       }
+      if (!written) continue;  // a light dark when the level starts
     }
     write_entity(out, state.block.entity, n);
     ++state.counts.replaced;

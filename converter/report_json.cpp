@@ -52,5 +52,6 @@ nlohmann::json report_json(const RunReport& r) {
       {"notes", r.notes},
       {"compile_switches", r.compile_switches},
       {"entity_rules", r.entity_rules},
+      {"lights", r.lights},
   };
 }

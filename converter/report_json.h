@@ -17,7 +17,11 @@
 //   texture_rules {table, rules [{line, pattern, replacement, faces}],
 //                  faces_unmatched, faces_owner, names_kept [...]} (or null),
 //   edits [...], notes [...], compile_switches [...],
-//   entity_rules {table, changed, omitted, derived, doors_teamed, lost [...]} (or null).
+//   entity_rules {table, changed, omitted, derived, doors_teamed, lost [...]} (or null),
+//   lights {lights, by_delay [6], spotlights, suns, targets_added, coloured,
+//           jittered, styled_baked, switchable_baked, start_off_left_out,
+//           surface_templates, approximated, unsupported, world_changes [...],
+//           sky_directives [...]} (or null).
 [[nodiscard]] nlohmann::json report_json(const RunReport& report);
 
 // The game's name as reports write it: "Quake", "Quake 2" or "unknown".

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "bounded_text.h"
@@ -16,6 +17,7 @@
 #include "coords.h"
 #include "disk_files.h"
 #include "kit.h"
+#include "light_keys.h"
 #include "rewrite_faces.h"
 #include "read_prologue.h"
 #include "report_json.h"
@@ -153,9 +155,23 @@ bool prepare_conversion(RunConfig& config, RunState& state) {
   return load_textures(config, state) && load_entity_rules(config, state);
 }
 
-// -q3 needs every entity's keys before the first one is written: a first
-// pass reads them, then the source is read again from its start.
+// Where a light's target is, as the conversion writes it.
+void note_light_target(const Entity& entity, double size, TargetTable& targets) {
+  const auto name = entity.value("targetname");
+  if (!name || name->empty()) return;
+  std::optional<Vec3> origin;
+  if (const auto text = entity.value("origin")) {
+    Vec3 v{};
+    if (read_numbers(*text, v.data(), 3) == 3) origin = Vec3{v[0] * size, v[1] * size, v[2] * size};
+  }
+  targets.add(*name, origin);
+}
+
+// -q3 and the light translation need every entity's keys before the first
+// one is written: a first pass reads them, then the source is read again
+// from its start. Only -q3 plans the entity graph.
 bool plan_entity_graph(RunConfig& config, RunState& state, FILE* source) {
+  const bool q3 = config.settings.modes.q3 != 0;
   // The brushes are counted by structure as the keys are read: a world of
   // detail alone does not compile.
   StructureScan scan;
@@ -168,14 +184,17 @@ bool plan_entity_graph(RunConfig& config, RunState& state, FILE* source) {
   std::vector<std::pair<int, Entity>> doors;
   EntitySeen seen;
   std::function<bool(const Entity&)> keep_brushes;
-  if (state.rules) {
+  const double size = config.settings.factors.size;
+  if (state.rules || config.translate_lights) {
     seen = [&](const Entity& entity, int number) {
+      if (config.translate_lights) note_light_target(entity, size, state.lights.targets);
+      if (!state.rules) return;
       if (entity.classname() == "func_door")
         doors.emplace_back(number, entity);
       else
         state.rules->facts.note(entity, number);
     };
-    keep_brushes = [](const Entity& entity) { return entity.classname() == "func_door"; };
+    if (state.rules) keep_brushes = [](const Entity& entity) { return entity.classname() == "func_door"; };
   }
   std::vector<EntityKeys> keys = read_entity_keys(state.input, source, state.block, config.classes, config.settings,
                                                   &scan, seen, keep_brushes);
@@ -184,6 +203,7 @@ bool plan_entity_graph(RunConfig& config, RunState& state, FILE* source) {
                   config.settings.paths.source);
     return false;
   }
+  if (!q3) return true;
   config.edits = plan_graph_edits(std::move(keys));
   if (state.rules) {
     for (const auto& [number, door] : doors)
@@ -276,7 +296,9 @@ int run(int argc, char** argv, RunConfig& config, RunState& state) {
     return 1;
   }
   if (config.has_rules) state.rules = std::make_unique<EntityRules>(config.rules);
-  if (s.modes.q3 && !s.modes.enumerate && !plan_entity_graph(config, state, source.get())) return 1;
+  config.translate_lights = (s.modes.q3 || s.modes.lights) && !s.modes.enumerate;
+  if ((s.modes.q3 || config.translate_lights) && !s.modes.enumerate && !plan_entity_graph(config, state, source.get()))
+    return 1;
   if (config.has_texture_rules)
     state.chooser = std::make_unique<TextureChooser>(config.texture_rules, s.modes.q2 != 0);
   FILE* out = state.files.open_output(s.paths.dest);

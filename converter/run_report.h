@@ -46,6 +46,7 @@ struct RunReport {
   std::vector<std::string> notes;  // what a Q3 game cannot do as the source did, one line each
   std::vector<std::string> compile_switches;  // the Q3 compiler's light stage switches the map's keys ask for
   nlohmann::json entity_rules;  // -q3: what the entity rules did (null without them)
+  nlohmann::json lights;        // -q3 or -lights: what the light translation did (null without it)
 
   kmap::Game game_voted = kmap::Game::unknown;
   kmap::Game game = kmap::Game::quake;  // the game the map was converted as

@@ -11,6 +11,7 @@
 #include "entity.h"
 #include "entity_graph.h"
 #include "hints.h"
+#include "light_pass.h"
 #include "run_files.h"
 #include "program_texts.h"
 #include "run_log.h"
@@ -32,6 +33,7 @@ struct RunConfig {
   bool drop_detail = false;  // -nodetail, or -q3 found no structural brush in the world
   bool has_rules = false;    // -q3: the entity rules
   RuleSet rules;
+  bool translate_lights = false;  // -q3 or -lights: lights made the Q3 compiler's
 };
 
 struct RunCounts {
@@ -59,6 +61,7 @@ struct RunState {
   int trains_given_origin = 0;
   std::unique_ptr<EntityRules> rules;  // -q3: the rules' index, the map's facts, what they did
   std::vector<kmap::Entity> added;     // the entities the rules made of the one written last
+  LightRun lights;                     // -q3 or -lights: what the light translation needs and did
   RunCounts counts;
   RunHints hints;
   bool hints_written = false;

@@ -75,6 +75,8 @@ void report_playable(const RunConfig& config, RunState& state) {
             "-q3: %d train(s) given an origin brush at the lowest corner of their brushes, where a Quake train "
             "runs on its path\n",
             state.trains_given_origin);
+  if (config.translate_lights)
+    for (const std::string& line : light_report_lines(state.lights)) fprintf(err, "lights: %s\n", line.c_str());
 }
 
 void fill_report(const RunConfig& config, RunState& state, int status) {
@@ -106,6 +108,10 @@ void fill_report(const RunConfig& config, RunState& state, int status) {
   if (state.rules) {
     r.notes = rules_report_lines(state.rules->report);
     r.entity_rules = rules_report_json(state.rules->report);
+  }
+  if (config.translate_lights) {
+    r.compile_switches = compile_switch_words(state.lights);
+    r.lights = light_report_json(state.lights);
   }
   if (state.trains_given_origin > 0)
     r.edits.push_back(std::to_string(state.trains_given_origin) + " train(s) given an origin brush");

@@ -17,6 +17,7 @@ struct Modes {
   int extended = 0;   // -x: extended limits, full-precision numbers
   int keep_keys = 0;  // -k: the world's key lines are written
   int q3 = 0;         // -q3: a map to play: -x, -k, -t and a safe entity graph
+  int lights = 0;     // -lights: Quake lights made the Q3 compiler's (-q3 does it too)
 };
 
 struct Factors {

@@ -1,5 +1,6 @@
 #include "map_scan.h"
 
+#include <algorithm>
 #include <map>
 
 #include "face.h"
@@ -37,6 +38,15 @@ std::string_view significant(std::string_view line) {
   return line.substr(first);
 }
 
+// The keys korvex-tex reads the map's light from: the world's, and those of
+// every "_surface" light template.
+void keep_light_keys(int entity, const std::vector<KeyValue>& keys, MapScan& scan) {
+  if (entity == 0) scan.world_keys = keys;
+  if (std::any_of(keys.begin(), keys.end(),
+                  [](const KeyValue& k) { return k.first == "_surface" || k.first == "surface"; }))
+    scan.surface_lights.push_back(keys);
+}
+
 }  // namespace
 
 ScanStatus scan_map(std::string_view text, bool converted_hint, bool force_quake2, MapScan& out,
@@ -50,6 +60,7 @@ ScanStatus scan_map(std::string_view text, bool converted_hint, bool force_quake
   int entity = -1;
   int number = 0;
   kmap::Face face;
+  std::vector<KeyValue> keys;  // of the entity being read
   for (size_t at = 0; at < text.size();) {
     size_t end = text.find('\n', at);
     if (end == std::string_view::npos) end = text.size();
@@ -60,7 +71,10 @@ ScanStatus scan_map(std::string_view text, bool converted_hint, bool force_quake
     const std::string_view s = significant(line);
     if (s.empty()) continue;
     if (s[0] == '{') {
-      if (depth == 0) ++entity;
+      if (depth == 0) {
+        ++entity;
+        keys.clear();
+      }
       ++depth;
       // A block opened and closed on one line holds nothing a pack needs.
       if (s.find_last_not_of(" \t") > 0 && s[s.find_last_not_of(" \t")] == '}') --depth;
@@ -72,10 +86,12 @@ ScanStatus scan_map(std::string_view text, bool converted_hint, bool force_quake
         return ScanStatus::UNBALANCED;
       }
       --depth;
+      if (depth == 0) keep_light_keys(entity, keys, scan);
       continue;
     }
     if (depth == 1) {  // entity keys
       const kmap::KeyLine key = kmap::read_key_line(s);
+      if (key.quoted_key && key.value_closed) keys.emplace_back(key.key, key.value);
       if (entity == 0 && key.quoted_key && key.value_closed && kmap::ascii_lower(key.key) == "wad")
         scan.wad_entries = split_wad_key(key.value);
       continue;

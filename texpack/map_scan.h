@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace texpack {
@@ -21,11 +22,16 @@ struct TextureUse {
   bool operator==(const TextureUse&) const = default;
 };
 
+// A key and its value, as an entity spells them.
+using KeyValue = std::pair<std::string, std::string>;
+
 struct MapScan {
   MapKind kind = MapKind::QUAKE;
   std::vector<TextureUse> textures;      // in order of first use, one per name (case ignored)
   std::vector<std::string> wad_entries;  // worldspawn "wad" key, split at ';', in order
   int faces = 0;
+  std::vector<KeyValue> world_keys;                  // the first entity's keys, in order
+  std::vector<std::vector<KeyValue>> surface_lights;  // entities with a "_surface" key: all their keys
 };
 
 enum class ScanStatus {

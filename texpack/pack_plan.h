@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "map_light.h"
 #include "pack_names.h"
 #include "shader_rules.h"
 #include "surface.h"
@@ -65,11 +66,13 @@ using Progress = std::function<void(size_t done, size_t total)>;
 
 // Builds the pack for `wanted` (in the order given; the shaders go to
 // scripts/<script_name>.shader, listed in scripts/shaderlist.txt). Textures
-// without a palette of their own use `game_palette`. Returns OK and fills
-// `out`, or another status with `error` set; `out` is written only on success.
+// without a palette of their own use `game_palette`; `light` is what the
+// map's own light keys ask of the shaders. Returns OK and fills `out`, or
+// another status with `error` set; `out` is written only on success.
 [[nodiscard]] PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const TextureLookup& lookup,
                                    const Palette* game_palette, const std::string& script_name,
-                                   const Progress& progress, PackPlan& out, std::string& error);
+                                   const MapLight& light, const Progress& progress, PackPlan& out,
+                                   std::string& error);
 
 }  // namespace texpack
 

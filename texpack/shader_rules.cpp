@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "light_keys.h"
+
 namespace texpack {
 namespace {
 
@@ -11,6 +13,7 @@ constexpr const char* turbulence = "tcMod turb 0 0.125 0 0.159";
 // Quake's front sky layer moves twice as fast as the back one.
 constexpr const char* sky_back_scroll = "tcMod scroll 0.03 0.03";
 constexpr const char* sky_front_scroll = "tcMod scroll 0.06 0.06";
+// Quake 2 skies, and its liquids without a light value of their own.
 constexpr const char* sky_sun = "q3map_sun 1 0.95 0.9 100 45 60";
 constexpr int sky_surface_light = 100;
 constexpr int lava_light = 600;
@@ -40,15 +43,21 @@ std::string two_places(float value) {
   return text;
 }
 
-Shader sky_shader(Shader shader, const Surface& surface, const ShaderImages& images) {
+bool is_quake(const std::string& pack_name) { return pack_name.starts_with("q1/"); }
+
+Shader sky_shader(Shader shader, const std::string& pack_name, const Surface& surface, const ShaderImages& images,
+                  const ShaderLight& light) {
   const bool layered = !images.sky_back.empty();
-  shader.header = {"qer_editorimage " + (layered ? images.sky_back : images.frames[0]),
-                 "surfaceparm sky",
-                 "surfaceparm noimpact",
-                 "surfaceparm nolightmap",
-                 sky_sun,
-                 "q3map_surfacelight " + std::to_string(surface.light > 0 ? surface.light : sky_surface_light),
-                 "skyparms - 512 -"};
+  shader.header = {"qer_editorimage " + (layered ? images.sky_back : images.frames[0]), "surfaceparm sky",
+                   "surfaceparm noimpact", "surfaceparm nolightmap"};
+  if (is_quake(pack_name)) {
+    shader.header.insert(shader.header.end(), light.sky.begin(), light.sky.end());
+  } else {
+    shader.header.emplace_back(sky_sun);
+    shader.header.push_back("q3map_surfacelight " +
+                            std::to_string(surface.light > 0 ? surface.light : sky_surface_light));
+  }
+  shader.header.emplace_back("skyparms - 512 -");
   if (layered) {
     shader.stages.push_back({{"map " + images.sky_back, sky_back_scroll}});
     shader.stages.push_back({{"map " + images.sky_front, "blendFunc blend", sky_front_scroll}});
@@ -60,7 +69,7 @@ Shader sky_shader(Shader shader, const Surface& surface, const ShaderImages& ima
 
 }  // namespace
 
-std::vector<ShaderKind> shader_kinds(const Surface& surface) {
+std::vector<ShaderKind> shader_kinds(const Surface& surface, const ShaderLight& light) {
   std::vector<ShaderKind> kinds;
   if (surface.liquid != Liquid::NONE) kinds.push_back(ShaderKind::LIQUID);
   if (surface.sky) kinds.push_back(ShaderKind::SKY);
@@ -70,13 +79,15 @@ std::vector<ShaderKind> shader_kinds(const Surface& surface) {
   if (surface.alpha < 1.0f || (surface.warp && surface.liquid == Liquid::NONE) || surface.flowing ||
       surface.nodraw || surface.slick || (surface.light > 0 && !surface.sky && surface.liquid == Liquid::NONE))
     kinds.push_back(ShaderKind::SURFACE);
+  if (light.emits()) kinds.push_back(ShaderKind::LIGHT);
   return kinds;
 }
 
-Shader make_shader(const std::string& pack_name, const Surface& surface, const ShaderImages& images) {
+Shader make_shader(const std::string& pack_name, const Surface& surface, const ShaderImages& images,
+                   const ShaderLight& map_light) {
   Shader shader;
   shader.name = "textures/" + pack_name;
-  if (surface.sky) return sky_shader(shader, surface, images);
+  if (surface.sky) return sky_shader(shader, pack_name, surface, images, map_light);
 
   std::vector<std::string>& header = shader.header;
   header.push_back("qer_editorimage " + images.frames[0]);
@@ -90,10 +101,18 @@ Shader make_shader(const std::string& pack_name, const Surface& surface, const S
   if (surface.fence) header.push_back("surfaceparm alphashadow");
   if (surface.slick) header.push_back("surfaceparm slick");
   if (surface.unlit()) header.push_back("surfaceparm nolightmap");
-  int light = static_cast<int>(surface.light);
-  if (light == 0 && !surface.nodraw && surface.liquid == Liquid::LAVA) light = lava_light;
-  if (light == 0 && !surface.nodraw && surface.liquid == Liquid::SLIME) light = slime_light;
-  if (light > 0) header.push_back("q3map_surfacelight " + std::to_string(light));
+  if (is_quake(pack_name)) {
+    // Quake's own liquids give no light; a "_surface" template makes any texture give some.
+    if (map_light.emits()) {
+      header.push_back("q3map_surfacelight " + kmap::short_number(map_light.surface));
+      header.push_back("q3map_lightRGB " + map_light.surface_rgb);
+    }
+  } else {
+    int light = static_cast<int>(surface.light);
+    if (light == 0 && !surface.nodraw && surface.liquid == Liquid::LAVA) light = lava_light;
+    if (light == 0 && !surface.nodraw && surface.liquid == Liquid::SLIME) light = slime_light;
+    if (light > 0) header.push_back("q3map_surfacelight " + std::to_string(light));
+  }
   // Liquids are seen from inside too, fences from both sides.
   if (surface.liquid != Liquid::NONE || surface.fence) header.push_back("cull none");
 

@@ -14,13 +14,25 @@
 
 namespace texpack {
 
-enum class ShaderKind { LIQUID, SKY, ANIMATED, FENCE, FULLBRIGHT, SURFACE, NONSOLID, COUNT };
-inline constexpr std::array<std::string_view, 7> shader_kind_names = {
-    "liquid", "sky", "animated", "fence", "fullbright", "surface flags", "non-solid"};
+enum class ShaderKind { LIQUID, SKY, ANIMATED, FENCE, FULLBRIGHT, SURFACE, NONSOLID, LIGHT, COUNT };
+inline constexpr std::array<std::string_view, 8> shader_kind_names = {
+    "liquid", "sky", "animated", "fence", "fullbright", "surface flags", "non-solid", "surface light"};
 static_assert(shader_kind_names.size() == static_cast<size_t>(ShaderKind::COUNT));
 
+// The light a Quake map's own keys ask of a shader (map_light.h). Quake
+// textures give no light of their own: a Quake sky lights the level only
+// with the directives in `sky`, a texture only when a "_surface" light
+// template names it.
+struct ShaderLight {
+  std::vector<std::string> sky;  // q3map_sun, q3map_skyLight, ... for a Quake sky
+  double surface = 0;            // q3map_surfacelight of the texture; 0: none
+  std::string surface_rgb;       // its q3map_lightRGB, "r g b"
+
+  [[nodiscard]] bool emits() const { return surface > 0; }
+};
+
 // The kinds a shader of this surface counts as (a fence may glow too, ...).
-[[nodiscard]] std::vector<ShaderKind> shader_kinds(const Surface& surface);
+[[nodiscard]] std::vector<ShaderKind> shader_kinds(const Surface& surface, const ShaderLight& light);
 
 // The images a shader draws, as paths inside the pack.
 struct ShaderImages {
@@ -31,9 +43,11 @@ struct ShaderImages {
 };
 
 // The shader of a texture whose pack name is `pack_name` ("q1/#water0").
-// Only meaningful when surface.needs_shader().
+// Only meaningful when surface.needs_shader() or light.emits(). A Quake 2
+// texture ("q2/...") gives the light of its .wal value, its lava and slime
+// some of their own, its sky a fixed sun; `light` is for Quake textures.
 [[nodiscard]] Shader make_shader(const std::string& pack_name, const Surface& surface,
-                                     const ShaderImages& images);
+                                 const ShaderImages& images, const ShaderLight& light);
 
 // Lets players through a shader's faces (`surfaceparm nonsolid`), and for
 // the see-through kind lets sight through too (`surfaceparm trans`, which

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "map_light.h"
 #include "map_scan.h"
 #include "options.h"
 #include "pack_names.h"

@@ -1,9 +1,12 @@
 #include "texture_search.h"
 
+#include "map_light.h"
+
 #include <filesystem>
 #include <map>
 #include <set>
 
+#include "map_light.h"
 #include "pack_names.h"
 
 namespace texpack {
@@ -71,6 +74,22 @@ std::vector<std::string> real_duplicates(const std::vector<std::string>& duplica
   return kept;
 }
 
+// The light the maps ask of one pack: every surface light (the first map
+// to light a texture decides it), and the sky's sun only when every map
+// asks for the same, since the maps share one shader per sky texture.
+MapLight shared_light(const std::vector<const MapScan*>& maps) {
+  MapLight shared;
+  bool first = true;
+  for (const MapScan* scan : maps) {
+    MapLight light = map_light_of(*scan);
+    if (first) shared.sky = light.sky;
+    else if (shared.sky != light.sky) shared.sky.clear();
+    first = false;
+    shared.surfaces.merge(light.surfaces);
+  }
+  return shared;
+}
+
 }  // namespace
 
 SearchStatus search_textures(const std::vector<const MapScan*>& maps, const std::vector<std::string>& sources,
@@ -109,8 +128,9 @@ SearchStatus search_textures(const std::vector<const MapScan*>& maps, const std:
     return SearchStatus::NOTHING_WANTED;
   }
   PackPlan planned;
+  const MapLight light = shared_light(maps);
   const TextureLookup lookup = [&library](std::string_view name) { return library.find(name); };
-  if (plan_pack(found.wanted, lookup, library.palette(), script_name, progress, planned, error) != PlanStatus::OK)
+  if (plan_pack(found.wanted, lookup, library.palette(), script_name, light, progress, planned, error) != PlanStatus::OK)
     return SearchStatus::PLAN_FAILED;
   facts = std::move(found);
   plan = std::move(planned);

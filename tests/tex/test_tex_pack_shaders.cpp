@@ -21,6 +21,7 @@ uint8_t with_fullbright(int x, int y) { return x == y ? 230 : dull(x, y); }
 struct Sources {
   std::deque<SourceTexture> textures;
   Palette palette = ramp_palette();
+  MapLight light;
 
   SourceTexture& add(std::string name, uint8_t (*pixel)(int, int) = dull, int width = 16) {
     return textures.emplace_back(make_texture(std::move(name), width, 16, pixel));
@@ -42,7 +43,7 @@ struct Sources {
       wanted.push_back({{}, 3});
       (void)classify_source_name(name, game, wanted.back().name);
     }
-    return plan_pack(wanted, lookup(), game_palette, "test", nullptr, out, error);
+    return plan_pack(wanted, lookup(), game_palette, "test", light, nullptr, out, error);
   }
   PackPlan plan(const std::vector<std::string>& names, Game game) const {
     PackPlan result;
@@ -103,16 +104,16 @@ TEST(TexPackShaders, EachKindHasItsKeywordsAndImages) {
        {"surfaceparm nonsolid", "surfaceparm water", "surfaceparm trans", nolightmap, "cull none",
         "map textures/q1/#water0.png", turb},
        {lightmap, "q3map_surfacelight"}, {"textures/q1/#water0.png"}},
-      {"lava gives light", q1, "*LAVA1", {"surfaceparm lava", "q3map_surfacelight", turb}, {"surfaceparm water"},
-       {"textures/q1/#lava1.png"}},
-      {"slime gives light", q1, "*slime0", {"surfaceparm slime", "q3map_surfacelight", turb}, {"surfaceparm water"}, {}},
+      {"Quake lava gives no light of its own", q1, "*LAVA1", {"surfaceparm lava", turb},
+       {"surfaceparm water", "q3map_surfacelight"}, {"textures/q1/#lava1.png"}},
+      {"nor does its slime", q1, "*slime0", {"surfaceparm slime", turb}, {"surfaceparm water", "q3map_surfacelight"}, {}},
       {"teleport: turbulent, nothing to swim in", q1, "*teleport", {"surfaceparm nonsolid", turb},
        {"surfaceparm water", "surfaceparm lava", "surfaceparm slime"}, {}},
-      {"sky: two scrolling layers", q1, "sky4",
-       {"surfaceparm sky", "surfaceparm noimpact", nolightmap, "q3map_sun", "q3map_surfacelight", "skyparms - 512 -",
+      {"sky: two scrolling layers, no light unless the map asks", q1, "sky4",
+       {"surfaceparm sky", "surfaceparm noimpact", nolightmap, "skyparms - 512 -",
         "map textures/q1/sky4_back.png", "tcMod scroll", "map textures/q1/sky4_front.png", "blendFunc blend",
         "tcMod scroll"},
-       {lightmap}, {"textures/q1/sky4_back.png", "textures/q1/sky4_front.png"}},
+       {lightmap, "q3map_sun", "q3map_surfacelight"}, {"textures/q1/sky4_back.png", "textures/q1/sky4_front.png"}},
       {"fence", q1, "{fence",
        {"surfaceparm trans", "surfaceparm alphashadow", "cull none", "alphaFunc GE128", lightmap, "depthFunc equal"},
        {"surfaceparm nonsolid", "_glow"}, {"textures/q1/{fence.png"}},
@@ -166,6 +167,30 @@ TEST(TexPackShaders, EachKindHasItsKeywordsAndImages) {
       EXPECT_NE(std::find(written.begin(), written.end(), image), written.end()) << image;
     EXPECT_EQ(file_text(plan, "scripts/shaderlist.txt"), "test\n");
   }
+}
+
+TEST(TexPackShaders, TheMapsLightKeysLightQuakeSkiesAndSurfaces) {
+  Sources s;
+  s.add("sky4", dull, 32);
+  s.add("wall");
+  s.add("*lava1");
+  s.add_wal("w/sky", WAL_SKY);
+  s.light.sky = {"q3map_sun 1 1 1 75 180 65", "q3map_skyLight 104.584 5 0 90 0"};
+  s.light.surfaces["q1/wall"] = kmap::SurfaceLight{"wall", 84, {1, 0.5, 0}};
+  s.light.surfaces["q1/#lava1"] = kmap::SurfaceLight{"*lava1", 120.5, {1, 1, 1}};
+  const PackPlan q1 = s.plan({"sky4", "wall", "*lava1"}, Game::quake);
+  const std::string script = file_text(q1, "scripts/test.shader");
+  for (const char* shader :
+       {"textures/q1/sky4\n{\n\tqer_editorimage textures/q1/sky4_back.png\n\tsurfaceparm sky\n\tsurfaceparm noimpact\n"
+        "\tsurfaceparm nolightmap\n\tq3map_sun 1 1 1 75 180 65\n\tq3map_skyLight 104.584 5 0 90 0\n\tskyparms - 512 -\n",
+        "textures/q1/wall\n{\n\tqer_editorimage textures/q1/wall.png\n\tq3map_surfacelight 84\n\tq3map_lightRGB 1 0.5 0\n",
+        "surfaceparm lava\n\tsurfaceparm trans\n\tsurfaceparm nolightmap\n\tq3map_surfacelight 120.5\n"})
+    EXPECT_NE(script.find(shader), std::string::npos) << shader << "\nin\n" << script;
+  EXPECT_EQ(q1.shaders_by_kind[static_cast<size_t>(ShaderKind::LIGHT)], 2);
+  // A Quake 2 sky keeps its own light.
+  const std::string q2 = file_text(s.plan({"w/sky"}, Game::quake2), "scripts/test.shader");
+  EXPECT_NE(q2.find("q3map_sun 1 0.95 0.9 100 45 60"), std::string::npos) << q2;
+  EXPECT_EQ(q2.find("q3map_skyLight"), std::string::npos) << q2;
 }
 
 TEST(TexPackShaders, PlainTexturesGetNoShader) {
@@ -251,7 +276,7 @@ TEST(TexPackShaders, NonsolidNamesGetAShaderThatLetsThrough) {
   }
   PackPlan plan;
   std::string error;
-  ASSERT_EQ(plan_pack(wanted, s.lookup(), &s.palette, "test", nullptr, plan, error), PlanStatus::OK) << error;
+  ASSERT_EQ(plan_pack(wanted, s.lookup(), &s.palette, "test", s.light, nullptr, plan, error), PlanStatus::OK) << error;
   EXPECT_EQ(paths(plan), (std::vector<std::string>{"textures/q1/wall.png", "textures/q1/{fence.png",
                                                    "scripts/test.shader", "scripts/shaderlist.txt"}));
   EXPECT_EQ(plan.shaders, 3);
