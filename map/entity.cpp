@@ -24,21 +24,26 @@ void Entity::clear() {
   read_.clear();
 }
 
+Entity::ReadKey Entity::read_line(std::string_view text) {
+  const KeyLine r = read_key_line(text);
+  auto at = [&text](std::string_view part) {
+    return static_cast<uint32_t>(part.data() == nullptr ? 0 : part.data() - text.data());
+  };
+  return {at(r.key),         static_cast<uint32_t>(r.key.size()),
+          at(r.value),       static_cast<uint32_t>(r.value.size()),
+          at(r.first_word),  static_cast<uint32_t>(r.first_word.size()),
+          at(r.second_word), static_cast<uint32_t>(r.second_word.size()),
+          static_cast<uint32_t>(r.value_col), r.quoted_key, r.has_value, r.value_closed};
+}
+
+void Entity::read_keys() const {
+  if (read_.size() == key_lines_.size()) return;
+  read_.clear();
+  for (int line : key_lines_) read_.push_back(read_line(lines.view(line)));
+}
+
 KeyLine Entity::key(int k) const {
-  if (read_.size() != key_lines_.size()) {
-    read_.clear();
-    for (int line : key_lines_) {
-      const std::string_view text = lines.view(line);
-      const KeyLine r = read_key_line(text);
-      auto at = [&text](std::string_view part) {
-        return static_cast<uint32_t>(part.data() == nullptr ? 0 : part.data() - text.data());
-      };
-      read_.push_back({at(r.key), static_cast<uint32_t>(r.key.size()), at(r.value), static_cast<uint32_t>(r.value.size()),
-                       at(r.first_word), static_cast<uint32_t>(r.first_word.size()), at(r.second_word),
-                       static_cast<uint32_t>(r.second_word.size()), static_cast<uint32_t>(r.value_col), r.quoted_key,
-                       r.has_value, r.value_closed});
-    }
-  }
+  read_keys();
   const ReadKey& r = read_[static_cast<size_t>(k)];
   const std::string_view text = lines.view(key_line(k));
   KeyLine out;
@@ -53,22 +58,16 @@ KeyLine Entity::key(int k) const {
   return out;
 }
 
-namespace {
-
-// True when the line's quoted key is `name`: looked at before the line is
-// read whole, since every look-up passes every key line.
-bool key_is(std::string_view line, std::string_view name) {
-  size_t i = 0;
-  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-  return line.size() > i + name.size() + 1 && line[i] == '"' && line.compare(i + 1, name.size(), name) == 0 &&
-         line[i + 1 + name.size()] == '"';
+bool Entity::key_is(int k, std::string_view name) const {
+  const ReadKey& r = read_[static_cast<size_t>(k)];
+  return r.quoted_key && r.key_size == name.size() &&
+         lines.view(key_line(k)).compare(r.key_at, r.key_size, name) == 0;
 }
 
-}  // namespace
-
 int Entity::find(std::string_view name) const {
+  read_keys();
   for (int k = key_count() - 1; k >= 0; --k)
-    if (key_is(lines.view(key_line(k)), name)) return k;
+    if (key_is(k, name)) return k;
   return -1;
 }
 
@@ -91,14 +90,16 @@ conv_status Entity::set_value(int k, std::string_view value) {
     quoted.add(" ");
   quoted.add("\"").add(value).add("\"");
   if (!quoted.ok()) return CONV_LINE_TOO_LONG;
-  read_.clear();
-  return lines.replace_tail(key_line(k), static_cast<int>(col), quoted.view());
+  const conv_status r = lines.replace_tail(key_line(k), static_cast<int>(col), quoted.view());
+  reread(k);
+  return r;
 }
 
 conv_status Entity::set(std::string_view name, std::string_view value) {
   bool found = false;
+  read_keys();
   for (int k = 0; k < key_count(); ++k) {
-    if (!key_is(lines.view(key_line(k)), name)) continue;
+    if (!key_is(k, name)) continue;
     found = true;
     if (const conv_status r = set_value(k, value); r != CONV_OK) return r;
   }
@@ -106,8 +107,9 @@ conv_status Entity::set(std::string_view name, std::string_view value) {
 }
 
 conv_status Entity::rename(std::string_view from, std::string_view to) {
+  read_keys();
   for (int k = 0; k < key_count(); ++k) {
-    if (!key_is(lines.view(key_line(k)), from)) continue;
+    if (!key_is(k, from)) continue;
     const KeyLine line = key(k);
     const std::string_view text = lines.view(key_line(k));
     // From the key's opening quote: what follows its closing quote stays.
@@ -116,20 +118,21 @@ conv_status Entity::rename(std::string_view from, std::string_view to) {
     BoundedText renamed = scratch();
     renamed.add("\"").add(to).add("\"").add(rest);
     if (!renamed.ok()) return CONV_LINE_TOO_LONG;
-    read_.clear();
-    if (const conv_status r = lines.replace_tail(key_line(k), static_cast<int>(open), renamed.view()); r != CONV_OK)
-      return r;
+    const conv_status r = lines.replace_tail(key_line(k), static_cast<int>(open), renamed.view());
+    reread(k);
+    if (r != CONV_OK) return r;
   }
   return CONV_OK;
 }
 
 void Entity::remove(std::string_view name) {
+  read_keys();
   for (int k = key_count() - 1; k >= 0; --k) {
-    if (!key_is(lines.view(key_line(k)), name)) continue;
+    if (!key_is(k, name)) continue;
     const int gone = key_line(k);
-    read_.clear();
     lines.erase(gone);
     key_lines_.erase(key_lines_.begin() + k);
+    read_.erase(read_.begin() + k);
     for (int& i : key_lines_)
       if (i > gone) --i;
   }
@@ -140,7 +143,10 @@ conv_status Entity::add(std::string_view name, std::string_view value) {
   append_key_line(line, name, value);
   if (!line.ok()) return CONV_LINE_TOO_LONG;
   const conv_status r = lines.add(line.view());
-  if (r == CONV_OK) note_key_line(lines.size() - 1);
+  if (r != CONV_OK) return r;
+  const bool read = read_.size() == key_lines_.size();
+  key_lines_.push_back(lines.size() - 1);
+  if (read) read_.push_back(read_line(line.view()));
   return r;
 }
 

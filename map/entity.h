@@ -31,6 +31,7 @@ class Entity {
   // Empties the text and the index.
   void clear();
   // Records line i of the text as a key line (in order).
+  // (The line may still be on its way into the text: it is read later.)
   void note_key_line(int i) {
     key_lines_.push_back(i);
     read_.clear();
@@ -75,6 +76,15 @@ class Entity {
     uint32_t key_at, key_size, value_at, value_size, first_at, first_size, second_at, second_size, value_col;
     bool quoted_key, has_value, value_closed;
   };
+  // True when key k's quoted key is `name`; the index is read.
+  [[nodiscard]] bool key_is(int k, std::string_view name) const;
+  [[nodiscard]] static ReadKey read_line(std::string_view text);
+  // Reads every key line when the index is behind.
+  void read_keys() const;
+  // After an edit of key k's line: its parts read again.
+  void reread(int k) {
+    if (read_.size() == key_lines_.size()) read_[static_cast<size_t>(k)] = read_line(lines.view(key_line(k)));
+  }
   std::vector<int> key_lines_;
   mutable std::vector<ReadKey> read_;
 };
