@@ -25,6 +25,7 @@ conv_status translate_light_entity(Entity& entity, std::string_view source_class
   write = true;
   // Lights are points.
   if (entity.lines.brush_count() > 0 || !is_light_class(entity.classname())) return CONV_OK;
+  entity.index_keys();  // the translation reads many keys
   if (entity.value("spawnflags") != source_flags) {
     if (!source_flags)
       entity.remove("spawnflags");

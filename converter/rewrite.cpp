@@ -186,7 +186,10 @@ bool entity_kept(Block& block, const ClassTable& table, PlayableRewrite& playabl
 
 conv_status rewrite_entity(Block& block, const ClassTable& table, const Settings& settings,
                            PlayableRewrite& playable, int number, std::vector<Entity>& added) {
-  if (playable.rules != nullptr) return rewrite_by_rules(block, table, settings, playable, number, added);
+  if (playable.rules != nullptr) {
+    block.entity.index_keys();  // the rules look its keys up many times
+    return rewrite_by_rules(block, table, settings, playable, number, added);
+  }
   Entity& entity = block.entity;
   LineBuffer& lines = entity.lines;
   const EntityFields& fields = block.fields;

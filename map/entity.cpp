@@ -22,6 +22,7 @@ void Entity::clear() {
   lines.clear();
   key_lines_.clear();
   read_.clear();
+  looks_ = 0;
 }
 
 Entity::ReadKey Entity::read_line(std::string_view text) {
@@ -42,8 +43,13 @@ void Entity::read_keys() const {
   for (int line : key_lines_) read_.push_back(read_line(lines.view(line)));
 }
 
+bool Entity::look_up() const {
+  if (!indexed() && ++looks_ >= index_after) read_keys();
+  return indexed();
+}
+
 KeyLine Entity::key(int k) const {
-  read_keys();
+  if (!look_up()) return read_key_line(lines.view(key_line(k)));
   const ReadKey& r = read_[static_cast<size_t>(k)];
   const std::string_view text = lines.view(key_line(k));
   KeyLine out;
@@ -59,13 +65,27 @@ KeyLine Entity::key(int k) const {
 }
 
 bool Entity::key_is(int k, std::string_view name) const {
-  const ReadKey& r = read_[static_cast<size_t>(k)];
-  return r.quoted_key && r.key_size == name.size() &&
-         lines.view(key_line(k)).compare(r.key_at, r.key_size, name) == 0;
+  if (indexed()) {
+    const ReadKey& r = read_[static_cast<size_t>(k)];
+    return r.quoted_key && r.key_size == name.size() &&
+           lines.view(key_line(k)).compare(r.key_at, r.key_size, name) == 0;
+  }
+  const std::string_view line = lines.view(key_line(k));
+  size_t i = 0;
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+  return line.size() > i + name.size() + 1 && line[i] == '"' && line.compare(i + 1, name.size(), name) == 0 &&
+         line[i + 1 + name.size()] == '"';
 }
 
 int Entity::find(std::string_view name) const {
-  read_keys();
+  if (look_up()) {
+    const auto size = static_cast<uint32_t>(name.size());
+    for (int k = key_count() - 1; k >= 0; --k) {
+      const ReadKey& r = read_[static_cast<size_t>(k)];
+      if (r.key_size == size && r.quoted_key && lines.view(key_line(k)).compare(r.key_at, size, name) == 0) return k;
+    }
+    return -1;
+  }
   for (int k = key_count() - 1; k >= 0; --k)
     if (key_is(k, name)) return k;
   return -1;
@@ -97,7 +117,6 @@ conv_status Entity::set_value(int k, std::string_view value) {
 
 conv_status Entity::set(std::string_view name, std::string_view value) {
   bool found = false;
-  read_keys();
   for (int k = 0; k < key_count(); ++k) {
     if (!key_is(k, name)) continue;
     found = true;
@@ -107,7 +126,6 @@ conv_status Entity::set(std::string_view name, std::string_view value) {
 }
 
 conv_status Entity::rename(std::string_view from, std::string_view to) {
-  read_keys();
   for (int k = 0; k < key_count(); ++k) {
     if (!key_is(k, from)) continue;
     const KeyLine line = key(k);
@@ -126,13 +144,12 @@ conv_status Entity::rename(std::string_view from, std::string_view to) {
 }
 
 void Entity::remove(std::string_view name) {
-  read_keys();
   for (int k = key_count() - 1; k >= 0; --k) {
     if (!key_is(k, name)) continue;
     const int gone = key_line(k);
     lines.erase(gone);
+    if (indexed()) read_.erase(read_.begin() + k);
     key_lines_.erase(key_lines_.begin() + k);
-    read_.erase(read_.begin() + k);
     for (int& i : key_lines_)
       if (i > gone) --i;
   }

@@ -35,6 +35,7 @@ class Entity {
   void note_key_line(int i) {
     key_lines_.push_back(i);
     read_.clear();
+    looks_ = 0;
   }
 
   [[nodiscard]] int key_count() const { return static_cast<int>(key_lines_.size()); }
@@ -47,6 +48,9 @@ class Entity {
   [[nodiscard]] int find(std::string_view name) const;
   // The value of the last key named `name`, or nothing.
   [[nodiscard]] std::optional<std::string_view> value(std::string_view name) const;
+  // Reads every key line now, for a caller about to look keys up many
+  // times; the text is untouched.
+  void index_keys() const { read_keys(); }
   // The classname's value, or empty.
   [[nodiscard]] std::string_view classname() const { return value("classname").value_or(""); }
 
@@ -79,14 +83,22 @@ class Entity {
   // True when key k's quoted key is `name`; the index is read.
   [[nodiscard]] bool key_is(int k, std::string_view name) const;
   [[nodiscard]] static ReadKey read_line(std::string_view text);
+  // The index of read keys is either empty or holds every key line.
+  [[nodiscard]] bool indexed() const { return read_.size() == key_lines_.size(); }
   // Reads every key line when the index is behind.
   void read_keys() const;
+  // An entity looked up once or twice (most, in a plain conversion) is
+  // read where it lies; one looked up more (the entity rules, lights) is
+  // indexed. Returns indexed().
+  static constexpr int index_after = 3;
+  [[nodiscard]] bool look_up() const;
   // After an edit of key k's line: its parts read again.
   void reread(int k) {
-    if (read_.size() == key_lines_.size()) read_[static_cast<size_t>(k)] = read_line(lines.view(key_line(k)));
+    if (indexed()) read_[static_cast<size_t>(k)] = read_line(lines.view(key_line(k)));
   }
   std::vector<int> key_lines_;
   mutable std::vector<ReadKey> read_;
+  mutable int looks_ = 0;
 };
 
 }  // namespace kmap
