@@ -17,13 +17,11 @@ namespace {
 
 const char* const heading = "## What each source class becomes";
 
-// The README holding the table: README.md once the section is merged there.
+// The README's text from the table's heading on; empty when there is none.
 std::string readme_text() {
-  for (const char* name : {"README.md", "README.entities.md"}) {
-    const std::string text = read_file(source_file(name)).value_or("");
-    if (text.find(heading) != std::string::npos) return text;
-  }
-  return "";
+  const std::string text = read_file(source_file("README.md")).value_or("");
+  const size_t at = text.find(heading);
+  return at == std::string::npos ? "" : text.substr(at);
 }
 
 std::vector<std::string> backticked(const std::string& cell) {
@@ -42,7 +40,7 @@ struct Row {
 // The rows of the table whose header's first cell is `game`.
 std::vector<Row> rows_of(const std::string& text, const std::string& game) {
   std::vector<Row> rows;
-  std::istringstream in(text.substr(text.find(heading)));
+  std::istringstream in(text);
   bool inside = false;
   for (std::string line; std::getline(in, line);) {
     if (line.starts_with("| " + game + " |")) {
@@ -78,7 +76,7 @@ std::string converted_class(RuleIndex& index, const ClassTable& table, const std
 
 void check_game(const std::string& game, const char* ent, const char* rules) {
   const std::string text = readme_text();
-  ASSERT_FALSE(text.empty()) << "no README holds '" << heading << "'";
+  ASSERT_FALSE(text.empty()) << "README.md has no '" << heading << "'";
   ClassTable table;
   FILE* file = std::fopen(source_file(ent).c_str(), "r");
   ASSERT_NE(file, nullptr) << ent;
