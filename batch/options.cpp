@@ -199,7 +199,7 @@ std::string_view usage_text() {
          "  -q1       Quake sources         -q2    Quake 2 sources\n"
          "  -enum     numbering mode        -x     extended mode\n"
          "  -k        keep world keys       -nodetail  detail brushes structural\n"
-         "  -r FILE   entity rules (-q3)\n"
+         "  -r FILE   entity rules (-q3)       -lights  light translation\n"
          "  -wal PATH Quake 2 textures: a face without flags takes its .wal's\n"
          "  -q3       a map to play in a Q3 engine (without -q1 or -q2, each map's\n"
          "            faces tell its game, and its tables follow)\n"
