@@ -6,6 +6,8 @@
 #include "summary.h"
 #include "version.h"
 
+using namespace conv;
+
 using nlohmann::json;
 
 namespace {

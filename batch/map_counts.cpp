@@ -1,5 +1,7 @@
 #include "map_counts.h"
 
+using namespace conv;
+
 MapCounts counts_of(const RunReport& report) {
   MapCounts c;
   c.brushes = report.brushes;

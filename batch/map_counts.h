@@ -14,6 +14,6 @@ struct MapCounts {
 };
 
 // The counts of a run's report, as korvex's own --report gives them.
-[[nodiscard]] MapCounts counts_of(const RunReport& report);
+[[nodiscard]] MapCounts counts_of(const conv::RunReport& report);
 
 #endif

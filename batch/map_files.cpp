@@ -4,6 +4,8 @@
 
 #include "program_texts.h"
 
+using namespace conv;
+
 namespace {
 
 // The run names its log by this relative name alone; the batch names every

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+using namespace conv;
+
 namespace {
 
 void add_record(std::string& log, int& number, const std::string& text) {

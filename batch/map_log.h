@@ -14,6 +14,6 @@
 // for their totals and one per rule that chose a face; one per edit, then
 // one per note ("-q3: ..." as the console says them). Empty when the report
 // has none of these.
-[[nodiscard]] std::string batch_log_records(const RunReport& report, int first);
+[[nodiscard]] std::string batch_log_records(const conv::RunReport& report, int first);
 
 #endif

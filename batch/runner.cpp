@@ -18,6 +18,8 @@
 #include "place_text.h"
 #include "run.h"
 
+using namespace conv;
+
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 

@@ -20,7 +20,7 @@ struct MapResult {
   MapCounts counts;       // for Outcome::ok
   std::string reason;     // for Outcome::failed: the run's failure line
   double seconds = 0;     // from the map's start to its log written
-  RunReport report;       // korvex's report, for every map that ran
+  conv::RunReport report;       // korvex's report, for every map that ran
   std::string log_error;  // why the map's log could not be written, if it could not
 };
 

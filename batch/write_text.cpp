@@ -4,6 +4,8 @@
 
 #include "disk_files.h"
 
+using namespace conv;
+
 bool write_text(const std::filesystem::path& path, std::string_view text, std::error_code& ec) {
   DiskFiles files;
   errno = 0;

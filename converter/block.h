@@ -6,6 +6,8 @@
 #include "class_table.h"
 #include "entity.h"
 
+namespace conv {
+
 // What the reader found in the entity it read last. Keys are indices into
 // the entity's key lines, -1 for none; a key counts when its line's first
 // word is the key in quotes.
@@ -21,5 +23,7 @@ struct Block {
   EntityFields fields;
   long first_line = 0;  // the source line of its opening brace
 };
+
+}  // namespace conv
 
 #endif

@@ -12,6 +12,8 @@
 
 #include "status.h"
 
+namespace conv {
+
 inline constexpr int class_slots = 64;
 inline constexpr int class_name_size = 64;  // quoted name and its zero
 
@@ -38,5 +40,7 @@ inline constexpr int class_unlisted = -1;  // a classname the table does not lis
 
 // Slot whose source equals value (quotes included), or class_unlisted.
 [[nodiscard]] int find_class(const ClassTable& table, std::string_view value);
+
+}  // namespace conv
 
 #endif

@@ -9,6 +9,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 // Where each option of the shared table lands in the settings.
@@ -104,3 +105,5 @@ std::string rejection_text(int status, int at, int argc, char** argv) {
   }
   return "";
 }
+
+}  // namespace conv

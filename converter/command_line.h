@@ -8,6 +8,8 @@
 
 #include "settings.h"
 
+namespace conv {
+
 // Reads the command line into s (value words may be cut at a newline in
 // place). True, or false with the library's last status telling why and
 // *at the index of the word at fault (-1: none); a value with control
@@ -27,5 +29,7 @@ void settle_modes(Settings& s, const char* shipped_texture_rules);
 // name's extension, plus the extension of the mode (a dot in a folder name
 // is no extension). False when it would exceed path_chars.
 [[nodiscard]] bool derive_output_name(Settings& s);
+
+}  // namespace conv
 
 #endif

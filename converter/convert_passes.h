@@ -8,8 +8,12 @@
 
 #include "run_state.h"
 
+namespace conv {
+
 // Reads the whole source, writes the output map to out. False when the
 // run failed (its console line printed); the output is then incomplete.
 [[nodiscard]] bool convert(RunConfig& config, RunState& state, FILE* source, FILE* out);
+
+}  // namespace conv
 
 #endif

@@ -10,6 +10,8 @@
 #include "output.h"
 #include "run_files.h"
 
+namespace conv {
+
 class DiskFiles final : public RunFiles {
  public:
   // folder: where relative paths lead ("" : the working folder). With
@@ -35,5 +37,7 @@ class DiskFiles final : public RunFiles {
   bool clean_on_signal_;
   std::unique_ptr<OutputFile> output_;
 };
+
+}  // namespace conv
 
 #endif

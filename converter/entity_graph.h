@@ -27,6 +27,8 @@
 #include "settings.h"
 #include "status.h"
 
+namespace conv {
+
 struct GraphEdits {
   std::unordered_set<int> omitted;                  // entity numbers left out
   std::unordered_map<int, std::string> set_target;  // entity number -> its new target
@@ -67,5 +69,7 @@ using EntitySeen = std::function<void(const kmap::Entity&, int number)>;
 
 // The edits the entities need.
 [[nodiscard]] GraphEdits plan_graph_edits(std::vector<EntityKeys> entities);
+
+}  // namespace conv
 
 #endif

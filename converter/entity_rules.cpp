@@ -8,6 +8,7 @@
 #include "entity_values.h"
 #include "rules_derive.h"
 
+namespace conv {
 namespace {
 
 // The key lines of an entity read once, for tests that all read the entity
@@ -270,3 +271,5 @@ conv_status apply_entity_rules(RuleIndex& index, MapFacts& facts, int number, st
   verdict = std::move(out);
   return CONV_OK;
 }
+
+}  // namespace conv

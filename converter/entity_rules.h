@@ -26,6 +26,8 @@
 #include "rules_table.h"
 #include "status.h"
 
+namespace conv {
+
 // The rules of each source class, found once per class.
 class RuleIndex {
  public:
@@ -71,5 +73,7 @@ struct EntityVerdict {
 
 // True when every test of the rule holds for the entity.
 [[nodiscard]] bool rule_holds(const Rule& rule, const kmap::Entity& entity);
+
+}  // namespace conv
 
 #endif

@@ -6,6 +6,8 @@
 #include <array>
 #include <string_view>
 
+namespace conv {
+
 enum owner_kind : int {
   KIND_WORLD = 0,  // the world, and listed classes of no particular kind
   KIND_PLAT = 1,
@@ -29,5 +31,7 @@ static_assert(fixed_textures.size() == KIND_TRIGGER + 1);
   if (classname.starts_with("trigger_")) return KIND_TRIGGER;
   return KIND_WORLD;
 }
+
+}  // namespace conv
 
 #endif

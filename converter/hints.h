@@ -16,6 +16,8 @@
 #include "settings.h"
 #include "status.h"
 
+namespace conv {
+
 // Why a run that failed would have gone on with -x.
 enum class ExtendedCause { none, limits, damage, no_brush, coordinates };
 
@@ -42,5 +44,7 @@ struct RunHints {
 // Writes every hint that applies to err, one line each, in a fixed order:
 // the command line, a missing table, -x, the game, the classes left out.
 void print_hints(FILE* err, const RunHints& hints, const Settings& settings);
+
+}  // namespace conv
 
 #endif

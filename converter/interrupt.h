@@ -5,6 +5,8 @@
 
 #include <signal.h>
 
+namespace conv {
+
 // Holds SIGINT and SIGTERM back for its lifetime, so that a file created in
 // that time is known to the handler before either signal can arrive.
 class InterruptsHeld {
@@ -26,5 +28,7 @@ class InterruptsHeld {
 
 // Forgets the path and puts the handlers found by remove_on_interrupt back.
 void keep_on_interrupt();
+
+}  // namespace conv
 
 #endif

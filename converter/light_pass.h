@@ -17,6 +17,8 @@
 #include "status.h"
 #include "world_light.h"
 
+namespace conv {
+
 struct LightRun {
   TargetTable targets;      // every entity's targetname and origin, from the first pass
   bool world_seen = false;  // the facts come from the world's first keys
@@ -49,5 +51,7 @@ struct LightRun {
 
 // The same as a JSON object for the run's report.
 [[nodiscard]] nlohmann::json light_report_json(const LightRun& run);
+
+}  // namespace conv
 
 #endif

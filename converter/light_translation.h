@@ -51,6 +51,8 @@
 #include "texture_axes.h"
 #include "world_light.h"
 
+namespace conv {
+
 // What a light's translation asks of the rest of the map.
 class LightSurroundings {
  public:
@@ -124,5 +126,7 @@ struct LightReport {
 [[nodiscard]] conv_status translate_light(kmap::Entity& light, std::string_view source_class,
                                           const WorldLightFacts& world, const LightSurroundings& map,
                                           LightTranslation& out, LightReport& report);
+
+}  // namespace conv
 
 #endif

@@ -9,6 +9,8 @@
 
 #include "run_files.h"
 
+namespace conv {
+
 class MemoryFiles final : public RunFiles {
  public:
   MemoryFiles() = default;
@@ -41,5 +43,7 @@ class MemoryFiles final : public RunFiles {
   size_t output_size_ = 0;
   std::string output_name_;
 };
+
+}  // namespace conv
 
 #endif

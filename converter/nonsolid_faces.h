@@ -8,10 +8,14 @@
 #include "nonsolid_names.h"
 #include "status.h"
 
+namespace conv {
+
 // Renames the texture of every plane line of the block's brushes, which the
 // face rewrite has written already; a solid kind changes nothing, nor does a
 // line that holds no face. Returns CONV_OK, or CONV_LINE_TOO_LONG with the
 // lines before that one renamed. Touches nothing but the brushes' lines.
 [[nodiscard]] conv_status write_nonsolid_faces(kmap::LineBuffer& lines, kmap::Solidity solidity);
+
+}  // namespace conv
 
 #endif

@@ -12,6 +12,8 @@
 
 #include <cstdio>
 
+namespace conv {
+
 struct OutputFile {
   FILE* stream = nullptr;
   char final_path[PATH_MAX] = "";
@@ -30,5 +32,7 @@ struct OutputFile {
 // Closes the output and removes the temporary file; never removes anything
 // the run did not create.
 void discard_output(OutputFile& output);
+
+}  // namespace conv
 
 #endif

@@ -20,6 +20,8 @@
 #include "status.h"
 #include "text_input.h"
 
+namespace conv {
+
 // Why the reader refused or dropped a block, besides its status.
 enum class ReadCause : uint8_t {
   none,
@@ -93,5 +95,7 @@ struct KeysPass {
 // The classname of the block's entity as the table looks it up (its second
 // word, without quotes), or empty.
 [[nodiscard]] std::string_view looked_up_class(const Block& block);
+
+}  // namespace conv
 
 #endif

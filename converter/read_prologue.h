@@ -11,6 +11,8 @@
 #include "map_limits.h"
 #include "text_input.h"
 
+namespace conv {
+
 struct Prologue {
   kmap::GameVotes votes;
   kmap::AlignForm form = kmap::AlignForm::NONE;  // of the first face with a texture
@@ -20,5 +22,7 @@ struct Prologue {
 // are known, the map ends, or a few megabytes were read, and leaves the
 // input where it was: the passes read the same bytes again.
 [[nodiscard]] Prologue read_prologue(kmap::TextInput& input, const kmap::Limits& limits);
+
+}  // namespace conv
 
 #endif

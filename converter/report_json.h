@@ -8,6 +8,8 @@
 
 #include "run_report.h"
 
+namespace conv {
+
 // The report as a JSON object:
 //   program, version, source, output, status, completed, failure,
 //   game {voted, converted_as}, seconds,
@@ -26,5 +28,7 @@
 
 // The game's name as reports write it: "Quake", "Quake 2" or "unknown".
 [[nodiscard]] std::string game_json_name(kmap::Game game);
+
+}  // namespace conv
 
 #endif

@@ -14,6 +14,8 @@
 #include "status.h"
 #include "texture_rules.h"
 
+namespace conv {
+
 // The entity rules of a run (-q3): the table's index, the map's facts from
 // the first pass, and what the rules did.
 struct EntityRules {
@@ -49,5 +51,7 @@ struct PlayableRewrite {
 // CONV_TOKEN, CONV_BAD_LIGHT, CONV_BAD_COORD or CONV_LINE_TOO_LONG.
 [[nodiscard]] conv_status rewrite_entity(Block& block, const ClassTable& table, const Settings& settings,
                                          PlayableRewrite& playable, int number, std::vector<kmap::Entity>& added);
+
+}  // namespace conv
 
 #endif

@@ -13,6 +13,8 @@
 #include "texture_rules.h"
 #include "texture_sources.h"
 
+namespace conv {
+
 // What a run brings to the faces besides its settings.
 struct FaceRewrite {
   TextureChooser* textures = nullptr;  // -t: the rules' verdicts; null: fixed textures
@@ -32,5 +34,7 @@ struct FaceRewrite {
 // CONV_BAD_COORD or CONV_LINE_TOO_LONG; the lines before it stay rewritten.
 [[nodiscard]] conv_status rewrite_brush_faces(kmap::LineBuffer& lines, const Settings& settings,
                                               FaceRewrite& rewrite, owner_kind kind, bool detail);
+
+}  // namespace conv
 
 #endif

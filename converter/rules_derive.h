@@ -13,6 +13,8 @@
 #include "status.h"
 #include "texture_axes.h"
 
+namespace conv {
+
 // Keys of the entity as the source has it, read before any rule edits it.
 struct SourceValues {
   uint32_t spawnflags = 0;
@@ -81,5 +83,7 @@ inline constexpr double max_velocity = 2000;
 // around its origin: the entity becomes a trigger_teleport whose one brush
 // is that box, faces common/trigger in the standard form, origin removed.
 [[nodiscard]] DeriveResult derive_teleporter(kmap::Entity& entity, DeriveContext& ctx);
+
+}  // namespace conv
 
 #endif

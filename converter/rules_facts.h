@@ -14,6 +14,8 @@
 #include "brush_geometry.h"
 #include "entity.h"
 
+namespace conv {
+
 // A group of Quake doors that open together, as seen from one member.
 struct DoorGroup {
   std::string team;        // the "team" value the group shares
@@ -52,5 +54,7 @@ class MapFacts {
   std::unordered_set<std::string> names_;  // lowercased
   std::unordered_map<int, DoorGroup> groups_;
 };
+
+}  // namespace conv
 
 #endif

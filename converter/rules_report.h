@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+namespace conv {
+
 struct LostMeaning {
   std::string source_class;
   std::string what;   // the rules table's text
@@ -37,5 +39,7 @@ struct RulesReport {
 // "derived": N, "doors_teamed": N, "lost": [{"class": ..., "what": ...,
 // "entities": N, "line": N}, ...]}.
 [[nodiscard]] nlohmann::json rules_report_json(const RulesReport& report);
+
+}  // namespace conv
 
 #endif

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+namespace conv {
 namespace {
 
 struct ActionName {
@@ -351,3 +352,5 @@ bool load_rules(const std::string& path, RuleSet& out, std::string& error) {
   }
   return parse_rules(text.str(), path, out, error);
 }
+
+}  // namespace conv

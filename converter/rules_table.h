@@ -47,6 +47,8 @@
 #include <string_view>
 #include <vector>
 
+namespace conv {
+
 enum class RuleAction : uint8_t {
   TO, OMIT, DEFAULT, SET, SCALE, REMOVE, RENAME, FLAGS_CLEAR, FLAGS_SET, FLAGS_MOVE, OFFSET, DERIVE, FACES, LOST,
 };
@@ -120,5 +122,7 @@ struct RuleSet {
 
 // True when the classname matches the pattern (`*`, `?`; letter case counts).
 [[nodiscard]] bool class_pattern_match(std::string_view pattern, std::string_view classname);
+
+}  // namespace conv
 
 #endif

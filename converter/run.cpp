@@ -28,6 +28,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 constexpr const char* notice = "by the KORVEX developers, 2026";
@@ -347,3 +348,5 @@ int korvex_main(int argc, char** argv) {
   DiskFiles files("", true);
   return korvex_run(argc, argv, console, files);
 }
+
+}  // namespace conv

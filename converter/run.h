@@ -7,6 +7,8 @@
 #include "run_files.h"
 #include "run_report.h"
 
+namespace conv {
+
 // Runs korvex on a command line (argv[0] the program's name; value words
 // may be cut at a newline in place). Prints on the console, reads and
 // writes only through files, and fills *report when given. Returns the exit
@@ -18,5 +20,7 @@
 // The program: korvex_run on the process's console and the working folder,
 // an unfinished output removed when SIGINT or SIGTERM ends the process.
 [[nodiscard]] int korvex_main(int argc, char** argv);
+
+}  // namespace conv
 
 #endif

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string_view>
 
+namespace conv {
+
 // Where a run prints: its console lines, its hints and reports, and whether
 // a person can answer "Press ENTER...".
 struct Console {
@@ -51,5 +53,7 @@ class RunFiles {
   // it cannot.
   [[nodiscard]] virtual bool write_whole(const char* path, std::string_view text) = 0;
 };
+
+}  // namespace conv
 
 #endif

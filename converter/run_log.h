@@ -10,6 +10,8 @@
 
 #include "run_files.h"
 
+namespace conv {
+
 class RunLog {
  public:
   RunLog(RunFiles& files, std::string path) : files_(&files), path_(std::move(path)) {}
@@ -31,5 +33,7 @@ class RunLog {
   int number_ = 0;
   bool refused_ = false;
 };
+
+}  // namespace conv
 
 #endif

@@ -11,6 +11,8 @@
 
 #include "game.h"
 
+namespace conv {
+
 struct DiscardedObject {
   std::string what;  // "brush" or "entity"
   int number = 0;    // as the console and the log number it
@@ -52,5 +54,7 @@ struct RunReport {
   kmap::Game game = kmap::Game::quake;  // the game the map was converted as
   double seconds = 0;
 };
+
+}  // namespace conv
 
 #endif

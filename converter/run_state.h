@@ -22,6 +22,8 @@
 #include "texture_rules.h"
 #include "texture_sources.h"
 
+namespace conv {
+
 struct RunConfig {
   Settings settings;
   ClassTable classes;
@@ -81,5 +83,7 @@ void print_failure(RunState& state, const char* format, ...) __attribute__((form
 // Says on standard error why the file at path could not be used, in the
 // system's words (errno as the failing call left it): "korvex: PATH: WHY".
 void explain_file_error(RunState& state, const char* path, int error);
+
+}  // namespace conv
 
 #endif

@@ -6,6 +6,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 const char* replacement_of(const TextureRule& r) {
@@ -116,3 +117,5 @@ void fill_report(const RunConfig& config, RunState& state, int status) {
   if (state.trains_given_origin > 0)
     r.edits.push_back(std::to_string(state.trains_given_origin) + " train(s) given an origin brush");
 }
+
+}  // namespace conv

@@ -5,6 +5,8 @@
 
 #include "run_state.h"
 
+namespace conv {
+
 // The count lines and the discard warning of a completed run.
 void print_summary(const RunConfig& config, RunState& state);
 
@@ -14,5 +16,7 @@ void report_playable(const RunConfig& config, RunState& state);
 
 // Fills the run's report from its configuration and state.
 void fill_report(const RunConfig& config, RunState& state, int status);
+
+}  // namespace conv
 
 #endif

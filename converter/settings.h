@@ -7,6 +7,8 @@
 
 #include "map_limits.h"
 
+namespace conv {
+
 
 // Flags, as ints because the command-line parser sets them.
 struct Modes {
@@ -48,5 +50,7 @@ struct Settings {
   [[nodiscard]] const kmap::Limits& limit() const { return *limits; }
   [[nodiscard]] bool extended() const { return modes.extended != 0; }
 };
+
+}  // namespace conv
 
 #endif

@@ -8,6 +8,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 struct FlagName {
@@ -217,3 +218,5 @@ std::vector<std::string> TextureChooser::kept_names() const {
   names.erase(std::unique(names.begin(), names.end()), names.end());
   return names;
 }
+
+}  // namespace conv

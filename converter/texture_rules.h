@@ -24,6 +24,8 @@
 #include <unordered_map>
 #include <vector>
 
+namespace conv {
+
 enum class TextureChoice : uint8_t { NAME, KEEP, OWNER };
 
 struct TextureRule {
@@ -94,5 +96,7 @@ class TextureChooser {
   const Verdict* last_ = nullptr;
   size_t kept_ = 0;
 };
+
+}  // namespace conv
 
 #endif

@@ -9,6 +9,8 @@
 #include "line_buffer.h"
 #include "status.h"
 
+namespace conv {
+
 // Adds an origin brush at the lowest corner of the block's brushes, whose
 // plane lines are already written for Q3, unless one of them is an origin
 // brush already or the corner cannot be found. Writes its faces in the
@@ -16,5 +18,7 @@
 // nothing), CONV_TOO_MANY_LINES or CONV_LINE_TOO_LONG; changes nothing but
 // the block.
 [[nodiscard]] conv_status add_train_origin(kmap::LineBuffer& lines, bool valve);
+
+}  // namespace conv
 
 #endif

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+namespace conv {
+
 enum class InfoRequest { none, help, version };
 
 // What a command line asks for when it is one of --help, -help, -h or
@@ -16,5 +18,7 @@ void print_usage(FILE* out);
 
 // Writes "korvex <version>" and a newline to out.
 void print_version(FILE* out);
+
+}  // namespace conv
 
 #endif

@@ -18,6 +18,8 @@
 #include "light_keys.h"
 #include "status.h"
 
+namespace conv {
+
 // What a light's translation takes from the world.
 struct WorldLightFacts {
   double value_scale = kmap::quake_value_scale;  // Q3 compiler value per Quake light value
@@ -45,5 +47,7 @@ struct WorldLightReport {
 // CONV_LINE_TOO_LONG / CONV_TOO_MANY_LINES with the keys edited before the
 // failing edit left edited and the report untouched.
 [[nodiscard]] conv_status translate_world_light(kmap::Entity& world, bool quake2, WorldLightReport& report);
+
+}  // namespace conv
 
 #endif

@@ -3,6 +3,8 @@
 #include "report_json.h"
 #include "version.h"
 
+using namespace conv;
+
 namespace play {
 namespace {
 

@@ -14,6 +14,8 @@
 #include "summary.h"
 #include "text_width.h"
 
+using namespace conv;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -28,6 +28,8 @@
 #include "signal_watch.h"
 #include "summary.h"
 
+using namespace conv;
+
 namespace fs = std::filesystem;
 using nlohmann::json;
 

@@ -10,6 +10,8 @@
 #include "korvex_runner.h"
 #include "test_paths.h"
 
+using namespace conv;
+
 namespace {
 
 constexpr const char* worked_table = "light *\ninfo_player_start info_player_deathmatch\nfunc_door *\n";

@@ -13,6 +13,7 @@
 #include "world_light.h"
 
 using namespace kmap;
+using namespace conv;
 
 namespace {
 

@@ -6,6 +6,8 @@
 #include "temp_dir.h"
 #include "test_paths.h"
 
+using namespace conv;
+
 namespace {
 
 struct BadTable {
