@@ -8,6 +8,8 @@
 
 using namespace conv;
 
+namespace batch {
+
 using nlohmann::json;
 
 namespace {
@@ -103,3 +105,5 @@ std::string summary_csv(const std::vector<MapJob>& jobs, const std::vector<MapRe
   }
   return csv;
 }
+
+}  // namespace batch

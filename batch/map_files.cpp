@@ -6,6 +6,7 @@
 
 using namespace conv;
 
+namespace batch {
 namespace {
 
 // The run names its log by this relative name alone; the batch names every
@@ -30,3 +31,5 @@ bool MapFiles::append(const char* path, std::string_view text) {
   ++log_records_;  // the run appends one record at a time
   return true;
 }
+
+}  // namespace batch

@@ -9,6 +9,8 @@
 
 #include "run_files.h"
 
+namespace batch {
+
 class MapFiles final : public conv::RunFiles {
  public:
   // Everything but the log goes to `disk`, which must outlive this.
@@ -34,5 +36,7 @@ class MapFiles final : public conv::RunFiles {
   std::string log_;
   int log_records_ = 0;
 };
+
+}  // namespace batch
 
 #endif

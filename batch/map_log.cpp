@@ -6,6 +6,7 @@
 
 using namespace conv;
 
+namespace batch {
 namespace {
 
 void add_record(std::string& log, int& number, const std::string& text) {
@@ -43,3 +44,5 @@ std::string batch_log_records(const RunReport& report, int first) {
   for (const std::string& note : report.notes) add_record(log, number, "-q3: " + note);
   return log;
 }
+
+}  // namespace batch

@@ -21,6 +21,8 @@
 using namespace conv;
 
 namespace fs = std::filesystem;
+
+namespace batch {
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -229,3 +231,5 @@ BatchStatus run_maps(const std::vector<MapJob>& jobs, const BatchSettings& setti
                      std::vector<MapResult>& results) {
   return Batch(jobs, settings, stop, map_done, results).run();
 }
+
+}  // namespace batch

@@ -13,6 +13,8 @@
 #include "maps.h"
 #include "run_report.h"
 
+namespace batch {
+
 enum class Outcome { not_run, ok, failed, interrupted };
 
 struct MapResult {
@@ -46,5 +48,7 @@ enum class BatchStatus { completed, interrupted };
                                    const std::atomic<bool>& stop,
                                    const std::function<void(const MapJob&, const MapResult&)>& map_done,
                                    std::vector<MapResult>& results);
+
+}  // namespace batch
 
 #endif

@@ -15,6 +15,7 @@
 #include "text_width.h"
 
 using namespace conv;
+using namespace batch;
 
 namespace fs = std::filesystem;
 

@@ -29,6 +29,7 @@
 #include "summary.h"
 
 using namespace conv;
+using namespace batch;
 
 namespace fs = std::filesystem;
 using nlohmann::json;
