@@ -10,7 +10,7 @@ namespace conv {
 namespace {
 
 const char* replacement_of(const TextureRule& r) {
-  return r.choice == TextureChoice::KEEP ? "@keep" : r.choice == TextureChoice::OWNER ? "@owner" : r.name.c_str();
+  return r.choice == TextureChoice::keep ? "@keep" : r.choice == TextureChoice::owner ? "@owner" : r.name.c_str();
 }
 
 }  // namespace

@@ -26,15 +26,15 @@
 
 namespace conv {
 
-enum class TextureChoice : uint8_t { NAME, KEEP, OWNER };
+enum class TextureChoice : uint8_t { name, keep, owner };
 
 struct TextureRule {
   std::string pattern;  // as written, escapes included
   std::string tests;    // the flag tests as written, for reports
   uint32_t contents_set = 0, contents_clear = 0;
   uint32_t surface_set = 0, surface_clear = 0;
-  TextureChoice choice = TextureChoice::OWNER;
-  std::string name;  // the texture of a NAME rule
+  TextureChoice choice = TextureChoice::owner;
+  std::string name;  // the texture of a TextureChoice::name rule
   int line = 0;      // where the rule stands in its file
 };
 
