@@ -77,7 +77,7 @@ bool load_textures(RunConfig& config, RunState& state) {
   // The flags of Quake 2 textures, for faces that carry none.
   if (s.paths.wal[0] != '\0') {
     config.wal = std::make_unique<texpack::TextureLibrary>();
-    if (config.wal->add_path(s.paths.wal, error) != texpack::SourceStatus::OK) {
+    if (config.wal->add_path(s.paths.wal, error) != texpack::SourceStatus::ok) {
       print_failure(state, "Texture source error: %s\n", error.c_str());
       return false;
     }

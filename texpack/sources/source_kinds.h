@@ -9,7 +9,7 @@
 
 namespace texpack {
 
-enum class SourceKind { NONE, WAD, BSP, PAK, WAL, PALETTE_LMP, COLORMAP_PCX };  // COLORMAP_PCX last
+enum class SourceKind { none, wad, bsp, pak, wal, palette_lmp, colormap_pcx };  // colormap_pcx last
 
 // ASCII lower case.
 [[nodiscard]] std::string lower_ascii(std::string_view text);
