@@ -125,7 +125,7 @@ int PlayRun::interrupted() {
 bool PlayRun::prepare() {
   std::vector<MapEntry> entries;
   std::string error;
-  if (list_maps(options_.input, entries, error) != ListStatus::OK) return refused(error);
+  if (list_maps(options_.input, entries, error) != ListStatus::ok) return refused(error);
   for (const MapEntry& entry : entries) {
     MapRecord map;
     map.entry = entry;
@@ -260,12 +260,12 @@ bool PlayRun::run_stage(MapRecord& map, Stage stage) {
   map.stages.push_back(record);
 
   std::string failure;
-  if (record.outcome.end == ChildEnd::STOPPED) return false;
-  if (record.outcome.end == ChildEnd::NOT_STARTED)
+  if (record.outcome.end == ChildEnd::stopped) return false;
+  if (record.outcome.end == ChildEnd::not_started)
     failure = record.outcome.error;
   else if (!record.log.error.empty())
     failure = record.log.error;
-  else if (record.outcome.end == ChildEnd::SIGNALLED)
+  else if (record.outcome.end == ChildEnd::signalled)
     failure = "ended by signal " + std::to_string(record.outcome.code);
   else if (record.outcome.code != 0)
     failure = "exit status " + std::to_string(record.outcome.code);
@@ -386,7 +386,7 @@ std::string report_conflict(const Options& options) {
   if (options.report.empty()) return "";
   std::string error;
   std::vector<MapEntry> entries;
-  if (list_maps(options.input, entries, error) == ListStatus::OK)
+  if (list_maps(options.input, entries, error) == ListStatus::ok)
     for (const MapEntry& entry : entries)
       if (same_file(options.report, entry.source)) return options.report + ": the report would replace a map";
   for (const std::string& source : options.sources)
@@ -402,7 +402,7 @@ std::string report_conflict(const Options& options) {
 int run_korvex_play(const std::vector<std::string>& words, std::ostream& out, std::ostream& err, bool err_is_terminal) {
   Options options;
   std::string error;
-  if (parse_options(words, options, error) != OptionsStatus::OK) {
+  if (parse_options(words, options, error) != OptionsStatus::ok) {
     err << "korvex-play: " << error << "\nTry 'korvex-play --help'.\n";
     return exit_usage;
   }
