@@ -1,7 +1,7 @@
 // The block being converted: an entity of the map library's model, and
 // what the reader found in it on the classic reading of its key lines.
-#ifndef KORVEX_BLOCK_H
-#define KORVEX_BLOCK_H
+#ifndef KORVEX_CONVERTER_BLOCK_H
+#define KORVEX_CONVERTER_BLOCK_H
 
 #include "class_table.h"
 #include "entity.h"

@@ -3,8 +3,8 @@
 //
 // Names keep their double quotes, since they are compared with, and copied
 // over, classname values exactly as those stand in a map line.
-#ifndef KORVEX_CLASS_TABLE_H
-#define KORVEX_CLASS_TABLE_H
+#ifndef KORVEX_CONVERTER_CLASS_TABLE_H
+#define KORVEX_CONVERTER_CLASS_TABLE_H
 
 #include <array>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // korvex's command line read into a run's settings, after the option table
 // the programs share (map/korvex_options.h).
-#ifndef KORVEX_COMMAND_LINE_H
-#define KORVEX_COMMAND_LINE_H
+#ifndef KORVEX_CONVERTER_COMMAND_LINE_H
+#define KORVEX_CONVERTER_COMMAND_LINE_H
 
 #include <cstdio>
 #include <string>

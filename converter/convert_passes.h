@@ -1,8 +1,8 @@
 // The conversion proper: the output's header, the world pass over the
 // first block's brushes and the entity pass over every block after it,
 // each block read into the model, rewritten and written.
-#ifndef KORVEX_CONVERT_PASSES_H
-#define KORVEX_CONVERT_PASSES_H
+#ifndef KORVEX_CONVERTER_CONVERT_PASSES_H
+#define KORVEX_CONVERTER_CONVERT_PASSES_H
 
 #include <cstdio>
 

@@ -1,8 +1,8 @@
 // A run's files on disk: paths taken as given, or against a folder of the
 // run's own. The output map is written beside its destination and put in
 // place when it is complete (see output.h).
-#ifndef KORVEX_DISK_FILES_H
-#define KORVEX_DISK_FILES_H
+#ifndef KORVEX_CONVERTER_DISK_FILES_H
+#define KORVEX_CONVERTER_DISK_FILES_H
 
 #include <memory>
 #include <string>

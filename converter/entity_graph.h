@@ -10,8 +10,8 @@
 //   fired, is broken at the relay that closes it.
 // - Editor layers marked to be left out of the compiled level, with every
 //   entity and group in them, are left out.
-#ifndef KORVEX_ENTITY_GRAPH_H
-#define KORVEX_ENTITY_GRAPH_H
+#ifndef KORVEX_CONVERTER_ENTITY_GRAPH_H
+#define KORVEX_CONVERTER_ENTITY_GRAPH_H
 
 #include <cstdio>
 #include <functional>

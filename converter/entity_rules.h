@@ -11,8 +11,8 @@
 //     write entity (verdict.keep), then verdict.added
 //
 // worldspawn is never given to either pass.
-#ifndef KORVEX_ENTITY_RULES_H
-#define KORVEX_ENTITY_RULES_H
+#ifndef KORVEX_CONVERTER_ENTITY_RULES_H
+#define KORVEX_CONVERTER_ENTITY_RULES_H
 
 #include <string>
 #include <string_view>

@@ -2,8 +2,8 @@
 // the C library's atof reads them (0 when absent or no number, which is
 // also what `if (!self.speed)` tests), spawnflags as a whole number, and
 // the angles that give movers and triggers their direction.
-#ifndef KORVEX_ENTITY_VALUES_H
-#define KORVEX_ENTITY_VALUES_H
+#ifndef KORVEX_CONVERTER_ENTITY_VALUES_H
+#define KORVEX_CONVERTER_ENTITY_VALUES_H
 
 #include <cstdint>
 #include <string>

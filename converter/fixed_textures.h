@@ -1,7 +1,7 @@
 // The fixed textures of conversion mode, chosen by the kind of a brush's
 // owner: the one place that maps classnames to kinds and kinds to textures.
-#ifndef KORVEX_FIXED_TEXTURES_H
-#define KORVEX_FIXED_TEXTURES_H
+#ifndef KORVEX_CONVERTER_FIXED_TEXTURES_H
+#define KORVEX_CONVERTER_FIXED_TEXTURES_H
 
 #include <array>
 #include <string_view>

@@ -2,8 +2,8 @@
 // lines, never in place of them. What a run learns for them is gathered in a
 // RunHints as it goes; print_hints writes them once, at the end or before
 // the run waits for ENTER.
-#ifndef KORVEX_HINTS_H
-#define KORVEX_HINTS_H
+#ifndef KORVEX_CONVERTER_HINTS_H
+#define KORVEX_CONVERTER_HINTS_H
 
 #include <cstdio>
 #include <map>

@@ -1,7 +1,7 @@
 // Leaving nothing behind when SIGINT or SIGTERM ends a run: the output's
 // temporary file is removed before the process dies by the signal.
-#ifndef KORVEX_INTERRUPT_H
-#define KORVEX_INTERRUPT_H
+#ifndef KORVEX_CONVERTER_INTERRUPT_H
+#define KORVEX_CONVERTER_INTERRUPT_H
 
 #include <signal.h>
 

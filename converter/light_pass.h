@@ -1,8 +1,8 @@
 // The light translation over one run: the world's light keys and each
 // light entity made the Q3 compiler's, the targets its spotlights aim at
 // written after them, and what it did for the console and the report.
-#ifndef KORVEX_LIGHT_PASS_H
-#define KORVEX_LIGHT_PASS_H
+#ifndef KORVEX_CONVERTER_LIGHT_PASS_H
+#define KORVEX_CONVERTER_LIGHT_PASS_H
 
 #include <cstdio>
 #include <optional>

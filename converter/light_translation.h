@@ -37,8 +37,8 @@
 // starts and is left out. A "_surface" template lights the faces of its
 // texture, not its own place: it is written as an info_null keeping its
 // keys, from which the texture pack writes the texture's surface light.
-#ifndef KORVEX_LIGHT_TRANSLATION_H
-#define KORVEX_LIGHT_TRANSLATION_H
+#ifndef KORVEX_CONVERTER_LIGHT_TRANSLATION_H
+#define KORVEX_CONVERTER_LIGHT_TRANSLATION_H
 
 #include <array>
 #include <optional>

@@ -1,7 +1,7 @@
 // A run's files in memory: a folder of named texts that a run reads,
 // writes and appends to, without touching the disk. For tests and fuzzing.
-#ifndef KORVEX_MEMORY_FILES_H
-#define KORVEX_MEMORY_FILES_H
+#ifndef KORVEX_CONVERTER_MEMORY_FILES_H
+#define KORVEX_CONVERTER_MEMORY_FILES_H
 
 #include <map>
 #include <string>

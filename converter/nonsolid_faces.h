@@ -1,8 +1,8 @@
 // The faces of a brush entity that must not block (func_illusionary and its
 // kin, entity_rules.h's FaceTreatment): each face's texture, as the face
 // rewrite chose it, is written under its non-solid name (nonsolid_names.h).
-#ifndef KORVEX_NONSOLID_FACES_H
-#define KORVEX_NONSOLID_FACES_H
+#ifndef KORVEX_CONVERTER_NONSOLID_FACES_H
+#define KORVEX_CONVERTER_NONSOLID_FACES_H
 
 #include "line_buffer.h"
 #include "nonsolid_names.h"

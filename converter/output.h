@@ -5,8 +5,8 @@
 // it leads to is replaced or created, the link itself stays. A device or a
 // pipe is written straight, a folder refused, and nothing this run did not
 // create is ever removed.
-#ifndef KORVEX_OUTPUT_H
-#define KORVEX_OUTPUT_H
+#ifndef KORVEX_CONVERTER_OUTPUT_H
+#define KORVEX_CONVERTER_OUTPUT_H
 
 #include <limits.h>
 

@@ -5,8 +5,8 @@
 // tab. Blank lines and comment lines ("//") are ignored everywhere and count
 // toward no limit. "{" opens a block or a brush, "}" closes one; whatever
 // follows the brace on its line plays no part in the structure.
-#ifndef KORVEX_READ_BLOCKS_H
-#define KORVEX_READ_BLOCKS_H
+#ifndef KORVEX_CONVERTER_READ_BLOCKS_H
+#define KORVEX_CONVERTER_READ_BLOCKS_H
 
 #include <cstdint>
 #include <cstdio>

@@ -3,8 +3,8 @@
 // made for (the world's first plane lines vote) and the form in which its
 // faces carry their alignment (the first face with a texture), which the
 // whole map is written in.
-#ifndef KORVEX_READ_PROLOGUE_H
-#define KORVEX_READ_PROLOGUE_H
+#ifndef KORVEX_CONVERTER_READ_PROLOGUE_H
+#define KORVEX_CONVERTER_READ_PROLOGUE_H
 
 #include "face.h"
 #include "game.h"

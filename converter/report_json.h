@@ -1,8 +1,8 @@
 // A run's report as JSON, for scripts: the format korvex's --report
 // writes, and the part of korvex-batch's and korvex-play's reports that
 // each map's conversion fills.
-#ifndef KORVEX_REPORT_JSON_H
-#define KORVEX_REPORT_JSON_H
+#ifndef KORVEX_CONVERTER_REPORT_JSON_H
+#define KORVEX_CONVERTER_REPORT_JSON_H
 
 #include <nlohmann/json.hpp>
 

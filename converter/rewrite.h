@@ -2,8 +2,8 @@
 // points and origins scaled, light values scaled or supplied, every brush
 // face retextured by the kind of the brush's owner. All rewrite policy of
 // the converter lives here.
-#ifndef KORVEX_REWRITE_H
-#define KORVEX_REWRITE_H
+#ifndef KORVEX_CONVERTER_REWRITE_H
+#define KORVEX_CONVERTER_REWRITE_H
 
 #include "block.h"
 #include "class_table.h"

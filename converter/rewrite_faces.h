@@ -3,8 +3,8 @@
 // of the brush's owner), its points scaled and its alignment written in the
 // map's form, then formatted back into its line. A line the model cannot
 // read takes the raw road.
-#ifndef KORVEX_REWRITE_FACES_H
-#define KORVEX_REWRITE_FACES_H
+#ifndef KORVEX_CONVERTER_REWRITE_FACES_H
+#define KORVEX_CONVERTER_REWRITE_FACES_H
 
 #include "fixed_textures.h"
 #include "line_buffer.h"

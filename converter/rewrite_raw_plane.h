@@ -3,8 +3,8 @@
 // from them) is still retextured as the classic converter did, from its text:
 // its first nine words are the coordinates, and its texture part begins
 // after the line's last right parenthesis.
-#ifndef KORVEX_REWRITE_RAW_PLANE_H
-#define KORVEX_REWRITE_RAW_PLANE_H
+#ifndef KORVEX_CONVERTER_REWRITE_RAW_PLANE_H
+#define KORVEX_CONVERTER_REWRITE_RAW_PLANE_H
 
 #include <string_view>
 

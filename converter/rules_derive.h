@@ -1,8 +1,8 @@
 // The derivations of the entity rules: what Q3 needs that no single key
 // edit gives, computed from several keys, the brushes' bounds or the map's
 // facts, as new entities or new keys.
-#ifndef KORVEX_RULES_DERIVE_H
-#define KORVEX_RULES_DERIVE_H
+#ifndef KORVEX_CONVERTER_RULES_DERIVE_H
+#define KORVEX_CONVERTER_RULES_DERIVE_H
 
 #include <cstdint>
 #include <string>

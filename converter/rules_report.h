@@ -1,8 +1,8 @@
 // What the entity rules did in a run, for standard error and the run's
 // JSON report: each meaning Q3 cannot express, once per source class, and
 // counts of what was changed.
-#ifndef KORVEX_RULES_REPORT_H
-#define KORVEX_RULES_REPORT_H
+#ifndef KORVEX_CONVERTER_RULES_REPORT_H
+#define KORVEX_CONVERTER_RULES_REPORT_H
 
 #include <nlohmann/json.hpp>
 #include <string>

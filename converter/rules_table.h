@@ -38,8 +38,8 @@
 // Tests read the entity as the source has it; actions apply in the order
 // written, across every section that matches, and derivations run after
 // the key edits.
-#ifndef KORVEX_RULES_TABLE_H
-#define KORVEX_RULES_TABLE_H
+#ifndef KORVEX_CONVERTER_RULES_TABLE_H
+#define KORVEX_CONVERTER_RULES_TABLE_H
 
 #include <array>
 #include <cstdint>

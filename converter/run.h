@@ -1,8 +1,8 @@
 // A run of korvex: the command line, the output name, the replacement table
 // and the scale factors, then the conversion passes over the source, and the
 // summary. The only part of the converter that prints.
-#ifndef KORVEX_RUN_H
-#define KORVEX_RUN_H
+#ifndef KORVEX_CONVERTER_RUN_H
+#define KORVEX_CONVERTER_RUN_H
 
 #include "run_files.h"
 #include "run_report.h"

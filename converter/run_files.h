@@ -2,8 +2,8 @@
 // files it names (the source, the tables, the output map, the log). A run
 // reaches them only through a RunFiles and a Console, so that it runs the
 // same on disk, in a folder of its own, or in memory.
-#ifndef KORVEX_RUN_FILES_H
-#define KORVEX_RUN_FILES_H
+#ifndef KORVEX_CONVERTER_RUN_FILES_H
+#define KORVEX_CONVERTER_RUN_FILES_H
 
 #include <atomic>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // What a run did, for the programs and scripts that read it rather than
 // the console: korvex's --report, korvex-batch's summary, korvex-play.
-#ifndef KORVEX_RUN_REPORT_H
-#define KORVEX_RUN_REPORT_H
+#ifndef KORVEX_CONVERTER_RUN_REPORT_H
+#define KORVEX_CONVERTER_RUN_REPORT_H
 
 #include <map>
 

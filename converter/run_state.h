@@ -1,7 +1,7 @@
 // One run's configuration, fixed before its first block is read, and its
 // state, made fresh for each run.
-#ifndef KORVEX_RUN_STATE_H
-#define KORVEX_RUN_STATE_H
+#ifndef KORVEX_CONVERTER_RUN_STATE_H
+#define KORVEX_CONVERTER_RUN_STATE_H
 
 #include <cstdarg>
 #include <memory>

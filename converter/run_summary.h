@@ -1,7 +1,7 @@
 // The end of a completed run: the summary on the console, what -t and -q3
 // did on standard error, and the run's report.
-#ifndef KORVEX_RUN_SUMMARY_H
-#define KORVEX_RUN_SUMMARY_H
+#ifndef KORVEX_CONVERTER_RUN_SUMMARY_H
+#define KORVEX_CONVERTER_RUN_SUMMARY_H
 
 #include "run_state.h"
 

@@ -2,8 +2,8 @@
 // chosen on the command line, and the paths of the files involved. Owned by
 // one run and fixed before its first block is read; every other module
 // only reads them.
-#ifndef KORVEX_SETTINGS_H
-#define KORVEX_SETTINGS_H
+#ifndef KORVEX_CONVERTER_SETTINGS_H
+#define KORVEX_CONVERTER_SETTINGS_H
 
 #include "map_limits.h"
 

@@ -14,8 +14,8 @@
 //                fixed texture of the brush's owner
 // The first rule that matches a face chooses; a face no rule matches gets
 // its owner's fixed texture.
-#ifndef KORVEX_TEXTURE_RULES_H
-#define KORVEX_TEXTURE_RULES_H
+#ifndef KORVEX_CONVERTER_TEXTURE_RULES_H
+#define KORVEX_CONVERTER_TEXTURE_RULES_H
 
 #include <cstdint>
 #include <cstdio>

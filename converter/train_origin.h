@@ -3,8 +3,8 @@
 // compiler takes from an origin brush and otherwise puts at the world's
 // zero point, so the train would run displaced. An origin brush centred on
 // that lowest corner makes it run where it did.
-#ifndef KORVEX_TRAIN_ORIGIN_H
-#define KORVEX_TRAIN_ORIGIN_H
+#ifndef KORVEX_CONVERTER_TRAIN_ORIGIN_H
+#define KORVEX_CONVERTER_TRAIN_ORIGIN_H
 
 #include "line_buffer.h"
 #include "status.h"

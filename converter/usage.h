@@ -1,7 +1,7 @@
 // The program's own texts: the usage text of --help, the version line of
 // --version.
-#ifndef KORVEX_USAGE_H
-#define KORVEX_USAGE_H
+#ifndef KORVEX_CONVERTER_USAGE_H
+#define KORVEX_CONVERTER_USAGE_H
 
 #include <cstdio>
 

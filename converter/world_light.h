@@ -8,8 +8,8 @@
 // The sun and the sky dome keys stay as they are: the Q3 compiler ignores
 // them, and the texture pack reads them to write its sky shader's sun and
 // dome (sky_light.h).
-#ifndef KORVEX_WORLD_LIGHT_H
-#define KORVEX_WORLD_LIGHT_H
+#ifndef KORVEX_CONVERTER_WORLD_LIGHT_H
+#define KORVEX_CONVERTER_WORLD_LIGHT_H
 
 #include <string>
 #include <vector>

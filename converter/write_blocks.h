@@ -1,6 +1,6 @@
 // Writing blocks in the output layout, and recording them in the log.
-#ifndef KORVEX_WRITE_BLOCKS_H
-#define KORVEX_WRITE_BLOCKS_H
+#ifndef KORVEX_CONVERTER_WRITE_BLOCKS_H
+#define KORVEX_CONVERTER_WRITE_BLOCKS_H
 
 #include <cstdio>
 #include <string_view>

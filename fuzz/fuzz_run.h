@@ -1,7 +1,7 @@
 // Running korvex in memory for the whole-program fuzz targets: the map and
 // the shipped tables as texts, the console thrown away.
-#ifndef KORVEX_FUZZ_RUN_H
-#define KORVEX_FUZZ_RUN_H
+#ifndef KORVEX_FUZZ_FUZZ_RUN_H
+#define KORVEX_FUZZ_FUZZ_RUN_H
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 // A file's bytes, mapped read-only for as long as the object lives, so that
 // a large archive costs address space rather than memory.
-#ifndef KORVEX_TEXPACK_MAPPED_FILE_H
-#define KORVEX_TEXPACK_MAPPED_FILE_H
+#ifndef KORVEX_TEXPACK_SOURCES_MAPPED_FILE_H
+#define KORVEX_TEXPACK_SOURCES_MAPPED_FILE_H
 
 #include <cstdint>
 #include <span>

@@ -1,7 +1,7 @@
 // What every paletted texture format here shares: a width and height within
 // limits, and four mip levels of which the first is kept.
-#ifndef KORVEX_TEXPACK_MIP_LEVELS_H
-#define KORVEX_TEXPACK_MIP_LEVELS_H
+#ifndef KORVEX_TEXPACK_SOURCES_MIP_LEVELS_H
+#define KORVEX_TEXPACK_SOURCES_MIP_LEVELS_H
 
 #include <array>
 #include <cstdint>

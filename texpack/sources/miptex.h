@@ -1,8 +1,8 @@
 // The miptex: the texture record of WAD2/WAD3 files and of compiled maps.
 // name[16], width, height, four mip offsets from the record's start, the
 // four levels, and for Half-Life an int16 colour count and the colours.
-#ifndef KORVEX_TEXPACK_MIPTEX_H
-#define KORVEX_TEXPACK_MIPTEX_H
+#ifndef KORVEX_TEXPACK_SOURCES_MIPTEX_H
+#define KORVEX_TEXPACK_SOURCES_MIPTEX_H
 
 #include <span>
 #include <string>

@@ -1,7 +1,7 @@
 // Which files are texture sources, what a .wal is called, and the order in
 // which a folder's files are read. Names compare without regard to case.
-#ifndef KORVEX_TEXPACK_SOURCE_KINDS_H
-#define KORVEX_TEXPACK_SOURCE_KINDS_H
+#ifndef KORVEX_TEXPACK_SOURCES_SOURCE_KINDS_H
+#define KORVEX_TEXPACK_SOURCES_SOURCE_KINDS_H
 
 #include <optional>
 #include <string>

@@ -5,8 +5,8 @@
 //
 // Nothing here writes a file or prints: every failure comes back as a
 // status and a message that names the file and what is wrong with it.
-#ifndef KORVEX_TEXPACK_TEXTURE_SOURCES_H
-#define KORVEX_TEXPACK_TEXTURE_SOURCES_H
+#ifndef KORVEX_TEXPACK_SOURCES_TEXTURE_SOURCES_H
+#define KORVEX_TEXPACK_SOURCES_TEXTURE_SOURCES_H
 
 #include <array>
 #include <cstdint>
