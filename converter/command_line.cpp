@@ -98,7 +98,7 @@ std::string rejection_text(int status, int at, int argc, char** argv) {
              " holds control characters";
     case KIT_ARG_MISSING:
       for (const KorvexOption& o : korvex_options)
-        if (o.required) return "-" + std::string(o.name) + " is missing: name the source map with -s";
+        if (o.required) return std::string("-").append(o.name) + " is missing: name the source map with -s";
       break;
     default:
       break;

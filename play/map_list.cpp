@@ -66,7 +66,7 @@ ListStatus list_maps(const std::string& input, std::vector<MapEntry>& out, std::
     const std::string base = map_name_of(source);
     std::string name = base;
     for (int n = 2; !taken.insert(name).second; ++n) {
-      const std::string suffix = "_" + std::to_string(n);
+      const std::string suffix = std::string("_").append(std::to_string(n));
       name = base.substr(0, longest_map_name - suffix.size()) + suffix;
     }
     maps.push_back({source, name});

@@ -27,7 +27,7 @@ mode_t current_umask() {
 std::string temporary_template(const std::string& path) {
   const fs::path name(path);
   const fs::path folder = name.parent_path().empty() ? fs::path(".") : name.parent_path();
-  return (folder / ("." + name.filename().string() + ".XXXXXX")).string();
+  return (folder / std::string(".").append(name.filename().string()).append(".XXXXXX")).string();
 }
 
 std::string system_error(const std::string& what, const std::string& path) {

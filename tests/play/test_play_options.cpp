@@ -96,7 +96,7 @@ TEST(PlayOptions, NamesEveryMistake) {
 TEST(PlayOptions, UsageListsEveryOptionWithinEightyColumns) {
   const std::string usage = play::usage_text();
   for (const play::OptionSpec& spec : play::play_options)
-    EXPECT_NE(usage.find(std::string(spec.word) + (spec.value.empty() ? "" : " " + std::string(spec.value))),
+    EXPECT_NE(usage.find(std::string(spec.word) + (spec.value.empty() ? "" : std::string(" ").append(spec.value))),
               std::string::npos)
         << spec.word;
   EXPECT_NE(usage.find("q3map2"), std::string::npos);
