@@ -6,6 +6,10 @@
 #include "summary.h"
 #include "version.h"
 
+using namespace conv;
+
+namespace batch {
+
 using nlohmann::json;
 
 namespace {
@@ -101,3 +105,5 @@ std::string summary_csv(const std::vector<MapJob>& jobs, const std::vector<MapRe
   }
   return csv;
 }
+
+}  // namespace batch

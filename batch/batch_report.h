@@ -11,6 +11,8 @@
 #include "options.h"
 #include "runner.h"
 
+namespace batch {
+
 // How the batch ran, for its report.
 struct BatchFacts {
   const BatchOptions* options = nullptr;  // as given
@@ -43,5 +45,7 @@ struct BatchFacts {
 // for maps that did not complete, seconds too for maps that did not run.
 // No total row: a script sums the rows.
 [[nodiscard]] std::string summary_csv(const std::vector<MapJob>& jobs, const std::vector<MapResult>& results);
+
+}  // namespace batch
 
 #endif

@@ -1,5 +1,6 @@
 #include "failure_reason.h"
 
+namespace batch {
 namespace {
 
 constexpr std::string_view enter_prompt = "Press ENTER...";
@@ -17,3 +18,5 @@ std::string failure_reason(std::string_view report_failure, std::string_view con
   const size_t cut = text.find_last_of('\n');
   return std::string(cut == std::string_view::npos ? text : text.substr(cut + 1));
 }
+
+}  // namespace batch

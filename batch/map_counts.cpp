@@ -1,5 +1,9 @@
 #include "map_counts.h"
 
+using namespace conv;
+
+namespace batch {
+
 MapCounts counts_of(const RunReport& report) {
   MapCounts c;
   c.brushes = report.brushes;
@@ -11,3 +15,5 @@ MapCounts counts_of(const RunReport& report) {
   c.left_out = c.entities - c.written - discarded_entities;
   return c;
 }
+
+}  // namespace batch

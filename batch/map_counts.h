@@ -5,6 +5,8 @@
 
 #include "run_report.h"
 
+namespace batch {
+
 struct MapCounts {
   long brushes = 0;    // world brushes, discarded ones included
   long entities = 0;   // entities read, the world not included
@@ -14,6 +16,8 @@ struct MapCounts {
 };
 
 // The counts of a run's report, as korvex's own --report gives them.
-[[nodiscard]] MapCounts counts_of(const RunReport& report);
+[[nodiscard]] MapCounts counts_of(const conv::RunReport& report);
+
+}  // namespace batch
 
 #endif

@@ -4,6 +4,9 @@
 
 #include "program_texts.h"
 
+using namespace conv;
+
+namespace batch {
 namespace {
 
 // The run names its log by this relative name alone; the batch names every
@@ -28,3 +31,5 @@ bool MapFiles::append(const char* path, std::string_view text) {
   ++log_records_;  // the run appends one record at a time
   return true;
 }
+
+}  // namespace batch

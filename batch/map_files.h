@@ -9,10 +9,12 @@
 
 #include "run_files.h"
 
-class MapFiles final : public RunFiles {
+namespace batch {
+
+class MapFiles final : public conv::RunFiles {
  public:
   // Everything but the log goes to `disk`, which must outlive this.
-  explicit MapFiles(RunFiles& disk) : disk_(disk) {}
+  explicit MapFiles(conv::RunFiles& disk) : disk_(disk) {}
 
   // The log's text as the run left it, and its number of records.
   [[nodiscard]] const std::string& log() const { return log_; }
@@ -29,10 +31,12 @@ class MapFiles final : public RunFiles {
   bool write_whole(const char* path, std::string_view text) override { return disk_.write_whole(path, text); }
 
  private:
-  RunFiles& disk_;
+  conv::RunFiles& disk_;
   bool log_exists_ = false;
   std::string log_;
   int log_records_ = 0;
 };
+
+}  // namespace batch
 
 #endif

@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <vector>
 
+using namespace conv;
+
+namespace batch {
 namespace {
 
 void add_record(std::string& log, int& number, const std::string& text) {
@@ -41,3 +44,5 @@ std::string batch_log_records(const RunReport& report, int first) {
   for (const std::string& note : report.notes) add_record(log, number, "-q3: " + note);
   return log;
 }
+
+}  // namespace batch

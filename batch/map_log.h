@@ -8,12 +8,16 @@
 
 #include "run_report.h"
 
+namespace batch {
+
 // The records, numbered from `first` and written as korvex writes its own
 // ("%5d text", then an empty line): one per class left out, most frequent
 // first ("Left out, not in the table: COUNT CLASS"); with texture rules, one
 // for their totals and one per rule that chose a face; one per edit, then
 // one per note ("-q3: ..." as the console says them). Empty when the report
 // has none of these.
-[[nodiscard]] std::string batch_log_records(const RunReport& report, int first);
+[[nodiscard]] std::string batch_log_records(const conv::RunReport& report, int first);
+
+}  // namespace batch
 
 #endif

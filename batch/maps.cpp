@@ -7,6 +7,7 @@
 
 namespace fs = std::filesystem;
 
+namespace batch {
 namespace {
 
 void add_job(const fs::path& source, const fs::path& relative, std::string shown, const fs::path& out_dir,
@@ -87,3 +88,5 @@ FindStatus find_maps(const std::vector<std::string>& inputs, const fs::path& cwd
   jobs = std::move(found);
   return FindStatus::found;
 }
+
+}  // namespace batch

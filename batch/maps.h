@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace batch {
+
 struct MapJob {
   std::filesystem::path source;  // absolute
   std::string shown;             // the name the user knows it by: the given folder joined with the map's path in it
@@ -30,5 +32,7 @@ bool has_map_extension(const std::filesystem::path& name);
 [[nodiscard]] FindStatus find_maps(const std::vector<std::string>& inputs, const std::filesystem::path& cwd,
                                    const std::filesystem::path& out_dir, std::string_view extension,
                                    std::vector<MapJob>& jobs, std::string& error);
+
+}  // namespace batch
 
 #endif

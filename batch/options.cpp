@@ -7,6 +7,7 @@
 
 namespace fs = std::filesystem;
 
+namespace batch {
 namespace {
 
 enum class Role {
@@ -219,3 +220,5 @@ std::string_view usage_text() {
          "Exit status: 0 all maps converted, 1 some map failed, none found or a\n"
          "report not written, 2 bad command line, 130 interrupted.\n";
 }
+
+}  // namespace batch

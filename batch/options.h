@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+namespace batch {
+
 struct BatchOptions {
   std::vector<std::string> korvex_args;  // passed on to every run; -e and -t paths made absolute
   std::vector<std::string> inputs;       // folders and files, as given
@@ -39,5 +41,7 @@ std::string_view output_extension(const BatchOptions& options);
 
 // The usage text printed by --help.
 std::string_view usage_text();
+
+}  // namespace batch
 
 #endif

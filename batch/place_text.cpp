@@ -11,6 +11,7 @@
 
 namespace fs = std::filesystem;
 
+namespace batch {
 namespace {
 
 std::error_code last_error() { return {errno, std::generic_category()}; }
@@ -80,3 +81,5 @@ bool place_text(std::string_view text, const fs::path& to, std::error_code& ec) 
   if (!ok) unlink(temporary.c_str());
   return ok;
 }
+
+}  // namespace batch

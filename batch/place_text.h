@@ -9,6 +9,8 @@
 #include <string_view>
 #include <system_error>
 
+namespace batch {
+
 // Writes `text` as the whole file `to`. A regular file, or a new one, gets
 // it through a temporary beside it (.korvex-log-*) renamed over it when
 // every byte is written, keeping an old file's permissions; the disk is not
@@ -16,5 +18,7 @@
 // `ec` set to the system's reason, leaving `to` as it was unless it is a
 // link, device or pipe that took part of the bytes.
 [[nodiscard]] bool place_text(std::string_view text, const std::filesystem::path& to, std::error_code& ec);
+
+}  // namespace batch
 
 #endif

@@ -1,5 +1,7 @@
 #include "progress.h"
 
+namespace batch {
+
 void Progress::map_done(const MapJob& job, const MapResult& result) {
   if (result.outcome == Outcome::interrupted || result.outcome == Outcome::not_run) return;
   ++done_;
@@ -20,3 +22,5 @@ void Progress::finish() {
   if (terminal_ && shown_width_ > 0) std::fputc('\n', out_);
   std::fflush(out_);
 }
+
+}  // namespace batch

@@ -9,6 +9,8 @@
 #include "maps.h"
 #include "runner.h"
 
+namespace batch {
+
 class Progress {
  public:
   Progress(std::FILE* out, size_t total, bool terminal) : out_(out), total_(total), terminal_(terminal) {}
@@ -26,5 +28,7 @@ class Progress {
   size_t failed_ = 0;
   int shown_width_ = 0;
 };
+
+}  // namespace batch
 
 #endif

@@ -6,6 +6,8 @@
 
 namespace fs = std::filesystem;
 
+namespace batch {
+
 BatchSettings settings_for(const BatchOptions& options, unsigned cores) {
   BatchSettings settings;
   settings.korvex_args = options.korvex_args;
@@ -22,3 +24,5 @@ BatchSettings settings_for(const BatchOptions& options, unsigned cores) {
   if (options.q3 && !options.has_texture_rules) pass_table("-t", options.q2 ? "q2.tex" : "q1.tex");
   return settings;
 }
+
+}  // namespace batch

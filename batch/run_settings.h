@@ -5,6 +5,8 @@
 #include "options.h"
 #include "runner.h"
 
+namespace batch {
+
 // korvex's options as given and, unless given, the tables the runs' game
 // needs: found from the working folder (then where the tables are
 // installed, then in the source tree's tables/, see kmap::find_table) and
@@ -14,5 +16,7 @@
 // options.jobs, or `cores` when not given. Reads nothing but the folders
 // searched.
 [[nodiscard]] BatchSettings settings_for(const BatchOptions& options, unsigned cores);
+
+}  // namespace batch
 
 #endif

@@ -18,7 +18,11 @@
 #include "place_text.h"
 #include "run.h"
 
+using namespace conv;
+
 namespace fs = std::filesystem;
+
+namespace batch {
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -227,3 +231,5 @@ BatchStatus run_maps(const std::vector<MapJob>& jobs, const BatchSettings& setti
                      std::vector<MapResult>& results) {
   return Batch(jobs, settings, stop, map_done, results).run();
 }
+
+}  // namespace batch

@@ -13,6 +13,8 @@
 #include "maps.h"
 #include "run_report.h"
 
+namespace batch {
+
 enum class Outcome { not_run, ok, failed, interrupted };
 
 struct MapResult {
@@ -20,7 +22,7 @@ struct MapResult {
   MapCounts counts;       // for Outcome::ok
   std::string reason;     // for Outcome::failed: the run's failure line
   double seconds = 0;     // from the map's start to its log written
-  RunReport report;       // korvex's report, for every map that ran
+  conv::RunReport report;       // korvex's report, for every map that ran
   std::string log_error;  // why the map's log could not be written, if it could not
 };
 
@@ -46,5 +48,7 @@ enum class BatchStatus { completed, interrupted };
                                    const std::atomic<bool>& stop,
                                    const std::function<void(const MapJob&, const MapResult&)>& map_done,
                                    std::vector<MapResult>& results);
+
+}  // namespace batch
 
 #endif

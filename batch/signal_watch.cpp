@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 
+namespace batch {
 namespace {
 
 // The value that tells the watching thread its own process asks it to end.
@@ -49,3 +50,5 @@ void SignalWatch::watch() {
     on_signal_(sig);
   }
 }
+
+}  // namespace batch

@@ -8,6 +8,8 @@
 #include <functional>
 #include <thread>
 
+namespace batch {
+
 class SignalWatch {
  public:
   // Blocks those of the three signals the process does not ignore (nohup's
@@ -31,5 +33,7 @@ class SignalWatch {
   sigset_t previous_{};
   std::thread thread_;
 };
+
+}  // namespace batch
 
 #endif

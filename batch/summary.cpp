@@ -5,6 +5,7 @@
 
 #include "text_width.h"
 
+namespace batch {
 namespace {
 
 constexpr std::array<std::string_view, 4> outcome_names{"skipped", "ok", "failed", "interrupted"};
@@ -76,3 +77,5 @@ std::string summary_table(const std::vector<MapJob>& jobs, const std::vector<Map
       text += ", " + std::to_string(total.maps_by_outcome[o]) + " " + std::string(outcome_names[o]);
   return text + "\n";
 }
+
+}  // namespace batch

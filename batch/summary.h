@@ -11,6 +11,8 @@
 #include "maps.h"
 #include "runner.h"
 
+namespace batch {
+
 // "skipped", "ok", "failed" or "interrupted".
 [[nodiscard]] std::string_view outcome_name(Outcome outcome);
 
@@ -31,5 +33,7 @@ struct BatchTotals {
 // name as a terminal shows it (see display_width). results[i] belongs to
 // jobs[i].
 [[nodiscard]] std::string summary_table(const std::vector<MapJob>& jobs, const std::vector<MapResult>& results);
+
+}  // namespace batch
 
 #endif

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+namespace batch {
 namespace {
 
 struct Range {
@@ -91,3 +92,5 @@ size_t display_width(std::string_view text) {
   }
   return width;
 }
+
+}  // namespace batch

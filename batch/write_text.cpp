@@ -4,6 +4,10 @@
 
 #include "disk_files.h"
 
+using namespace conv;
+
+namespace batch {
+
 bool write_text(const std::filesystem::path& path, std::string_view text, std::error_code& ec) {
   DiskFiles files;
   errno = 0;
@@ -11,3 +15,5 @@ bool write_text(const std::filesystem::path& path, std::string_view text, std::e
   ec = std::error_code(errno != 0 ? errno : EIO, std::generic_category());
   return false;
 }
+
+}  // namespace batch

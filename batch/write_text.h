@@ -7,6 +7,8 @@
 #include <string_view>
 #include <system_error>
 
+namespace batch {
+
 // Writes `text` as the whole file at `path`: a regular file (or a new one)
 // is replaced only once every byte is written, through a temporary beside
 // it; a link keeps pointing where it did and its target gets the text; a
@@ -14,5 +16,7 @@
 // true, or false with `ec` set to the system's reason, leaving a regular
 // file as it was.
 [[nodiscard]] bool write_text(const std::filesystem::path& path, std::string_view text, std::error_code& ec);
+
+}  // namespace batch
 
 #endif

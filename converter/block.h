@@ -1,10 +1,12 @@
 // The block being converted: an entity of the map library's model, and
 // what the reader found in it on the classic reading of its key lines.
-#ifndef KORVEX_BLOCK_H
-#define KORVEX_BLOCK_H
+#ifndef KORVEX_CONVERTER_BLOCK_H
+#define KORVEX_CONVERTER_BLOCK_H
 
 #include "class_table.h"
 #include "entity.h"
+
+namespace conv {
 
 // What the reader found in the entity it read last. Keys are indices into
 // the entity's key lines, -1 for none; a key counts when its line's first
@@ -21,5 +23,7 @@ struct Block {
   EntityFields fields;
   long first_line = 0;  // the source line of its opening brace
 };
+
+}  // namespace conv
 
 #endif

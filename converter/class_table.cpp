@@ -10,6 +10,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 // The table is read in classic pieces whatever the map's limits are.
@@ -73,3 +74,5 @@ int find_class(const ClassTable& table, std::string_view value) {
   }
   return class_unlisted;
 }
+
+}  // namespace conv

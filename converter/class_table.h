@@ -3,14 +3,16 @@
 //
 // Names keep their double quotes, since they are compared with, and copied
 // over, classname values exactly as those stand in a map line.
-#ifndef KORVEX_CLASS_TABLE_H
-#define KORVEX_CLASS_TABLE_H
+#ifndef KORVEX_CONVERTER_CLASS_TABLE_H
+#define KORVEX_CONVERTER_CLASS_TABLE_H
 
 #include <array>
 #include <cstdio>
 #include <string_view>
 
 #include "status.h"
+
+namespace conv {
 
 inline constexpr int class_slots = 64;
 inline constexpr int class_name_size = 64;  // quoted name and its zero
@@ -38,5 +40,7 @@ inline constexpr int class_unlisted = -1;  // a classname the table does not lis
 
 // Slot whose source equals value (quotes included), or class_unlisted.
 [[nodiscard]] int find_class(const ClassTable& table, std::string_view value);
+
+}  // namespace conv
 
 #endif

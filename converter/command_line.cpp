@@ -9,6 +9,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 // Where each option of the shared table lands in the settings.
@@ -97,10 +98,12 @@ std::string rejection_text(int status, int at, int argc, char** argv) {
              " holds control characters";
     case KIT_ARG_MISSING:
       for (const KorvexOption& o : korvex_options)
-        if (o.required) return "-" + std::string(o.name) + " is missing: name the source map with -s";
+        if (o.required) return std::string("-").append(o.name) + " is missing: name the source map with -s";
       break;
     default:
       break;
   }
   return "";
 }
+
+}  // namespace conv

@@ -1,12 +1,14 @@
 // korvex's command line read into a run's settings, after the option table
 // the programs share (map/korvex_options.h).
-#ifndef KORVEX_COMMAND_LINE_H
-#define KORVEX_COMMAND_LINE_H
+#ifndef KORVEX_CONVERTER_COMMAND_LINE_H
+#define KORVEX_CONVERTER_COMMAND_LINE_H
 
 #include <cstdio>
 #include <string>
 
 #include "settings.h"
+
+namespace conv {
 
 // Reads the command line into s (value words may be cut at a newline in
 // place). True, or false with the library's last status telling why and
@@ -27,5 +29,7 @@ void settle_modes(Settings& s, const char* shipped_texture_rules);
 // name's extension, plus the extension of the mode (a dot in a folder name
 // is no extension). False when it would exceed path_chars.
 [[nodiscard]] bool derive_output_name(Settings& s);
+
+}  // namespace conv
 
 #endif

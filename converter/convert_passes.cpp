@@ -15,6 +15,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 constexpr const char* notice = "by the KORVEX developers, 2026";
@@ -232,3 +233,5 @@ bool convert(RunConfig& config, RunState& state, FILE* source, FILE* out) {
   if (!state.files.finish_output()) return write_failed(state, s);
   return true;
 }
+
+}  // namespace conv

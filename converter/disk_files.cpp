@@ -5,6 +5,8 @@
 
 #include "interrupt.h"
 
+namespace conv {
+
 DiskFiles::DiskFiles(std::string folder, bool clean_on_signal)
     : folder_(std::move(folder)), clean_on_signal_(clean_on_signal), output_(std::make_unique<OutputFile>()) {}
 
@@ -28,22 +30,22 @@ bool DiskFiles::same_file(FILE* open, const char* path) {
 }
 
 FILE* DiskFiles::open_output(const char* path) {
-  if (!clean_on_signal_) return ::open_output(*output_, resolved(path).c_str());
+  if (!clean_on_signal_) return conv::open_output(*output_, resolved(path).c_str());
   // An interruption from here on removes the temporary file.
   const InterruptsHeld held;
-  FILE* out = ::open_output(*output_, resolved(path).c_str());
+  FILE* out = conv::open_output(*output_, resolved(path).c_str());
   if (out != nullptr && output_->temp_path[0] != '\0') (void)remove_on_interrupt(output_->temp_path);
   return out;
 }
 
 bool DiskFiles::finish_output() {
-  const bool ok = ::finish_output(*output_);
+  const bool ok = conv::finish_output(*output_);
   if (clean_on_signal_) keep_on_interrupt();
   return ok;
 }
 
 void DiskFiles::discard_output() {
-  ::discard_output(*output_);
+  conv::discard_output(*output_);
   if (clean_on_signal_) keep_on_interrupt();
 }
 
@@ -56,12 +58,14 @@ bool DiskFiles::append(const char* path, std::string_view text) {
 
 bool DiskFiles::write_whole(const char* path, std::string_view text) {
   OutputFile file;
-  FILE* out = ::open_output(file, resolved(path).c_str());
+  FILE* out = conv::open_output(file, resolved(path).c_str());
   if (out == nullptr) return false;
   const bool written = fwrite(text.data(), 1, text.size(), out) == text.size();
   if (!written) {
-    ::discard_output(file);
+    conv::discard_output(file);
     return false;
   }
-  return ::finish_output(file);
+  return conv::finish_output(file);
 }
+
+}  // namespace conv

@@ -1,14 +1,16 @@
 // A run's files on disk: paths taken as given, or against a folder of the
 // run's own. The output map is written beside its destination and put in
 // place when it is complete (see output.h).
-#ifndef KORVEX_DISK_FILES_H
-#define KORVEX_DISK_FILES_H
+#ifndef KORVEX_CONVERTER_DISK_FILES_H
+#define KORVEX_CONVERTER_DISK_FILES_H
 
 #include <memory>
 #include <string>
 
 #include "output.h"
 #include "run_files.h"
+
+namespace conv {
 
 class DiskFiles final : public RunFiles {
  public:
@@ -35,5 +37,7 @@ class DiskFiles final : public RunFiles {
   bool clean_on_signal_;
   std::unique_ptr<OutputFile> output_;
 };
+
+}  // namespace conv
 
 #endif

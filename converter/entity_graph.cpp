@@ -7,6 +7,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 void take_keys(const Entity& entity, EntityKeys& e) {
@@ -196,3 +197,5 @@ GraphEdits plan_graph_edits(std::vector<EntityKeys> entities) {
   cut_relay_cycles(entities, edits);
   return edits;
 }
+
+}  // namespace conv

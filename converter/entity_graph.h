@@ -10,8 +10,8 @@
 //   fired, is broken at the relay that closes it.
 // - Editor layers marked to be left out of the compiled level, with every
 //   entity and group in them, are left out.
-#ifndef KORVEX_ENTITY_GRAPH_H
-#define KORVEX_ENTITY_GRAPH_H
+#ifndef KORVEX_CONVERTER_ENTITY_GRAPH_H
+#define KORVEX_CONVERTER_ENTITY_GRAPH_H
 
 #include <cstdio>
 #include <functional>
@@ -26,6 +26,8 @@
 #include "class_table.h"
 #include "settings.h"
 #include "status.h"
+
+namespace conv {
 
 struct GraphEdits {
   std::unordered_set<int> omitted;                  // entity numbers left out
@@ -67,5 +69,7 @@ using EntitySeen = std::function<void(const kmap::Entity&, int number)>;
 
 // The edits the entities need.
 [[nodiscard]] GraphEdits plan_graph_edits(std::vector<EntityKeys> entities);
+
+}  // namespace conv
 
 #endif

@@ -8,6 +8,7 @@
 #include "entity_values.h"
 #include "rules_derive.h"
 
+namespace conv {
 namespace {
 
 // The key lines of an entity read once, for tests that all read the entity
@@ -48,16 +49,16 @@ class SourceKeys {
 // Holds for an entity when the value is as the test asks.
 bool test_holds(const RuleTest& test, const SourceKeys& keys) {
   switch (test.kind) {
-    case TestKind::FLAG_ANY: return (keys.spawnflags() & test.bits) != 0;
-    case TestKind::FLAG_NONE: return (keys.spawnflags() & test.bits) == 0;
-    case TestKind::HAS: return keys.present(test.key);
-    case TestKind::LACKS: return !keys.present(test.key);
-    case TestKind::LESS: return keys.number(test.key) < test.number;
-    case TestKind::LESS_EQUAL: return keys.number(test.key) <= test.number;
-    case TestKind::GREATER: return keys.number(test.key) > test.number;
-    case TestKind::GREATER_EQUAL: return keys.number(test.key) >= test.number;
-    case TestKind::EQUAL: return keys.number(test.key) == test.number;
-    case TestKind::NOT_EQUAL: return keys.number(test.key) != test.number;
+    case TestKind::flag_any: return (keys.spawnflags() & test.bits) != 0;
+    case TestKind::flag_none: return (keys.spawnflags() & test.bits) == 0;
+    case TestKind::has: return keys.present(test.key);
+    case TestKind::lacks: return !keys.present(test.key);
+    case TestKind::less: return keys.number(test.key) < test.number;
+    case TestKind::less_equal: return keys.number(test.key) <= test.number;
+    case TestKind::greater: return keys.number(test.key) > test.number;
+    case TestKind::greater_equal: return keys.number(test.key) >= test.number;
+    case TestKind::equal: return keys.number(test.key) == test.number;
+    case TestKind::not_equal: return keys.number(test.key) != test.number;
   }
   return false;
 }
@@ -153,11 +154,11 @@ std::string chosen_class(const std::vector<const Rule*>& held, std::string_view 
   std::string chosen(table_class);
   bool found = false;
   for (const Rule* rule : held) {
-    if (rule->action == RuleAction::TO && !found) {
+    if (rule->action == RuleAction::to && !found) {
       chosen = rule->key;
       found = true;
     }
-    omitted = omitted || rule->action == RuleAction::OMIT;
+    omitted = omitted || rule->action == RuleAction::omit;
   }
   return omitted ? std::string() : chosen;
 }
@@ -193,7 +194,7 @@ conv_status apply_entity_rules(RuleIndex& index, MapFacts& facts, int number, st
   bool omitted = false;
   const std::string q3_class = chosen_class(rules, table_class, omitted);
   for (const Rule* rule : rules)
-    if (rule->action == RuleAction::LOST) report.note_lost(source_class, rule->key, rule->line);
+    if (rule->action == RuleAction::lost) report.note_lost(source_class, rule->key, rule->line);
   if (q3_class.empty()) {
     report.entities_omitted += omitted;
     verdict = EntityVerdict{};
@@ -201,7 +202,7 @@ conv_status apply_entity_rules(RuleIndex& index, MapFacts& facts, int number, st
   }
 
   bool derives = false;
-  for (const Rule* rule : rules) derives = derives || rule->action == RuleAction::DERIVE;
+  for (const Rule* rule : rules) derives = derives || rule->action == RuleAction::derive;
   const SourceValues source = derives ? read_source_values(entity) : SourceValues{};
   EntityVerdict out;
   out.keep = true;
@@ -210,40 +211,40 @@ conv_status apply_entity_rules(RuleIndex& index, MapFacts& facts, int number, st
   std::vector<const Rule*> derivations;
   for (const Rule* rule : rules) {
     switch (rule->action) {
-      case RuleAction::DEFAULT:
+      case RuleAction::default_value:
         if (unset(entity, rule->key, rule->value)) edit.set(rule->key, rule->value);
         if (rule->key == "spawnflags") edit.flags = spawnflags_of(entity);
         break;
-      case RuleAction::SET:
+      case RuleAction::set:
         edit.set(rule->key, rule->value);
         if (rule->key == "spawnflags") edit.flags = spawnflags_of(entity);
         break;
-      case RuleAction::SCALE:
+      case RuleAction::scale:
         if (entity.find(rule->key) >= 0) edit.set(rule->key, number_text(key_number(entity, rule->key) * rule->number, 6));
         break;
-      case RuleAction::REMOVE:
+      case RuleAction::remove:
         edit.remove(rule->key);
         if (rule->key == "spawnflags") edit.flags = 0;
         break;
-      case RuleAction::RENAME:
+      case RuleAction::rename:
         edit.rename(rule->key, rule->value);
         if (rule->key == "spawnflags" || rule->value == "spawnflags") edit.flags = spawnflags_of(entity);
         break;
-      case RuleAction::FLAGS_CLEAR: edit.set_flags(edit.flags & ~rule->bits); break;
-      case RuleAction::FLAGS_SET: edit.set_flags(edit.flags | rule->bits); break;
-      case RuleAction::FLAGS_MOVE:
+      case RuleAction::flags_clear: edit.set_flags(edit.flags & ~rule->bits); break;
+      case RuleAction::flags_set: edit.set_flags(edit.flags | rule->bits); break;
+      case RuleAction::flags_move:
         if (edit.flags & rule->bits) edit.set_flags((edit.flags & ~rule->bits) | rule->to_bit);
         break;
-      case RuleAction::OFFSET: edit.offset(rule->offset); break;
-      case RuleAction::FACES:
-        out.faces.detail = out.faces.detail || rule->faces != FaceKind::NONSOLID_OPAQUE;
-        if (rule->faces == FaceKind::NONSOLID) out.faces.solidity = kmap::Solidity::nonsolid;
-        if (rule->faces == FaceKind::NONSOLID_OPAQUE) out.faces.solidity = kmap::Solidity::nonsolid_opaque;
+      case RuleAction::offset: edit.offset(rule->offset); break;
+      case RuleAction::faces:
+        out.faces.detail = out.faces.detail || rule->faces != FaceKind::nonsolid_opaque;
+        if (rule->faces == FaceKind::nonsolid) out.faces.solidity = kmap::Solidity::nonsolid;
+        if (rule->faces == FaceKind::nonsolid_opaque) out.faces.solidity = kmap::Solidity::nonsolid_opaque;
         break;
-      case RuleAction::DERIVE: derivations.push_back(rule); break;
-      case RuleAction::TO:
-      case RuleAction::OMIT:
-      case RuleAction::LOST: break;
+      case RuleAction::derive: derivations.push_back(rule); break;
+      case RuleAction::to:
+      case RuleAction::omit:
+      case RuleAction::lost: break;
     }
     if (edit.status != CONV_OK) return edit.status;
   }
@@ -254,11 +255,11 @@ conv_status apply_entity_rules(RuleIndex& index, MapFacts& facts, int number, st
   for (const Rule* rule : derivations) {
     DeriveResult result;
     switch (rule->derivation) {
-      case Derivation::PUSH: result = derive_push(source, entity, ctx); break;
-      case Derivation::TARGETS: result = derive_targets(entity, ctx); break;
-      case Derivation::DOOR_TEAM: result = derive_door_team(entity, ctx); break;
-      case Derivation::SECRET_DOOR: result = derive_secret_door(source, entity, ctx); break;
-      case Derivation::TELEPORTER: result = derive_teleporter(entity, ctx); break;
+      case Derivation::push: result = derive_push(source, entity, ctx); break;
+      case Derivation::targets: result = derive_targets(entity, ctx); break;
+      case Derivation::door_team: result = derive_door_team(entity, ctx); break;
+      case Derivation::secret_door: result = derive_secret_door(source, entity, ctx); break;
+      case Derivation::teleporter: result = derive_teleporter(entity, ctx); break;
     }
     if (result.status != CONV_OK) return result.status;
     if (result.unmet != nullptr) report.note_lost(source_class, result.unmet, rule->line);
@@ -270,3 +271,5 @@ conv_status apply_entity_rules(RuleIndex& index, MapFacts& facts, int number, st
   verdict = std::move(out);
   return CONV_OK;
 }
+
+}  // namespace conv

@@ -11,8 +11,8 @@
 //     write entity (verdict.keep), then verdict.added
 //
 // worldspawn is never given to either pass.
-#ifndef KORVEX_ENTITY_RULES_H
-#define KORVEX_ENTITY_RULES_H
+#ifndef KORVEX_CONVERTER_ENTITY_RULES_H
+#define KORVEX_CONVERTER_ENTITY_RULES_H
 
 #include <string>
 #include <string_view>
@@ -25,6 +25,8 @@
 #include "rules_report.h"
 #include "rules_table.h"
 #include "status.h"
+
+namespace conv {
 
 // The rules of each source class, found once per class.
 class RuleIndex {
@@ -71,5 +73,7 @@ struct EntityVerdict {
 
 // True when every test of the rule holds for the entity.
 [[nodiscard]] bool rule_holds(const Rule& rule, const kmap::Entity& entity);
+
+}  // namespace conv
 
 #endif

@@ -6,6 +6,8 @@
 #include "bounded_text.h"
 #include "coords.h"
 
+namespace conv {
+
 using kmap::Vec3;
 
 namespace {
@@ -99,3 +101,5 @@ std::string number_text(double value, int decimals) {
   if (!kmap::add_real(out, rounded)) return "0";
   return std::string(out.view());
 }
+
+}  // namespace conv

@@ -2,8 +2,8 @@
 // the C library's atof reads them (0 when absent or no number, which is
 // also what `if (!self.speed)` tests), spawnflags as a whole number, and
 // the angles that give movers and triggers their direction.
-#ifndef KORVEX_ENTITY_VALUES_H
-#define KORVEX_ENTITY_VALUES_H
+#ifndef KORVEX_CONVERTER_ENTITY_VALUES_H
+#define KORVEX_CONVERTER_ENTITY_VALUES_H
 
 #include <cstdint>
 #include <string>
@@ -11,6 +11,8 @@
 
 #include "entity.h"
 #include "texture_axes.h"
+
+namespace conv {
 
 // The number a value starts with, or 0.
 [[nodiscard]] double quake_number(std::string_view text);
@@ -44,5 +46,7 @@ void angle_vectors(const kmap::Vec3& angles, kmap::Vec3* forward, kmap::Vec3* ri
 // that reads back to it ("0.3", "2500", "-0.125"); "0" for a value that
 // rounds to zero.
 [[nodiscard]] std::string number_text(double value, int decimals);
+
+}  // namespace conv
 
 #endif

@@ -1,10 +1,12 @@
 // The fixed textures of conversion mode, chosen by the kind of a brush's
 // owner: the one place that maps classnames to kinds and kinds to textures.
-#ifndef KORVEX_FIXED_TEXTURES_H
-#define KORVEX_FIXED_TEXTURES_H
+#ifndef KORVEX_CONVERTER_FIXED_TEXTURES_H
+#define KORVEX_CONVERTER_FIXED_TEXTURES_H
 
 #include <array>
 #include <string_view>
+
+namespace conv {
 
 enum owner_kind : int {
   KIND_WORLD = 0,  // the world, and listed classes of no particular kind
@@ -29,5 +31,7 @@ static_assert(fixed_textures.size() == KIND_TRIGGER + 1);
   if (classname.starts_with("trigger_")) return KIND_TRIGGER;
   return KIND_WORLD;
 }
+
+}  // namespace conv
 
 #endif

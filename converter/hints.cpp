@@ -11,6 +11,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 constexpr std::array<const char*, 5> extended_hints{
@@ -131,3 +132,5 @@ void print_hints(FILE* err, const RunHints& hints, const Settings& settings) {
                  "run with -nodetail\n",
                  hints.structural_brushes, hints.detail_brushes);
 }
+
+}  // namespace conv

@@ -2,8 +2,8 @@
 // lines, never in place of them. What a run learns for them is gathered in a
 // RunHints as it goes; print_hints writes them once, at the end or before
 // the run waits for ENTER.
-#ifndef KORVEX_HINTS_H
-#define KORVEX_HINTS_H
+#ifndef KORVEX_CONVERTER_HINTS_H
+#define KORVEX_CONVERTER_HINTS_H
 
 #include <cstdio>
 #include <map>
@@ -15,6 +15,8 @@
 #include "read_blocks.h"
 #include "settings.h"
 #include "status.h"
+
+namespace conv {
 
 // Why a run that failed would have gone on with -x.
 enum class ExtendedCause { none, limits, damage, no_brush, coordinates };
@@ -42,5 +44,7 @@ struct RunHints {
 // Writes every hint that applies to err, one line each, in a fixed order:
 // the command line, a missing table, -x, the game, the classes left out.
 void print_hints(FILE* err, const RunHints& hints, const Settings& settings);
+
+}  // namespace conv
 
 #endif

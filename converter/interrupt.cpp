@@ -7,6 +7,7 @@
 #include <cstring>
 
 
+namespace conv {
 namespace {
 
 constexpr std::array<int, 2> cleanup_signals{SIGINT, SIGTERM};
@@ -65,3 +66,5 @@ void keep_on_interrupt() {
   doomed_path[0] = '\0';
   for (size_t i = 0; i < cleanup_signals.size(); ++i) sigaction(cleanup_signals[i], &previous[i], nullptr);
 }
+
+}  // namespace conv

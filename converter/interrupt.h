@@ -1,9 +1,11 @@
 // Leaving nothing behind when SIGINT or SIGTERM ends a run: the output's
 // temporary file is removed before the process dies by the signal.
-#ifndef KORVEX_INTERRUPT_H
-#define KORVEX_INTERRUPT_H
+#ifndef KORVEX_CONVERTER_INTERRUPT_H
+#define KORVEX_CONVERTER_INTERRUPT_H
 
 #include <signal.h>
+
+namespace conv {
 
 // Holds SIGINT and SIGTERM back for its lifetime, so that a file created in
 // that time is known to the handler before either signal can arrive.
@@ -26,5 +28,7 @@ class InterruptsHeld {
 
 // Forgets the path and puts the handlers found by remove_on_interrupt back.
 void keep_on_interrupt();
+
+}  // namespace conv
 
 #endif

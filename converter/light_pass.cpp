@@ -4,6 +4,8 @@
 
 using namespace kmap;
 
+namespace conv {
+
 conv_status translate_world_keys(Entity& keys, bool quake2, LightRun& run) {
   WorldLightReport report;
   if (!run.world_seen) run.world = world_light_facts(keys, quake2);
@@ -102,3 +104,5 @@ nlohmann::json light_report_json(const LightRun& run) {
           {"world_changes", run.world_report.changes},
           {"sky_directives", run.world_report.sky}};
 }
+
+}  // namespace conv

@@ -1,8 +1,8 @@
 // The light translation over one run: the world's light keys and each
 // light entity made the Q3 compiler's, the targets its spotlights aim at
 // written after them, and what it did for the console and the report.
-#ifndef KORVEX_LIGHT_PASS_H
-#define KORVEX_LIGHT_PASS_H
+#ifndef KORVEX_CONVERTER_LIGHT_PASS_H
+#define KORVEX_CONVERTER_LIGHT_PASS_H
 
 #include <cstdio>
 #include <optional>
@@ -16,6 +16,8 @@
 #include "light_translation.h"
 #include "status.h"
 #include "world_light.h"
+
+namespace conv {
 
 struct LightRun {
   TargetTable targets;      // every entity's targetname and origin, from the first pass
@@ -49,5 +51,7 @@ struct LightRun {
 
 // The same as a JSON object for the run's report.
 [[nodiscard]] nlohmann::json light_report_json(const LightRun& run);
+
+}  // namespace conv
 
 #endif

@@ -11,6 +11,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 // The Q3 compiler: a linear light gives 0.9375 per "light" (7500/8000), an
@@ -270,3 +271,5 @@ conv_status translate_light(Entity& light, std::string_view source_class, const 
   report = counted;
   return CONV_OK;
 }
+
+}  // namespace conv

@@ -37,8 +37,8 @@
 // starts and is left out. A "_surface" template lights the faces of its
 // texture, not its own place: it is written as an info_null keeping its
 // keys, from which the texture pack writes the texture's surface light.
-#ifndef KORVEX_LIGHT_TRANSLATION_H
-#define KORVEX_LIGHT_TRANSLATION_H
+#ifndef KORVEX_CONVERTER_LIGHT_TRANSLATION_H
+#define KORVEX_CONVERTER_LIGHT_TRANSLATION_H
 
 #include <array>
 #include <optional>
@@ -50,6 +50,8 @@
 #include "status.h"
 #include "texture_axes.h"
 #include "world_light.h"
+
+namespace conv {
 
 // What a light's translation asks of the rest of the map.
 class LightSurroundings {
@@ -124,5 +126,7 @@ struct LightReport {
 [[nodiscard]] conv_status translate_light(kmap::Entity& light, std::string_view source_class,
                                           const WorldLightFacts& world, const LightSurroundings& map,
                                           LightTranslation& out, LightReport& report);
+
+}  // namespace conv
 
 #endif

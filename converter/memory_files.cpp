@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+namespace conv {
+
 MemoryFiles::~MemoryFiles() {
   MemoryFiles::discard_output();
   for (Reading* r : readings_) delete r;
@@ -69,3 +71,5 @@ bool MemoryFiles::write_whole(const char* path, std::string_view text) {
   texts[path].assign(text);
   return true;
 }
+
+}  // namespace conv

@@ -1,13 +1,15 @@
 // A run's files in memory: a folder of named texts that a run reads,
 // writes and appends to, without touching the disk. For tests and fuzzing.
-#ifndef KORVEX_MEMORY_FILES_H
-#define KORVEX_MEMORY_FILES_H
+#ifndef KORVEX_CONVERTER_MEMORY_FILES_H
+#define KORVEX_CONVERTER_MEMORY_FILES_H
 
 #include <map>
 #include <string>
 #include <vector>
 
 #include "run_files.h"
+
+namespace conv {
 
 class MemoryFiles final : public RunFiles {
  public:
@@ -41,5 +43,7 @@ class MemoryFiles final : public RunFiles {
   size_t output_size_ = 0;
   std::string output_name_;
 };
+
+}  // namespace conv
 
 #endif

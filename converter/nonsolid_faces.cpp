@@ -6,6 +6,8 @@
 #include "face.h"
 #include "map_limits.h"
 
+namespace conv {
+
 conv_status write_nonsolid_faces(kmap::LineBuffer& lines, kmap::Solidity solidity) {
   if (solidity == kmap::Solidity::solid) return CONV_OK;
   std::string text(static_cast<size_t>(kmap::extended_limits.line_chars) + 1, '\0');
@@ -24,3 +26,5 @@ conv_status write_nonsolid_faces(kmap::LineBuffer& lines, kmap::Solidity solidit
   }
   return CONV_OK;
 }
+
+}  // namespace conv

@@ -13,6 +13,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 // The file's mode for a new map: what creating it directly would give.
@@ -129,3 +130,5 @@ void discard_output(OutputFile& output) {
   if (temp_path[0] != '\0') unlink(temp_path);
   temp_path[0] = '\0';
 }
+
+}  // namespace conv

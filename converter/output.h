@@ -5,12 +5,14 @@
 // it leads to is replaced or created, the link itself stays. A device or a
 // pipe is written straight, a folder refused, and nothing this run did not
 // create is ever removed.
-#ifndef KORVEX_OUTPUT_H
-#define KORVEX_OUTPUT_H
+#ifndef KORVEX_CONVERTER_OUTPUT_H
+#define KORVEX_CONVERTER_OUTPUT_H
 
 #include <limits.h>
 
 #include <cstdio>
+
+namespace conv {
 
 struct OutputFile {
   FILE* stream = nullptr;
@@ -30,5 +32,7 @@ struct OutputFile {
 // Closes the output and removes the temporary file; never removes anything
 // the run did not create.
 void discard_output(OutputFile& output);
+
+}  // namespace conv
 
 #endif

@@ -6,6 +6,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 // The line's significant character, or 0 for a blank or comment line.
@@ -306,3 +307,5 @@ std::string_view looked_up_class(const Block& block) {
   if (word.starts_with('"')) word.remove_prefix(1);
   return word.substr(0, word.find('"'));
 }
+
+}  // namespace conv

@@ -5,8 +5,8 @@
 // tab. Blank lines and comment lines ("//") are ignored everywhere and count
 // toward no limit. "{" opens a block or a brush, "}" closes one; whatever
 // follows the brace on its line plays no part in the structure.
-#ifndef KORVEX_READ_BLOCKS_H
-#define KORVEX_READ_BLOCKS_H
+#ifndef KORVEX_CONVERTER_READ_BLOCKS_H
+#define KORVEX_CONVERTER_READ_BLOCKS_H
 
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +19,8 @@
 #include "settings.h"
 #include "status.h"
 #include "text_input.h"
+
+namespace conv {
 
 // Why the reader refused or dropped a block, besides its status.
 enum class ReadCause : uint8_t {
@@ -93,5 +95,7 @@ struct KeysPass {
 // The classname of the block's entity as the table looks it up (its second
 // word, without quotes), or empty.
 [[nodiscard]] std::string_view looked_up_class(const Block& block);
+
+}  // namespace conv
 
 #endif

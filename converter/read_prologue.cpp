@@ -4,6 +4,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 // Enough for the first faces of any real map, little for any machine.
@@ -55,3 +56,5 @@ Prologue read_prologue(TextInput& input, const Limits& limits) {
   replay_held(input);
   return found;
 }
+
+}  // namespace conv

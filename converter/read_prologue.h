@@ -3,13 +3,15 @@
 // made for (the world's first plane lines vote) and the form in which its
 // faces carry their alignment (the first face with a texture), which the
 // whole map is written in.
-#ifndef KORVEX_READ_PROLOGUE_H
-#define KORVEX_READ_PROLOGUE_H
+#ifndef KORVEX_CONVERTER_READ_PROLOGUE_H
+#define KORVEX_CONVERTER_READ_PROLOGUE_H
 
 #include "face.h"
 #include "game.h"
 #include "map_limits.h"
 #include "text_input.h"
+
+namespace conv {
 
 struct Prologue {
   kmap::GameVotes votes;
@@ -20,5 +22,7 @@ struct Prologue {
 // are known, the map ends, or a few megabytes were read, and leaves the
 // input where it was: the passes read the same bytes again.
 [[nodiscard]] Prologue read_prologue(kmap::TextInput& input, const kmap::Limits& limits);
+
+}  // namespace conv
 
 #endif

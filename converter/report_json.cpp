@@ -4,6 +4,8 @@
 
 #include "version.h"
 
+namespace conv {
+
 std::string game_json_name(kmap::Game game) { return std::string(kmap::game_name(game)); }
 
 nlohmann::json report_json(const RunReport& r) {
@@ -55,3 +57,5 @@ nlohmann::json report_json(const RunReport& r) {
       {"lights", r.lights},
   };
 }
+
+}  // namespace conv

@@ -1,12 +1,14 @@
 // A run's report as JSON, for scripts: the format korvex's --report
 // writes, and the part of korvex-batch's and korvex-play's reports that
 // each map's conversion fills.
-#ifndef KORVEX_REPORT_JSON_H
-#define KORVEX_REPORT_JSON_H
+#ifndef KORVEX_CONVERTER_REPORT_JSON_H
+#define KORVEX_CONVERTER_REPORT_JSON_H
 
 #include <nlohmann/json.hpp>
 
 #include "run_report.h"
+
+namespace conv {
 
 // The report as a JSON object:
 //   program, version, source, output, status, completed, failure,
@@ -26,5 +28,7 @@
 
 // The game's name as reports write it: "Quake", "Quake 2" or "unknown".
 [[nodiscard]] std::string game_json_name(kmap::Game game);
+
+}  // namespace conv
 
 #endif

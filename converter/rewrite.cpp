@@ -16,6 +16,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 constexpr const char* origin_delims = " \t\"";
@@ -213,3 +214,5 @@ conv_status rewrite_entity(Block& block, const ClassTable& table, const Settings
   if (settings.factors.size != 1.0) return scale_origin(entity, fields.origin_key, settings);
   return CONV_OK;
 }
+
+}  // namespace conv

@@ -2,8 +2,8 @@
 // points and origins scaled, light values scaled or supplied, every brush
 // face retextured by the kind of the brush's owner. All rewrite policy of
 // the converter lives here.
-#ifndef KORVEX_REWRITE_H
-#define KORVEX_REWRITE_H
+#ifndef KORVEX_CONVERTER_REWRITE_H
+#define KORVEX_CONVERTER_REWRITE_H
 
 #include "block.h"
 #include "class_table.h"
@@ -13,6 +13,8 @@
 #include "settings.h"
 #include "status.h"
 #include "texture_rules.h"
+
+namespace conv {
 
 // The entity rules of a run (-q3): the table's index, the map's facts from
 // the first pass, and what the rules did.
@@ -49,5 +51,7 @@ struct PlayableRewrite {
 // CONV_TOKEN, CONV_BAD_LIGHT, CONV_BAD_COORD or CONV_LINE_TOO_LONG.
 [[nodiscard]] conv_status rewrite_entity(Block& block, const ClassTable& table, const Settings& settings,
                                          PlayableRewrite& playable, int number, std::vector<kmap::Entity>& added);
+
+}  // namespace conv
 
 #endif

@@ -11,6 +11,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 // A texture the classic scaled road writes must start within this many
@@ -221,3 +222,5 @@ bool face_is_detail(const FaceRewrite& rewrite, std::string_view line) {
   if (!read_face(line, &face, true) || face.texture.text.empty()) return false;
   return (flags_of_face(rewrite, face).contents & detail_bit) != 0;
 }
+
+}  // namespace conv

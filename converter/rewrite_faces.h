@@ -3,8 +3,8 @@
 // of the brush's owner), its points scaled and its alignment written in the
 // map's form, then formatted back into its line. A line the model cannot
 // read takes the raw road.
-#ifndef KORVEX_REWRITE_FACES_H
-#define KORVEX_REWRITE_FACES_H
+#ifndef KORVEX_CONVERTER_REWRITE_FACES_H
+#define KORVEX_CONVERTER_REWRITE_FACES_H
 
 #include "fixed_textures.h"
 #include "line_buffer.h"
@@ -12,6 +12,8 @@
 #include "status.h"
 #include "texture_rules.h"
 #include "texture_sources.h"
+
+namespace conv {
 
 // What a run brings to the faces besides its settings.
 struct FaceRewrite {
@@ -32,5 +34,7 @@ struct FaceRewrite {
 // CONV_BAD_COORD or CONV_LINE_TOO_LONG; the lines before it stay rewritten.
 [[nodiscard]] conv_status rewrite_brush_faces(kmap::LineBuffer& lines, const Settings& settings,
                                               FaceRewrite& rewrite, owner_kind kind, bool detail);
+
+}  // namespace conv
 
 #endif

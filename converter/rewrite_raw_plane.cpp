@@ -7,6 +7,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 constexpr const char* plane_delims = " \t()";
@@ -51,3 +52,5 @@ conv_status rewrite_raw_plane(LineBuffer& lines, int i, const Settings& settings
   retexture.add(" ").add(texture);
   return lines.replace_tail(i, static_cast<int>(face.points.size()), retexture.view());
 }
+
+}  // namespace conv

@@ -8,6 +8,8 @@
 #include "coords.h"
 #include "entity_values.h"
 
+namespace conv {
+
 using kmap::Vec3;
 
 namespace {
@@ -236,3 +238,5 @@ DeriveResult derive_teleporter(kmap::Entity& entity, DeriveContext&) {
   lines.close_brush(lines.size() - 2);
   return {CONV_OK, nullptr};
 }
+
+}  // namespace conv

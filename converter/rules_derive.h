@@ -1,8 +1,8 @@
 // The derivations of the entity rules: what Q3 needs that no single key
 // edit gives, computed from several keys, the brushes' bounds or the map's
 // facts, as new entities or new keys.
-#ifndef KORVEX_RULES_DERIVE_H
-#define KORVEX_RULES_DERIVE_H
+#ifndef KORVEX_CONVERTER_RULES_DERIVE_H
+#define KORVEX_CONVERTER_RULES_DERIVE_H
 
 #include <cstdint>
 #include <string>
@@ -12,6 +12,8 @@
 #include "rules_facts.h"
 #include "status.h"
 #include "texture_axes.h"
+
+namespace conv {
 
 // Keys of the entity as the source has it, read before any rule edits it.
 struct SourceValues {
@@ -81,5 +83,7 @@ inline constexpr double max_velocity = 2000;
 // around its origin: the entity becomes a trigger_teleport whose one brush
 // is that box, faces common/trigger in the standard form, origin removed.
 [[nodiscard]] DeriveResult derive_teleporter(kmap::Entity& entity, DeriveContext& ctx);
+
+}  // namespace conv
 
 #endif

@@ -5,6 +5,7 @@
 #include "entity_values.h"
 #include "texture_names.h"
 
+namespace conv {
 namespace {
 
 constexpr uint32_t door_dont_link = 4;
@@ -105,3 +106,5 @@ std::string MapFacts::fresh_name(std::string_view stem) {
   names_.insert(kmap::ascii_lower(name));
   return name;
 }
+
+}  // namespace conv

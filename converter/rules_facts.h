@@ -1,8 +1,8 @@
 // Facts about the whole map that the rules of one entity need, gathered in
 // a first pass over the source's entities: which Quake doors move together,
 // and which names the map uses, so that new names never meet old ones.
-#ifndef KORVEX_RULES_FACTS_H
-#define KORVEX_RULES_FACTS_H
+#ifndef KORVEX_CONVERTER_RULES_FACTS_H
+#define KORVEX_CONVERTER_RULES_FACTS_H
 
 #include <cstdint>
 #include <string>
@@ -13,6 +13,8 @@
 
 #include "brush_geometry.h"
 #include "entity.h"
+
+namespace conv {
 
 // A group of Quake doors that open together, as seen from one member.
 struct DoorGroup {
@@ -52,5 +54,7 @@ class MapFacts {
   std::unordered_set<std::string> names_;  // lowercased
   std::unordered_map<int, DoorGroup> groups_;
 };
+
+}  // namespace conv
 
 #endif

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+namespace conv {
 namespace {
 
 
@@ -40,3 +41,5 @@ nlohmann::json rules_report_json(const RulesReport& report) {
           {"doors_teamed", report.doors_teamed},
           {"lost", lost}};
 }
+
+}  // namespace conv

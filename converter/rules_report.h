@@ -1,13 +1,15 @@
 // What the entity rules did in a run, for standard error and the run's
 // JSON report: each meaning Q3 cannot express, once per source class, and
 // counts of what was changed.
-#ifndef KORVEX_RULES_REPORT_H
-#define KORVEX_RULES_REPORT_H
+#ifndef KORVEX_CONVERTER_RULES_REPORT_H
+#define KORVEX_CONVERTER_RULES_REPORT_H
 
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace conv {
 
 struct LostMeaning {
   std::string source_class;
@@ -37,5 +39,7 @@ struct RulesReport {
 // "derived": N, "doors_teamed": N, "lost": [{"class": ..., "what": ...,
 // "entities": N, "line": N}, ...]}.
 [[nodiscard]] nlohmann::json rules_report_json(const RulesReport& report);
+
+}  // namespace conv
 
 #endif

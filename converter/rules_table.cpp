@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+namespace conv {
 namespace {
 
 struct ActionName {
@@ -15,18 +16,18 @@ struct ActionName {
 };
 
 constexpr std::array<ActionName, 12> action_names{{
-    {"to", RuleAction::TO, 1},
-    {"omit", RuleAction::OMIT, 0},
-    {"default", RuleAction::DEFAULT, 2},
-    {"set", RuleAction::SET, 2},
-    {"scale", RuleAction::SCALE, 2},
-    {"remove", RuleAction::REMOVE, 1},
-    {"rename", RuleAction::RENAME, 2},
-    {"flags", RuleAction::FLAGS_CLEAR, -1},  // clear|set|move: counted apart
-    {"offset", RuleAction::OFFSET, 3},
-    {"derive", RuleAction::DERIVE, 1},
-    {"faces", RuleAction::FACES, 1},
-    {"lost", RuleAction::LOST, 1},
+    {"to", RuleAction::to, 1},
+    {"omit", RuleAction::omit, 0},
+    {"default", RuleAction::default_value, 2},
+    {"set", RuleAction::set, 2},
+    {"scale", RuleAction::scale, 2},
+    {"remove", RuleAction::remove, 1},
+    {"rename", RuleAction::rename, 2},
+    {"flags", RuleAction::flags_clear, -1},  // clear|set|move: counted apart
+    {"offset", RuleAction::offset, 3},
+    {"derive", RuleAction::derive, 1},
+    {"faces", RuleAction::faces, 1},
+    {"lost", RuleAction::lost, 1},
 }};
 
 struct Comparison {
@@ -34,12 +35,12 @@ struct Comparison {
   TestKind kind;
 };
 constexpr std::array<Comparison, 6> comparisons{{
-    {"<", TestKind::LESS},
-    {"<=", TestKind::LESS_EQUAL},
-    {">", TestKind::GREATER},
-    {">=", TestKind::GREATER_EQUAL},
-    {"=", TestKind::EQUAL},
-    {"!=", TestKind::NOT_EQUAL},
+    {"<", TestKind::less},
+    {"<=", TestKind::less_equal},
+    {">", TestKind::greater},
+    {">=", TestKind::greater_equal},
+    {"=", TestKind::equal},
+    {"!=", TestKind::not_equal},
 }};
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
@@ -148,42 +149,42 @@ class LineParser {
     if (found->name == "flags") return parse_flags(words, end, rule);
     if (args != static_cast<size_t>(found->words)) return fail(usage_of(found->name));
     switch (rule.action) {
-      case RuleAction::TO:
-      case RuleAction::REMOVE:
-      case RuleAction::LOST:
+      case RuleAction::to:
+      case RuleAction::remove:
+      case RuleAction::lost:
         rule.key = words[1];
         if (rule.key.empty()) return fail(usage_of(found->name));
         return true;
-      case RuleAction::DEFAULT:
-      case RuleAction::SET:
-      case RuleAction::RENAME:
+      case RuleAction::default_value:
+      case RuleAction::set:
+      case RuleAction::rename:
         rule.key = words[1];
         rule.value = words[2];
-        if (rule.key.empty() || (rule.action == RuleAction::RENAME && rule.value.empty()))
+        if (rule.key.empty() || (rule.action == RuleAction::rename && rule.value.empty()))
           return fail(usage_of(found->name));
         return true;
-      case RuleAction::SCALE:
+      case RuleAction::scale:
         rule.key = words[1];
         return rule.key.empty() ? fail(usage_of(found->name)) : number(words[2], rule.number);
-      case RuleAction::OFFSET:
+      case RuleAction::offset:
         for (size_t i = 0; i < 3; ++i)
           if (!number(words[1 + i], rule.offset[i])) return false;
         return true;
-      case RuleAction::DERIVE:
+      case RuleAction::derive:
         for (size_t i = 0; i < derivation_names.size(); ++i)
           if (words[1] == derivation_names[i]) {
             rule.derivation = static_cast<Derivation>(i);
             return true;
           }
         return fail("'" + words[1] + "' is no derivation (push targets door_team secret_door teleporter)");
-      case RuleAction::FACES:
+      case RuleAction::faces:
         for (size_t i = 0; i < face_kind_names.size(); ++i)
           if (words[1] == face_kind_names[i]) {
             rule.faces = static_cast<FaceKind>(i);
             return true;
           }
         return fail("'" + words[1] + "' is no face kind (detail nonsolid nonsolid_opaque)");
-      case RuleAction::OMIT:
+      case RuleAction::omit:
         return true;
       default:
         return fail(usage_of(found->name));
@@ -194,12 +195,12 @@ class LineParser {
     const std::string how = end > 1 ? words[1] : "";
     if (how == "clear" || how == "set") {
       if (end != 3) return fail("'flags " + how + "' takes the bits");
-      rule.action = how == "clear" ? RuleAction::FLAGS_CLEAR : RuleAction::FLAGS_SET;
+      rule.action = how == "clear" ? RuleAction::flags_clear : RuleAction::flags_set;
       return bits(words[2], rule.bits);
     }
     if (how == "move") {
       if (end != 4) return fail("'flags move' takes the bits to move and the bit they become");
-      rule.action = RuleAction::FLAGS_MOVE;
+      rule.action = RuleAction::flags_move;
       return bits(words[2], rule.bits) && bits(words[3], rule.to_bit);
     }
     return fail("'flags' takes clear, set or move");
@@ -211,11 +212,11 @@ class LineParser {
       const std::string& what = words[start];
       const std::string& arg = words[start + 1];
       if (what == "flag" || what == "!flag") {
-        test.kind = what == "flag" ? TestKind::FLAG_ANY : TestKind::FLAG_NONE;
+        test.kind = what == "flag" ? TestKind::flag_any : TestKind::flag_none;
         return bits(arg, test.bits);
       }
       if ((what == "has" || what == "!has") && !arg.empty()) {
-        test.kind = what == "has" ? TestKind::HAS : TestKind::LACKS;
+        test.kind = what == "has" ? TestKind::has : TestKind::lacks;
         test.key = arg;
         return true;
       }
@@ -351,3 +352,5 @@ bool load_rules(const std::string& path, RuleSet& out, std::string& error) {
   }
   return parse_rules(text.str(), path, out, error);
 }
+
+}  // namespace conv

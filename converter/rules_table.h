@@ -38,8 +38,8 @@
 // Tests read the entity as the source has it; actions apply in the order
 // written, across every section that matches, and derivations run after
 // the key edits.
-#ifndef KORVEX_RULES_TABLE_H
-#define KORVEX_RULES_TABLE_H
+#ifndef KORVEX_CONVERTER_RULES_TABLE_H
+#define KORVEX_CONVERTER_RULES_TABLE_H
 
 #include <array>
 #include <cstdint>
@@ -47,49 +47,51 @@
 #include <string_view>
 #include <vector>
 
+namespace conv {
+
 enum class RuleAction : uint8_t {
-  TO, OMIT, DEFAULT, SET, SCALE, REMOVE, RENAME, FLAGS_CLEAR, FLAGS_SET, FLAGS_MOVE, OFFSET, DERIVE, FACES, LOST,
+  to, omit, default_value, set, scale, remove, rename, flags_clear, flags_set, flags_move, offset, derive, faces, lost,
 };
 
 // What `derive` computes.
 enum class Derivation : uint8_t {
-  PUSH,         // trigger_push: a target_position where Quake's push sends
+  push,         // trigger_push: a target_position where Quake's push sends
                 // the player, or a trigger_multiple firing a target_push
-  TARGETS,      // "delay" and "message": a target_delay, target_print and
+  targets,      // "delay" and "message": a target_delay, target_print and
                 // target_relay between the entity and its targets
-  DOOR_TEAM,    // touching Quake doors share one "team"
-  SECRET_DOOR,  // a secret door's two moves made one straight move that
+  door_team,    // touching Quake doors share one "team"
+  secret_door,  // a secret door's two moves made one straight move that
                 // ends where Quake's second move ends
-  TELEPORTER,   // a Quake 2 point teleporter: a trigger_teleport brush
+  teleporter,   // a Quake 2 point teleporter: a trigger_teleport brush
 };
 inline constexpr std::array<std::string_view, 5> derivation_names{"push", "targets", "door_team", "secret_door",
                                                                   "teleporter"};
-static_assert(derivation_names.size() == static_cast<size_t>(Derivation::TELEPORTER) + 1);
+static_assert(derivation_names.size() == static_cast<size_t>(Derivation::teleporter) + 1);
 
 // How the faces of an entity's brushes are written.
-enum class FaceKind : uint8_t { DETAIL, NONSOLID, NONSOLID_OPAQUE };
+enum class FaceKind : uint8_t { detail, nonsolid, nonsolid_opaque };
 inline constexpr std::array<std::string_view, 3> face_kind_names{"detail", "nonsolid", "nonsolid_opaque"};
-static_assert(face_kind_names.size() == static_cast<size_t>(FaceKind::NONSOLID_OPAQUE) + 1);
+static_assert(face_kind_names.size() == static_cast<size_t>(FaceKind::nonsolid_opaque) + 1);
 
-enum class TestKind : uint8_t { FLAG_ANY, FLAG_NONE, HAS, LACKS, LESS, LESS_EQUAL, GREATER, GREATER_EQUAL, EQUAL, NOT_EQUAL };
+enum class TestKind : uint8_t { flag_any, flag_none, has, lacks, less, less_equal, greater, greater_equal, equal, not_equal };
 
 struct RuleTest {
-  TestKind kind = TestKind::HAS;
-  std::string key;     // HAS, LACKS and the comparisons
-  uint32_t bits = 0;   // FLAG_ANY, FLAG_NONE
+  TestKind kind = TestKind::has;
+  std::string key;     // has, lacks and the comparisons
+  uint32_t bits = 0;   // flag_any, flag_none
   double number = 0;   // the comparisons
 };
 
 struct Rule {
-  RuleAction action = RuleAction::OMIT;
-  std::string key;     // DEFAULT SET SCALE REMOVE RENAME: the key; TO: the class; LOST: the text
-  std::string value;   // DEFAULT SET: the value; RENAME: the new key
-  double number = 0;   // SCALE: the factor
-  uint32_t bits = 0;   // FLAGS_*: the bits
-  uint32_t to_bit = 0; // FLAGS_MOVE: the bit set
+  RuleAction action = RuleAction::omit;
+  std::string key;     // default_value set scale remove rename: the key; to: the class; lost: the text
+  std::string value;   // default_value set: the value; rename: the new key
+  double number = 0;   // scale: the factor
+  uint32_t bits = 0;   // flags_*: the bits
+  uint32_t to_bit = 0; // flags_move: the bit set
   std::array<double, 3> offset{};
-  Derivation derivation = Derivation::PUSH;
-  FaceKind faces = FaceKind::DETAIL;
+  Derivation derivation = Derivation::push;
+  FaceKind faces = FaceKind::detail;
   std::vector<RuleTest> tests;  // all must hold
   int line = 0;                 // where it stands in its file
 };
@@ -120,5 +122,7 @@ struct RuleSet {
 
 // True when the classname matches the pattern (`*`, `?`; letter case counts).
 [[nodiscard]] bool class_pattern_match(std::string_view pattern, std::string_view classname);
+
+}  // namespace conv
 
 #endif

@@ -28,6 +28,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 constexpr const char* notice = "by the KORVEX developers, 2026";
@@ -76,7 +77,7 @@ bool load_textures(RunConfig& config, RunState& state) {
   // The flags of Quake 2 textures, for faces that carry none.
   if (s.paths.wal[0] != '\0') {
     config.wal = std::make_unique<texpack::TextureLibrary>();
-    if (config.wal->add_path(s.paths.wal, error) != texpack::SourceStatus::OK) {
+    if (config.wal->add_path(s.paths.wal, error) != texpack::SourceStatus::ok) {
       print_failure(state, "Texture source error: %s\n", error.c_str());
       return false;
     }
@@ -347,3 +348,5 @@ int korvex_main(int argc, char** argv) {
   DiskFiles files("", true);
   return korvex_run(argc, argv, console, files);
 }
+
+}  // namespace conv

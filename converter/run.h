@@ -1,11 +1,13 @@
 // A run of korvex: the command line, the output name, the replacement table
 // and the scale factors, then the conversion passes over the source, and the
 // summary. The only part of the converter that prints.
-#ifndef KORVEX_RUN_H
-#define KORVEX_RUN_H
+#ifndef KORVEX_CONVERTER_RUN_H
+#define KORVEX_CONVERTER_RUN_H
 
 #include "run_files.h"
 #include "run_report.h"
+
+namespace conv {
 
 // Runs korvex on a command line (argv[0] the program's name; value words
 // may be cut at a newline in place). Prints on the console, reads and
@@ -18,5 +20,7 @@
 // The program: korvex_run on the process's console and the working folder,
 // an unfinished output removed when SIGINT or SIGTERM ends the process.
 [[nodiscard]] int korvex_main(int argc, char** argv);
+
+}  // namespace conv
 
 #endif

@@ -2,12 +2,14 @@
 // files it names (the source, the tables, the output map, the log). A run
 // reaches them only through a RunFiles and a Console, so that it runs the
 // same on disk, in a folder of its own, or in memory.
-#ifndef KORVEX_RUN_FILES_H
-#define KORVEX_RUN_FILES_H
+#ifndef KORVEX_CONVERTER_RUN_FILES_H
+#define KORVEX_CONVERTER_RUN_FILES_H
 
 #include <atomic>
 #include <cstdio>
 #include <string_view>
+
+namespace conv {
 
 // Where a run prints: its console lines, its hints and reports, and whether
 // a person can answer "Press ENTER...".
@@ -51,5 +53,7 @@ class RunFiles {
   // it cannot.
   [[nodiscard]] virtual bool write_whole(const char* path, std::string_view text) = 0;
 };
+
+}  // namespace conv
 
 #endif

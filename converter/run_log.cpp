@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+namespace conv {
 namespace {
 
 constexpr int record_limit = 50000;
@@ -29,3 +30,5 @@ bool RunLog::record(std::string_view text) {
   ++number_;
   return true;
 }
+
+}  // namespace conv

@@ -2,13 +2,15 @@
 // through the run's files one record at a time, so that what was recorded
 // before a failure stays. A record's text is cut at 2047 characters; after
 // 50,000 records the rest are dropped, as are records the file refuses.
-#ifndef KORVEX_RUN_LOG_H
-#define KORVEX_RUN_LOG_H
+#ifndef KORVEX_CONVERTER_RUN_LOG_H
+#define KORVEX_CONVERTER_RUN_LOG_H
 
 #include <string>
 #include <string_view>
 
 #include "run_files.h"
+
+namespace conv {
 
 class RunLog {
  public:
@@ -31,5 +33,7 @@ class RunLog {
   int number_ = 0;
   bool refused_ = false;
 };
+
+}  // namespace conv
 
 #endif

@@ -1,7 +1,7 @@
 // What a run did, for the programs and scripts that read it rather than
 // the console: korvex's --report, korvex-batch's summary, korvex-play.
-#ifndef KORVEX_RUN_REPORT_H
-#define KORVEX_RUN_REPORT_H
+#ifndef KORVEX_CONVERTER_RUN_REPORT_H
+#define KORVEX_CONVERTER_RUN_REPORT_H
 
 #include <map>
 
@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "game.h"
+
+namespace conv {
 
 struct DiscardedObject {
   std::string what;  // "brush" or "entity"
@@ -52,5 +54,7 @@ struct RunReport {
   kmap::Game game = kmap::Game::quake;  // the game the map was converted as
   double seconds = 0;
 };
+
+}  // namespace conv
 
 #endif

@@ -1,7 +1,7 @@
 // One run's configuration, fixed before its first block is read, and its
 // state, made fresh for each run.
-#ifndef KORVEX_RUN_STATE_H
-#define KORVEX_RUN_STATE_H
+#ifndef KORVEX_CONVERTER_RUN_STATE_H
+#define KORVEX_CONVERTER_RUN_STATE_H
 
 #include <cstdarg>
 #include <memory>
@@ -21,6 +21,8 @@
 #include "text_input.h"
 #include "texture_rules.h"
 #include "texture_sources.h"
+
+namespace conv {
 
 struct RunConfig {
   Settings settings;
@@ -81,5 +83,7 @@ void print_failure(RunState& state, const char* format, ...) __attribute__((form
 // Says on standard error why the file at path could not be used, in the
 // system's words (errno as the failing call left it): "korvex: PATH: WHY".
 void explain_file_error(RunState& state, const char* path, int error);
+
+}  // namespace conv
 
 #endif

@@ -6,10 +6,11 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 const char* replacement_of(const TextureRule& r) {
-  return r.choice == TextureChoice::KEEP ? "@keep" : r.choice == TextureChoice::OWNER ? "@owner" : r.name.c_str();
+  return r.choice == TextureChoice::keep ? "@keep" : r.choice == TextureChoice::owner ? "@owner" : r.name.c_str();
 }
 
 }  // namespace
@@ -116,3 +117,5 @@ void fill_report(const RunConfig& config, RunState& state, int status) {
   if (state.trains_given_origin > 0)
     r.edits.push_back(std::to_string(state.trains_given_origin) + " train(s) given an origin brush");
 }
+
+}  // namespace conv

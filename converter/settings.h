@@ -2,10 +2,12 @@
 // chosen on the command line, and the paths of the files involved. Owned by
 // one run and fixed before its first block is read; every other module
 // only reads them.
-#ifndef KORVEX_SETTINGS_H
-#define KORVEX_SETTINGS_H
+#ifndef KORVEX_CONVERTER_SETTINGS_H
+#define KORVEX_CONVERTER_SETTINGS_H
 
 #include "map_limits.h"
+
+namespace conv {
 
 
 // Flags, as ints because the command-line parser sets them.
@@ -48,5 +50,7 @@ struct Settings {
   [[nodiscard]] const kmap::Limits& limit() const { return *limits; }
   [[nodiscard]] bool extended() const { return modes.extended != 0; }
 };
+
+}  // namespace conv
 
 #endif

@@ -8,6 +8,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 struct FlagName {
@@ -133,16 +134,16 @@ bool load_texture_rules(FILE* file, const char* path, TextureRules& rules, std::
     }
     const std::string& replacement = words.back();
     if (replacement == "@keep") {
-      rule.choice = TextureChoice::KEEP;
+      rule.choice = TextureChoice::keep;
     } else if (replacement == "@owner") {
-      rule.choice = TextureChoice::OWNER;
+      rule.choice = TextureChoice::owner;
     } else if (replacement[0] == '@') {
       return fail("'" + replacement + "' is no replacement (@keep, @owner or a texture name)");
     } else if (!name_ok(replacement)) {
       return fail("texture name '" + replacement + "' is longer than " + std::to_string(texture_name_chars) +
                   " characters or holds a quote or backslash");
     } else {
-      rule.choice = TextureChoice::NAME;
+      rule.choice = TextureChoice::name;
       rule.name = replacement;
     }
     loaded.contents_tested |= rule.contents_set | rule.contents_clear;
@@ -183,8 +184,8 @@ const TextureChooser::Verdict& TextureChooser::choose(std::string_view name, uin
     Verdict v{match_texture_rule(*rules_, name, contents, surface), {}};
     if (v.rule >= 0) {
       const TextureRule& r = rules_->rules[static_cast<size_t>(v.rule)];
-      if (r.choice == TextureChoice::NAME) v.name = r.name;
-      if (r.choice == TextureChoice::KEEP) {
+      if (r.choice == TextureChoice::name) v.name = r.name;
+      if (r.choice == TextureChoice::keep) {
         v.name = kept_texture_name(name, q2_ ? Game::quake2 : Game::quake);
         // A name too long for a shader keeps its owner's texture instead.
         if (v.name.size() > texture_name_chars) v.name.clear();
@@ -210,10 +211,12 @@ void TextureChooser::count(const Verdict& v) {
 std::vector<std::string> TextureChooser::kept_names() const {
   std::vector<std::string> names;
   for (const auto& [key, verdict] : verdicts_)
-    if (verdict.rule >= 0 && rules_->rules[static_cast<size_t>(verdict.rule)].choice == TextureChoice::KEEP &&
+    if (verdict.rule >= 0 && rules_->rules[static_cast<size_t>(verdict.rule)].choice == TextureChoice::keep &&
         !verdict.name.empty())
       names.push_back(verdict.name);
   std::sort(names.begin(), names.end());
   names.erase(std::unique(names.begin(), names.end()), names.end());
   return names;
 }
+
+}  // namespace conv

@@ -14,8 +14,8 @@
 //                fixed texture of the brush's owner
 // The first rule that matches a face chooses; a face no rule matches gets
 // its owner's fixed texture.
-#ifndef KORVEX_TEXTURE_RULES_H
-#define KORVEX_TEXTURE_RULES_H
+#ifndef KORVEX_CONVERTER_TEXTURE_RULES_H
+#define KORVEX_CONVERTER_TEXTURE_RULES_H
 
 #include <cstdint>
 #include <cstdio>
@@ -24,15 +24,17 @@
 #include <unordered_map>
 #include <vector>
 
-enum class TextureChoice : uint8_t { NAME, KEEP, OWNER };
+namespace conv {
+
+enum class TextureChoice : uint8_t { name, keep, owner };
 
 struct TextureRule {
   std::string pattern;  // as written, escapes included
   std::string tests;    // the flag tests as written, for reports
   uint32_t contents_set = 0, contents_clear = 0;
   uint32_t surface_set = 0, surface_clear = 0;
-  TextureChoice choice = TextureChoice::OWNER;
-  std::string name;  // the texture of a NAME rule
+  TextureChoice choice = TextureChoice::owner;
+  std::string name;  // the texture of a TextureChoice::name rule
   int line = 0;      // where the rule stands in its file
 };
 
@@ -94,5 +96,7 @@ class TextureChooser {
   const Verdict* last_ = nullptr;
   size_t kept_ = 0;
 };
+
+}  // namespace conv
 
 #endif

@@ -15,6 +15,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 constexpr double half_size = 8;  // the origin brush is 16 units wide
@@ -90,3 +91,5 @@ conv_status add_train_origin(LineBuffer& lines, bool valve) {
   lines.close_brush(lines.size() - 2);
   return CONV_OK;
 }
+
+}  // namespace conv

@@ -3,11 +3,13 @@
 // compiler takes from an origin brush and otherwise puts at the world's
 // zero point, so the train would run displaced. An origin brush centred on
 // that lowest corner makes it run where it did.
-#ifndef KORVEX_TRAIN_ORIGIN_H
-#define KORVEX_TRAIN_ORIGIN_H
+#ifndef KORVEX_CONVERTER_TRAIN_ORIGIN_H
+#define KORVEX_CONVERTER_TRAIN_ORIGIN_H
 
 #include "line_buffer.h"
 #include "status.h"
+
+namespace conv {
 
 // Adds an origin brush at the lowest corner of the block's brushes, whose
 // plane lines are already written for Q3, unless one of them is an origin
@@ -16,5 +18,7 @@
 // nothing), CONV_TOO_MANY_LINES or CONV_LINE_TOO_LONG; changes nothing but
 // the block.
 [[nodiscard]] conv_status add_train_origin(kmap::LineBuffer& lines, bool valve);
+
+}  // namespace conv
 
 #endif

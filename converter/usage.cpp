@@ -11,6 +11,7 @@
 
 namespace fs = std::filesystem;
 
+namespace conv {
 namespace {
 
 constexpr const char* usage_text = R"(Usage: korvex -s SOURCE [options]
@@ -65,3 +66,5 @@ void print_usage(FILE* out) {
 }
 
 void print_version(FILE* out) { std::fprintf(out, "korvex %s\n", kmap::version); }
+
+}  // namespace conv

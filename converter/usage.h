@@ -1,9 +1,11 @@
 // The program's own texts: the usage text of --help, the version line of
 // --version.
-#ifndef KORVEX_USAGE_H
-#define KORVEX_USAGE_H
+#ifndef KORVEX_CONVERTER_USAGE_H
+#define KORVEX_CONVERTER_USAGE_H
 
 #include <cstdio>
+
+namespace conv {
 
 enum class InfoRequest { none, help, version };
 
@@ -16,5 +18,7 @@ void print_usage(FILE* out);
 
 // Writes "korvex <version>" and a newline to out.
 void print_version(FILE* out);
+
+}  // namespace conv
 
 #endif

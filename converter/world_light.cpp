@@ -10,6 +10,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 // Quake 2 minimum light on the modern compiler's 0-1 scale counts this much.
@@ -102,3 +103,5 @@ conv_status translate_world_light(Entity& world, bool quake2, WorldLightReport& 
   report = std::move(done);
   return CONV_OK;
 }
+
+}  // namespace conv

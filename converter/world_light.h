@@ -8,8 +8,8 @@
 // The sun and the sky dome keys stay as they are: the Q3 compiler ignores
 // them, and the texture pack reads them to write its sky shader's sun and
 // dome (sky_light.h).
-#ifndef KORVEX_WORLD_LIGHT_H
-#define KORVEX_WORLD_LIGHT_H
+#ifndef KORVEX_CONVERTER_WORLD_LIGHT_H
+#define KORVEX_CONVERTER_WORLD_LIGHT_H
 
 #include <string>
 #include <vector>
@@ -17,6 +17,8 @@
 #include "entity.h"
 #include "light_keys.h"
 #include "status.h"
+
+namespace conv {
 
 // What a light's translation takes from the world.
 struct WorldLightFacts {
@@ -45,5 +47,7 @@ struct WorldLightReport {
 // CONV_LINE_TOO_LONG / CONV_TOO_MANY_LINES with the keys edited before the
 // failing edit left edited and the report untouched.
 [[nodiscard]] conv_status translate_world_light(kmap::Entity& world, bool quake2, WorldLightReport& report);
+
+}  // namespace conv
 
 #endif

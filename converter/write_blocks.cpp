@@ -5,6 +5,7 @@
 
 using namespace kmap;
 
+namespace conv {
 namespace {
 
 constexpr const char* rule_line = "===================================================\n";
@@ -52,3 +53,5 @@ bool log_block(const Block& block, RunLog& log) {
   (void)log.record(rule_line);
   return log.all_written();
 }
+
+}  // namespace conv

@@ -1,6 +1,6 @@
 // Writing blocks in the output layout, and recording them in the log.
-#ifndef KORVEX_WRITE_BLOCKS_H
-#define KORVEX_WRITE_BLOCKS_H
+#ifndef KORVEX_CONVERTER_WRITE_BLOCKS_H
+#define KORVEX_CONVERTER_WRITE_BLOCKS_H
 
 #include <cstdio>
 #include <string_view>
@@ -8,6 +8,8 @@
 #include "block.h"
 #include "line_buffer.h"
 #include "run_log.h"
+
+namespace conv {
 
 // Write the block in the output layout; never change it. A world brush is
 // "  // brush N" and its lines between braces; an entity "// entity N".
@@ -24,5 +26,7 @@ void write_lines(FILE* out, const kmap::LineBuffer& lines, std::string_view inde
 // Records the block's lines (and the line read after them, when it holds
 // text) in the log, then a rule line. False when the log refused a record.
 bool log_block(const Block& block, RunLog& log);
+
+}  // namespace conv
 
 #endif

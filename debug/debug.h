@@ -1,8 +1,8 @@
 // Debug aids: console breakpoints, a numbered append-only log file with a
 // record limit and two trace levels, and a printout of a file-list record.
 // Nothing here reports a failure: a record that cannot be written is dropped.
-#ifndef KORVEX_DEBUG_H
-#define KORVEX_DEBUG_H
+#ifndef KORVEX_DEBUG_DEBUG_H
+#define KORVEX_DEBUG_DEBUG_H
 
 #include <cstdint>
 

@@ -7,6 +7,8 @@
 #include "fuzz_targets.h"
 #include "fuzz_run.h"
 
+using namespace conv;
+
 int fuzz_convert(const uint8_t* data, size_t size) {
   const uint8_t options = size > 0 ? data[0] : 0;
   MemoryFiles files;

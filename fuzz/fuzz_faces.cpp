@@ -10,6 +10,7 @@
 #include "texture_rules.h"
 
 using namespace kmap;
+using namespace conv;
 
 int fuzz_faces(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -9,6 +9,8 @@
 #include "fuzz_run.h"
 #include "fuzz_targets.h"
 
+using namespace conv;
+
 int fuzz_playable(const uint8_t* data, size_t size) {
   const uint8_t options = size > 0 ? data[0] : 0;
   MemoryFiles files;

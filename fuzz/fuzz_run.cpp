@@ -8,6 +8,8 @@
 #include "fuzz_targets.h"
 #include "run.h"
 
+using namespace conv;
+
 namespace {
 
 const std::map<std::string, std::string>& shipped_tables() {

@@ -6,6 +6,8 @@
 #include "fuzz_targets.h"
 #include "class_table.h"
 
+using namespace conv;
+
 
 int fuzz_table(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);

@@ -1,8 +1,8 @@
 // Fuzz targets: each takes one input and returns 0; a crash, a sanitizer
 // report or a failed check (abort) is a finding. Built with libFuzzer they
 // are fuzzers; in the test suite they replay the kept inputs.
-#ifndef KORVEX_FUZZ_TARGETS_H
-#define KORVEX_FUZZ_TARGETS_H
+#ifndef KORVEX_FUZZ_FUZZ_TARGETS_H
+#define KORVEX_FUZZ_FUZZ_TARGETS_H
 
 #include <cstddef>
 #include <cstdint>

@@ -23,7 +23,7 @@ void check_textures(const std::vector<texpack::SourceTexture>& textures) {
 
 // A failure names the file first and leaves the list as it was.
 void check_failure(SourceStatus status, const std::string& error, const char* origin, bool list_unchanged) {
-  if (status == SourceStatus::OK) return;
+  if (status == SourceStatus::ok) return;
   fuzz_check(error.rfind(std::string(origin) + ": ", 0) == 0 && error.size() > std::string(origin).size() + 2,
              "a failure's message names the file and the fault");
   fuzz_check(list_unchanged, "a failure adds nothing");
@@ -50,7 +50,7 @@ int fuzz_texsources(const uint8_t* data, size_t size) {
     case 2: {
       const SourceStatus status = texpack::read_wal(file, "e1u1/f", "f.wal", textures, error);
       check_failure(status, error, "f.wal", textures.empty());
-      fuzz_check(status != SourceStatus::OK || (textures.size() == 1 && textures[0].wal), "a .wal gives one texture");
+      fuzz_check(status != SourceStatus::ok || (textures.size() == 1 && textures[0].wal), "a .wal gives one texture");
       break;
     }
     case 3:

@@ -5,8 +5,8 @@
 // Routines return 1, a pointer, a length or a count on success and 0 or null
 // on failure; a value delivered through a pointer is written only on success.
 // Character predicates and pure checks leave the last status alone.
-#ifndef KIT_H
-#define KIT_H
+#ifndef KORVEX_LIB_KIT_H
+#define KORVEX_LIB_KIT_H
 
 #include <cstdint>
 #include <cstdio>

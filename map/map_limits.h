@@ -1,7 +1,7 @@
 // The limits of the map format: how long a line, a word or a block may be,
 // in the classic format and in the extended one of modern editors.
-#ifndef KORVEX_MAP_LIMITS_H
-#define KORVEX_MAP_LIMITS_H
+#ifndef KORVEX_MAP_MAP_LIMITS_H
+#define KORVEX_MAP_MAP_LIMITS_H
 
 namespace kmap {
 

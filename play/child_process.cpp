@@ -59,7 +59,7 @@ ChildOutcome run_child(const std::vector<std::string>& argv, const std::string& 
 
   if (stop.load()) {
     restore();
-    outcome.end = ChildEnd::STOPPED;
+    outcome.end = ChildEnd::stopped;
     return outcome;
   }
   const pid_t pid = fork();
@@ -100,12 +100,12 @@ ChildOutcome run_child(const std::vector<std::string>& argv, const std::string& 
   }
   restore();
   if (stopped) {
-    outcome.end = ChildEnd::STOPPED;
+    outcome.end = ChildEnd::stopped;
   } else if (WIFSIGNALED(status)) {
-    outcome.end = ChildEnd::SIGNALLED;
+    outcome.end = ChildEnd::signalled;
     outcome.code = WTERMSIG(status);
   } else {
-    outcome.end = ChildEnd::EXITED;
+    outcome.end = ChildEnd::exited;
     outcome.code = WEXITSTATUS(status);
   }
   return outcome;

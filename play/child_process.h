@@ -10,14 +10,14 @@
 namespace play {
 
 enum class ChildEnd {
-  EXITED,       // `code` is its exit status
-  SIGNALLED,    // `code` is the signal that ended it
-  STOPPED,      // `stop` became true: it was sent SIGTERM and has ended
-  NOT_STARTED,  // the log could not be made or the system refused a process; `error` says why
+  exited,       // `code` is its exit status
+  signalled,    // `code` is the signal that ended it
+  stopped,      // `stop` became true: it was sent SIGTERM and has ended
+  not_started,  // the log could not be made or the system refused a process; `error` says why
 };
 
 struct ChildOutcome {
-  ChildEnd end = ChildEnd::NOT_STARTED;
+  ChildEnd end = ChildEnd::not_started;
   int code = 0;
   std::string error;
 };

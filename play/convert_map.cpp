@@ -9,6 +9,8 @@
 #include "run.h"
 #include "table_search.h"
 
+using namespace conv;
+
 namespace play {
 namespace fs = std::filesystem;
 namespace {

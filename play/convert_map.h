@@ -13,7 +13,7 @@ namespace play {
 
 struct Conversion {
   int status = 1;        // korvex's exit status
-  RunReport report;      // what the run did
+  conv::RunReport report;      // what the run did
   std::string console;   // korvex's console lines
   std::string messages;  // what it said on standard error: notices, hints, reasons
 };

@@ -37,7 +37,7 @@ ListStatus list_maps(const std::string& input, std::vector<MapEntry>& out, std::
   const fs::file_status status = fs::status(input, code);
   if (code || !fs::exists(status)) {
     error = input + ": " + (code ? code.message() : "no such file or folder");
-    return ListStatus::UNREADABLE;
+    return ListStatus::unreadable;
   }
   std::vector<std::string> sources;
   if (!fs::is_directory(status)) {
@@ -52,11 +52,11 @@ ListStatus list_maps(const std::string& input, std::vector<MapEntry>& out, std::
     }
     if (code) {
       error = input + ": cannot read the folder: " + code.message();
-      return ListStatus::UNREADABLE;
+      return ListStatus::unreadable;
     }
     if (sources.empty()) {
       error = input + ": no .map file in the folder";
-      return ListStatus::NO_MAPS;
+      return ListStatus::no_maps;
     }
     std::sort(sources.begin(), sources.end());
   }
@@ -66,13 +66,13 @@ ListStatus list_maps(const std::string& input, std::vector<MapEntry>& out, std::
     const std::string base = map_name_of(source);
     std::string name = base;
     for (int n = 2; !taken.insert(name).second; ++n) {
-      const std::string suffix = "_" + std::to_string(n);
+      const std::string suffix = std::string("_").append(std::to_string(n));
       name = base.substr(0, longest_map_name - suffix.size()) + suffix;
     }
     maps.push_back({source, name});
   }
   out = std::move(maps);
-  return ListStatus::OK;
+  return ListStatus::ok;
 }
 
 }  // namespace play

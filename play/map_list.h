@@ -19,9 +19,9 @@ struct MapEntry {
 };
 
 enum class ListStatus {
-  OK,
-  UNREADABLE,  // nothing there, or a folder that cannot be read
-  NO_MAPS,     // a folder without a .map file
+  ok,
+  unreadable,  // nothing there, or a folder that cannot be read
+  no_maps,     // a folder without a .map file
 };
 
 // A map's name in a pack: its file name without extension, lowercased,
@@ -37,7 +37,7 @@ enum class ListStatus {
 // `input` as a list of maps: a file is one map (whatever its extension); a
 // folder gives its .map files (not those of its subfolders, the extension's
 // case ignored), in name order. A name met twice gets "_2", "_3", ...
-// Returns OK with `out` written, or another status with `error` set.
+// Returns ok with `out` written, or another status with `error` set.
 [[nodiscard]] ListStatus list_maps(const std::string& input, std::vector<MapEntry>& out, std::string& error);
 
 }  // namespace play

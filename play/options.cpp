@@ -100,11 +100,11 @@ OptionsStatus parse_options(const std::vector<std::string>& words, Options& out,
     const OptionSpec* spec = find_option(word);
     if (spec == nullptr) {
       error = "unknown option '" + word + "' (korvex-play --help lists them)";
-      return OptionsStatus::UNKNOWN_OPTION;
+      return OptionsStatus::unknown_option;
     }
     if (!seen.insert(spec->name).second) {
       error = "option " + spelled(*spec) + " given twice";
-      return OptionsStatus::DUPLICATE;
+      return OptionsStatus::duplicate;
     }
     if (spec->value.empty()) {
       set_flag(options, spec->name);
@@ -112,28 +112,28 @@ OptionsStatus parse_options(const std::vector<std::string>& words, Options& out,
     }
     if (i + 1 >= words.size() || words[i + 1].empty()) {
       error = "option " + std::string(spec->word) + " needs a value (" + std::string(spec->value) + ")";
-      return OptionsStatus::NO_VALUE;
+      return OptionsStatus::no_value;
     }
     set_value(options, spec->name, words[++i]);
   }
   if (seen.count(OptionName::quake) && seen.count(OptionName::quake2)) {
     error = "options -q1 and -q2 name two games; give one";
-    return OptionsStatus::CONFLICT;
+    return OptionsStatus::conflict;
   }
   if (seen.count(OptionName::compiler) && seen.count(OptionName::no_compile)) {
     error = "options --compiler and --no-compile contradict each other; give one";
-    return OptionsStatus::CONFLICT;
+    return OptionsStatus::conflict;
   }
   if (!options.help && !options.version) {
     if (files.empty()) {
       error = "no map given: name a .map file or a folder of them";
-      return OptionsStatus::MISSING;
+      return OptionsStatus::missing;
     }
     options.input = files[0];
     options.sources.assign(files.begin() + 1, files.end());
   }
   out = std::move(options);
-  return OptionsStatus::OK;
+  return OptionsStatus::ok;
 }
 
 }  // namespace play

@@ -93,15 +93,15 @@ struct Options {
 };
 
 enum class OptionsStatus {
-  OK,
-  UNKNOWN_OPTION,  // a word starting with '-' that is no option
-  NO_VALUE,        // an option that takes a value as the last word, or with an empty one
-  DUPLICATE,       // an option given twice
-  CONFLICT,        // -q1 with -q2, --compiler with --no-compile
-  MISSING,         // no map or folder
+  ok,
+  unknown_option,  // a word starting with '-' that is no option
+  no_value,        // an option that takes a value as the last word, or with an empty one
+  duplicate,       // an option given twice
+  conflict,        // -q1 with -q2, --compiler with --no-compile
+  missing,         // no map or folder
 };
 
-// Reads the words after the program name. Returns OK and fills `out`, or
+// Reads the words after the program name. Returns ok and fills `out`, or
 // another status with `error` naming the word; `out` is written only on
 // success. With --help or --version nothing else is required.
 [[nodiscard]] OptionsStatus parse_options(const std::vector<std::string>& words, Options& out, std::string& error);

@@ -3,15 +3,17 @@
 #include "report_json.h"
 #include "version.h"
 
+using namespace conv;
+
 namespace play {
 namespace {
 
 std::string end_name(ChildEnd end) {
   switch (end) {
-    case ChildEnd::EXITED: return "exited";
-    case ChildEnd::SIGNALLED: return "signalled";
-    case ChildEnd::STOPPED: return "stopped";
-    case ChildEnd::NOT_STARTED: break;
+    case ChildEnd::exited: return "exited";
+    case ChildEnd::signalled: return "signalled";
+    case ChildEnd::stopped: return "stopped";
+    case ChildEnd::not_started: break;
   }
   return "not started";
 }

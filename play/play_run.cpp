@@ -125,7 +125,7 @@ int PlayRun::interrupted() {
 bool PlayRun::prepare() {
   std::vector<MapEntry> entries;
   std::string error;
-  if (list_maps(options_.input, entries, error) != ListStatus::OK) return refused(error);
+  if (list_maps(options_.input, entries, error) != ListStatus::ok) return refused(error);
   for (const MapEntry& entry : entries) {
     MapRecord map;
     map.entry = entry;
@@ -135,8 +135,8 @@ bool PlayRun::prepare() {
   destination_ = options_.output.empty() ? default_pack_path(options_.input) : options_.output;
   texpack::Destination place;
   if (!texpack::examine_destination(destination_, place, error)) return refused(error);
-  if (place.kind == texpack::DestinationKind::FOLDER) return refused(destination_ + ": is a folder; name a .pk3 file");
-  if (place.kind == texpack::DestinationKind::OTHER)
+  if (place.kind == texpack::DestinationKind::folder) return refused(destination_ + ": is a folder; name a .pk3 file");
+  if (place.kind == texpack::DestinationKind::other)
     return refused(destination_ + ": is neither a file, a device nor a pipe; name another");
   for (const MapRecord& map : record_.maps)
     if (same_file(destination_, map.entry.source)) return refused(destination_ + ": the pack would replace a map");
@@ -197,13 +197,13 @@ void PlayRun::convert(MapRecord& map, MapScan& scan) {
     map.failure = error;
     return;
   }
-  if (texpack::scan_map(converted, true, false, scan, error) != texpack::ScanStatus::OK) {
+  if (texpack::scan_map(converted, true, false, scan, error) != texpack::ScanStatus::ok) {
     map.failure = converted_path + ": " + error;
     return;
   }
   // The converted map leaves out the world's "wad" key: the source has it.
   texpack::MapScan source_scan;
-  if (texpack::scan_map(text, false, map.game == kmap::Game::quake2, source_scan, error) == texpack::ScanStatus::OK)
+  if (texpack::scan_map(text, false, map.game == kmap::Game::quake2, source_scan, error) == texpack::ScanStatus::ok)
     scan.wad_entries = source_scan.wad_entries;
   map.long_name = long_name(source_facts.message, name);
   map.types = game_types(read_map_facts(converted).classes);
@@ -212,13 +212,13 @@ void PlayRun::convert(MapRecord& map, MapScan& scan) {
 
 bool PlayRun::pack_textures(const std::vector<const MapScan*>& scans) {
   record_.textures.map_path = options_.input;
-  record_.textures.kind = texpack::MapKind::CONVERTED;
+  record_.textures.kind = texpack::MapKind::converted;
   std::string error;
   const texpack::SearchStatus searched = texpack::search_textures(
       scans, options_.sources, map_name_of(destination_),
       [this](size_t done, size_t total) { progress_.count("textures: image", done, total); }, library_,
       record_.textures, record_.plan, error);
-  if (searched == texpack::SearchStatus::SOURCE_FAILED || searched == texpack::SearchStatus::PLAN_FAILED)
+  if (searched == texpack::SearchStatus::source_failed || searched == texpack::SearchStatus::plan_failed)
     return refused(error);
   if (options_.strict && !record_.plan.missing.empty())
     return refused(plural(record_.plan.missing.size(), "texture", "textures") +
@@ -235,7 +235,7 @@ bool PlayRun::give_textures_to_compiler() {
   if (code) return refused(record_.paths.home + ": cannot make the folder: " + code.message());
   std::string error;
   if (!record_.plan.files.empty() &&
-      texpack::write_folder_pack(data, record_.plan.files, error) != texpack::OutputStatus::OK)
+      texpack::write_folder_pack(data, record_.plan.files, error) != texpack::OutputStatus::ok)
     return refused(error);
   return true;
 }
@@ -260,12 +260,12 @@ bool PlayRun::run_stage(MapRecord& map, Stage stage) {
   map.stages.push_back(record);
 
   std::string failure;
-  if (record.outcome.end == ChildEnd::STOPPED) return false;
-  if (record.outcome.end == ChildEnd::NOT_STARTED)
+  if (record.outcome.end == ChildEnd::stopped) return false;
+  if (record.outcome.end == ChildEnd::not_started)
     failure = record.outcome.error;
   else if (!record.log.error.empty())
     failure = record.log.error;
-  else if (record.outcome.end == ChildEnd::SIGNALLED)
+  else if (record.outcome.end == ChildEnd::signalled)
     failure = "ended by signal " + std::to_string(record.outcome.code);
   else if (record.outcome.code != 0)
     failure = "exit status " + std::to_string(record.outcome.code);
@@ -360,7 +360,7 @@ int PlayRun::run() {
 
   if (stopped()) return interrupted();
   progress_.step("writing " + destination_);
-  if (texpack::write_zip_pack(destination_, members, error) != texpack::OutputStatus::OK) {
+  if (texpack::write_zip_pack(destination_, members, error) != texpack::OutputStatus::ok) {
     if (stopped()) return interrupted();
     return fail(error);
   }
@@ -386,7 +386,7 @@ std::string report_conflict(const Options& options) {
   if (options.report.empty()) return "";
   std::string error;
   std::vector<MapEntry> entries;
-  if (list_maps(options.input, entries, error) == ListStatus::OK)
+  if (list_maps(options.input, entries, error) == ListStatus::ok)
     for (const MapEntry& entry : entries)
       if (same_file(options.report, entry.source)) return options.report + ": the report would replace a map";
   for (const std::string& source : options.sources)
@@ -402,7 +402,7 @@ std::string report_conflict(const Options& options) {
 int run_korvex_play(const std::vector<std::string>& words, std::ostream& out, std::ostream& err, bool err_is_terminal) {
   Options options;
   std::string error;
-  if (parse_options(words, options, error) != OptionsStatus::OK) {
+  if (parse_options(words, options, error) != OptionsStatus::ok) {
     err << "korvex-play: " << error << "\nTry 'korvex-play --help'.\n";
     return exit_usage;
   }
@@ -434,7 +434,7 @@ int run_korvex_play(const std::vector<std::string>& words, std::ostream& out, st
     const std::string json =
         play_report_json(record).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
     if (texpack::write_file(options.report, std::vector<uint8_t>(json.begin(), json.end()), error) !=
-        texpack::OutputStatus::OK)
+        texpack::OutputStatus::ok)
       err << "korvex-play: cannot write the report: " << error << "\n";
   }
   return status;

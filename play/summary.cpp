@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+using namespace conv;
+
 namespace play {
 namespace {
 

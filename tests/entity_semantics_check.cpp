@@ -184,11 +184,11 @@ class Checker {
     const kmap::Entity* out_entity = output(n);
     const bool compiler_class = cls.starts_with("light") || cls == "func_group" || cls.starts_with("func_detail");
     if ((src.flags() & 2048) && !compiler_class) {
-      look(SemanticRow::NOT_IN_DEATHMATCH);
+      look(SemanticRow::not_in_deathmatch);
       if (out_entity != nullptr) {
         const Keys out{out_entity};
         if (!(out.num("notfree") != 0 && out.num("notteam") != 0))
-          differs(SemanticRow::NOT_IN_DEATHMATCH, n, cls + " with flag 2048 is in every game");
+          differs(SemanticRow::not_in_deathmatch, n, cls + " with flag 2048 is in every game");
       }
       return;  // the rest applies to what deathmatch spawns
     }
@@ -209,57 +209,57 @@ class Checker {
     Vec shift{};
     const std::string cls = src.cls();
     if (!item_shift(cls, quake2_, shift)) return;
-    look(SemanticRow::ITEM_PLACE);
+    look(SemanticRow::item_place);
     const Vec s = src.origin();
     const Vec want{s[0] + shift[0], s[1] + shift[1], s[2] + shift[2]};
     if (distance(out.origin(), want) > 0.01)
-      differs(SemanticRow::ITEM_PLACE, n, cls + " at " + vec_text(out.origin()) + ", its box wants " + vec_text(want));
+      differs(SemanticRow::item_place, n, cls + " at " + vec_text(out.origin()) + ", its box wants " + vec_text(want));
     if (quake2_ || cls != "item_health") return;
-    look(SemanticRow::HEALTH_KIND);
+    look(SemanticRow::health_kind);
     const unsigned f = src.flags();
     const bool rotten = f & 1, mega = !rotten && (f & 2);
     const std::string want_class = mega ? "item_health_mega" : "item_health";
-    if (out.cls() != want_class) differs(SemanticRow::HEALTH_KIND, n, "health of flags " + std::to_string(f) + " is " + out.cls());
-    else if (rotten && out.num("count") != 15) differs(SemanticRow::HEALTH_KIND, n, "rotten health heals " + out.text("count"));
+    if (out.cls() != want_class) differs(SemanticRow::health_kind, n, "health of flags " + std::to_string(f) + " is " + out.cls());
+    else if (rotten && out.num("count") != 15) differs(SemanticRow::health_kind, n, "rotten health heals " + out.text("count"));
   }
 
   void check_door(int n, const Keys& src, const Keys& out) {
     if (src.cls() == "func_plat") {
-      look(SemanticRow::PLAT_SPEED);
+      look(SemanticRow::plat_speed);
       const double want = quake2_ ? src.or_default("speed", 200) : src.or_default("speed", 150);
       const double got = out.spawn_float("speed", 200);
       if (std::fabs(got - want) > 1e-6)
-        differs(SemanticRow::PLAT_SPEED, n, "plat at " + std::to_string(got) + ", Quake " + std::to_string(want));
+        differs(SemanticRow::plat_speed, n, "plat at " + std::to_string(got) + ", Quake " + std::to_string(want));
     }
     if (src.cls() != "func_door" || out.cls() != "func_door") return;
     const unsigned f = src.flags();
-    look(SemanticRow::DOOR_SPEED);
+    look(SemanticRow::door_speed);
     const double speed = quake2_ ? 2 * src.or_default("speed", 100) : src.or_default("speed", 100);
     if (std::fabs(out.or_default("speed", 400) - speed) > 1e-6)
-      differs(SemanticRow::DOOR_SPEED, n, "door at " + std::to_string(out.or_default("speed", 400)) + ", Quake " +
+      differs(SemanticRow::door_speed, n, "door at " + std::to_string(out.or_default("speed", 400)) + ", Quake " +
                                               std::to_string(speed));
     const bool key_door = !quake2_ && (f & (8 | 16));
     const double wait = key_door ? -1 : src.or_default("wait", 3);
     const double q3_wait = out.or_default("wait", 2);
     const bool wait_right = wait < 0 ? q3_wait >= stays_open : std::fabs(q3_wait - wait) < 1e-6;
-    look(key_door ? SemanticRow::KEY_DOOR : SemanticRow::DOOR_WAIT);
+    look(key_door ? SemanticRow::key_door : SemanticRow::door_wait);
     if (key_door) {
       const bool said = said_.find("func_door: ") != std::string_view::npos && said_.find("key") != std::string_view::npos;
       if (!wait_right || !said)
-        differs(SemanticRow::KEY_DOOR, n, std::string(said ? "" : "key lost without a word; ") +
+        differs(SemanticRow::key_door, n, std::string(said ? "" : "key lost without a word; ") +
                                               (wait_right ? "" : "closes again"));
     } else if (!wait_right) {
-      differs(SemanticRow::DOOR_WAIT, n, "door waits " + out.text("wait") + ", Quake " + std::to_string(wait));
+      differs(SemanticRow::door_wait, n, "door waits " + out.text("wait") + ", Quake " + std::to_string(wait));
     }
     if (!quake2_ && (f & 4)) {
-      look(SemanticRow::DOOR_DONT_LINK);
-      if (out.flags() & 4) differs(SemanticRow::DOOR_DONT_LINK, n, "DONT_LINK door is a crusher");
+      look(SemanticRow::door_dont_link);
+      if (out.flags() & 4) differs(SemanticRow::door_dont_link, n, "DONT_LINK door is a crusher");
     }
   }
 
   void check_secret_door(int n, const Keys& src, const Keys& out) {
     if (src.cls() != "func_door_secret" || out.cls() != "func_door") return;
-    look(SemanticRow::SECRET_DOOR);
+    look(SemanticRow::secret_door);
     const unsigned f = src.flags();
     std::string wrong;
     if (out.or_default("speed", 400) != 50) wrong += "speed " + out.text("speed") + "; ";
@@ -287,7 +287,7 @@ class Checker {
       const Vec q3_end{dir[0] * travel, dir[1] * travel, dir[2] * travel};
       if (distance(q3_end, quake_end) > 0.5) wrong += "ends at " + vec_text(q3_end) + ", Quake " + vec_text(quake_end);
     }
-    if (!wrong.empty()) differs(SemanticRow::SECRET_DOOR, n, wrong);
+    if (!wrong.empty()) differs(SemanticRow::secret_door, n, wrong);
   }
 
   void check_trigger(int n, const Keys& src, const Keys& out) {
@@ -295,20 +295,20 @@ class Checker {
     const bool notouch = !quake2_ && (src.flags() & 1);
     if (out.cls() != "trigger_multiple" || notouch) return;
     if (cls == "trigger_once" || cls == "trigger_secret") {
-      look(SemanticRow::ONCE_TRIGGER);
-      if (out.spawn_float("wait", 0.5) > 0) differs(SemanticRow::ONCE_TRIGGER, n, cls + " fires again every " + std::to_string(out.spawn_float("wait", 0.5)) + " s");
+      look(SemanticRow::once_trigger);
+      if (out.spawn_float("wait", 0.5) > 0) differs(SemanticRow::once_trigger, n, cls + " fires again every " + std::to_string(out.spawn_float("wait", 0.5)) + " s");
     } else if (cls == "trigger_multiple") {
-      look(SemanticRow::TRIGGER_WAIT);
+      look(SemanticRow::trigger_wait);
       const double wait = src.or_default("wait", 0.2);
       const double q3 = out.spawn_float("wait", 0.5);
       if (wait < 0 ? q3 > 0 : std::fabs(q3 - wait) > 1e-6)
-        differs(SemanticRow::TRIGGER_WAIT, n, "waits " + std::to_string(q3) + ", Quake " + std::to_string(wait));
+        differs(SemanticRow::trigger_wait, n, "waits " + std::to_string(q3) + ", Quake " + std::to_string(wait));
     }
   }
 
   void check_push(int n, const Keys& src, const Keys& out) {
     if (src.cls() != "trigger_push") return;
-    look(SemanticRow::PUSH);
+    look(SemanticRow::push);
     const Vec a = src.angles();
     const Vec dir = a == Vec{0, 0, 0} ? Vec{0, 0, 0} : movedir(a);
     const double speed = src.or_default("speed", 1000);
@@ -317,7 +317,7 @@ class Checker {
     const bool once = src.flags() & 1;
     const std::vector<const kmap::Entity*> targets = named(out.text("target"));
     if (!out.has("target") || targets.empty()) {
-      differs(SemanticRow::PUSH, n, out.cls() + " without a target it finds");
+      differs(SemanticRow::push, n, out.cls() + " without a target it finds");
       return;
     }
     const Keys t{targets.front()};
@@ -327,38 +327,38 @@ class Checker {
       if (!bounds_of(*out.e, b)) return;
       const Vec c = b.centre(), aim = t.origin();
       const double h = aim[2] - c[2];
-      if (once) differs(SemanticRow::PUSH, n, "a push that fires once pushes every time");
+      if (once) differs(SemanticRow::push, n, "a push that fires once pushes every time");
       if (h <= 0) {
-        differs(SemanticRow::PUSH, n, "aimed at a target not above it");
+        differs(SemanticRow::push, n, "aimed at a target not above it");
         return;
       }
       const double time = std::sqrt(h / (0.5 * gravity));
       got = {(aim[0] - c[0]) / time, (aim[1] - c[1]) / time, time * gravity};
     } else if (out.cls() == "trigger_multiple" && t.cls() == "target_push") {
       const double w = out.spawn_float("wait", 0.5);
-      if (once ? w > 0 : !(w > 0 && w <= 0.1)) differs(SemanticRow::PUSH, n, "fires every " + std::to_string(w) + " s");
+      if (once ? w > 0 : !(w > 0 && w <= 0.1)) differs(SemanticRow::push, n, "fires every " + std::to_string(w) + " s");
       const Vec d = movedir(t.angles());
       const double s = t.or_default("speed", 1000);
       got = {d[0] * s, d[1] * s, d[2] * s};
     } else {
-      differs(SemanticRow::PUSH, n, out.cls() + " targeting " + t.cls());
+      differs(SemanticRow::push, n, out.cls() + " targeting " + t.cls());
       return;
     }
-    if (distance(got, v) > 1) differs(SemanticRow::PUSH, n, "launches at " + vec_text(got) + ", Quake " + vec_text(v));
+    if (distance(got, v) > 1) differs(SemanticRow::push, n, "launches at " + vec_text(got) + ", Quake " + vec_text(v));
   }
 
   void check_teleport(int n, const Keys& src, const Keys& out) {
     const std::string cls = src.cls();
     if (!quake2_ && cls == "trigger_teleport") {
-      look(SemanticRow::TELEPORT_FLAGS);
-      if (out.flags() & 1) differs(SemanticRow::TELEPORT_FLAGS, n, "teleports spectators only");
+      look(SemanticRow::teleport_flags);
+      if (out.flags() & 1) differs(SemanticRow::teleport_flags, n, "teleports spectators only");
     }
     if (cls == (quake2_ ? "misc_teleporter_dest" : "info_teleport_destination")) {
-      look(SemanticRow::TELEPORT_DEST);
+      look(SemanticRow::teleport_dest);
       const Vec s = src.origin();
       const Vec want{s[0], s[1], s[2] + (quake2_ ? 9 : 26)};
       if (distance(out.origin(), want) > 0.01)
-        differs(SemanticRow::TELEPORT_DEST, n, "destination at " + vec_text(out.origin()) + ", wants " + vec_text(want));
+        differs(SemanticRow::teleport_dest, n, "destination at " + vec_text(out.origin()) + ", wants " + vec_text(want));
     }
   }
 
@@ -373,7 +373,7 @@ class Checker {
     if (cls == "trigger_secret" && !quake2_ && message.empty()) message = "You found a secret area!";
     const double delay = src.num("delay");
     if (message.empty() && !(delay > 0 && src.has("target"))) return;
-    look(SemanticRow::DELAY_MESSAGE);
+    look(SemanticRow::delay_message);
     // Walk what the entity fires through delays and relays.
     bool printed = false, delayed = false, reached = !src.has("target");
     std::set<std::string> seen;
@@ -394,19 +394,19 @@ class Checker {
     if (!message.empty() && !printed) wrong += "message never printed; ";
     if (delay > 0 && !delayed) wrong += "fires without its delay; ";
     if (!reached) wrong += "its targets are never fired";
-    if (!wrong.empty()) differs(SemanticRow::DELAY_MESSAGE, n, cls + ": " + wrong);
+    if (!wrong.empty()) differs(SemanticRow::delay_message, n, cls + ": " + wrong);
   }
 
   void check_light(int n, const Keys& src, const kmap::Entity* out_entity) {
     const std::string cls = src.cls();
     if (quake2_ || !(cls.starts_with("light_torch") || cls.starts_with("light_flame") || cls == "light_globe")) return;
-    look(SemanticRow::MODEL_LIGHT);
-    if (out_entity == nullptr) return differs(SemanticRow::MODEL_LIGHT, n, cls + " left out");
+    look(SemanticRow::model_light);
+    if (out_entity == nullptr) return differs(SemanticRow::model_light, n, cls + " left out");
     const Keys out{out_entity};
-    if (out.cls() != "light") differs(SemanticRow::MODEL_LIGHT, n, cls + " written as " + out.cls());
+    if (out.cls() != "light") differs(SemanticRow::model_light, n, cls + " written as " + out.cls());
     // Flag 1 is the light translation's own linear falloff when it comes with its "fade".
     if ((out.flags() & 1) && !out.present("fade"))
-      differs(SemanticRow::MODEL_LIGHT, n, cls + " keeps flag 1, linear falloff to Q3");
+      differs(SemanticRow::model_light, n, cls + " keeps flag 1, linear falloff to Q3");
   }
 
   void check_geometry(int n, const Keys& src, const kmap::Entity* out_entity) {
@@ -427,8 +427,8 @@ class Checker {
     // A world without any structural brush does not compile: the run makes
     // its detail structural, and says so.
     if (said_.find("the world has no structural brush") != std::string_view::npos) detail = false;
-    look(SemanticRow::GEOMETRY_KEPT);
-    if (out_entity == nullptr) return differs(SemanticRow::GEOMETRY_KEPT, n, cls + " left out");
+    look(SemanticRow::geometry_kept);
+    if (out_entity == nullptr) return differs(SemanticRow::geometry_kept, n, cls + " left out");
     const kmap::LineBuffer& lines = out_entity->lines;
     for (int b = 0; b < lines.brush_count(); ++b) {
       for (int i = lines.brush(b).first; i <= lines.brush(b).last; ++i) {
@@ -448,7 +448,7 @@ class Checker {
                                     ? !marked
                                     : nonsolid_name && (named_kind == kind || named_kind == kmap::Solidity::solid);
         if (!right_name || is_detail != detail)
-          return differs(SemanticRow::GEOMETRY_KEPT, n, cls + " face " + name + (is_detail ? " detail" : " structural"));
+          return differs(SemanticRow::geometry_kept, n, cls + " face " + name + (is_detail ? " detail" : " structural"));
       }
     }
   }

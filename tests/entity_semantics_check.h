@@ -14,27 +14,27 @@
 // What can differ; the first thirteen are the rows of the measurements that
 // started the entity rules.
 enum class SemanticRow {
-  ITEM_PLACE,         // an item box where Quake's stood
-  DOOR_SPEED,         // Quake's 100 (Quake 2 deathmatch: 200)
-  ONCE_TRIGGER,       // trigger_once / trigger_secret fire once
-  DOOR_WAIT,          // Quake's 3 s; -1 and key doors stay open
-  DOOR_DONT_LINK,     // Quake's flag 4 made no crusher
-  HEALTH_KIND,        // rotten and mega health
-  PUSH,               // a trigger_push launches as Quake's did
-  KEY_DOOR,           // a key door: stays open, and the loss is said
-  PLAT_SPEED,         // Quake's 150
-  NOT_IN_DEATHMATCH,  // flag 2048 left out
-  TRIGGER_WAIT,       // trigger_multiple waits Quake's 0.2 s
-  SECRET_DOOR,        // speed 50, wait 5, one move to Quake's end, shootable
-  TELEPORT_FLAGS,     // no spectator-only teleporter
-  MODEL_LIGHT,        // torch, flame, globe: a Q3 light, no linear falloff
-  GEOMETRY_KEPT,      // func_illusionary and kin: kept, faces of their kind
-  TELEPORT_DEST,      // the destination where Quake puts the player
-  DELAY_MESSAGE,      // "delay" and "message" reach a target_delay / target_print
-  COUNT,
+  item_place,         // an item box where Quake's stood
+  door_speed,         // Quake's 100 (Quake 2 deathmatch: 200)
+  once_trigger,       // trigger_once / trigger_secret fire once
+  door_wait,          // Quake's 3 s; -1 and key doors stay open
+  door_dont_link,     // Quake's flag 4 made no crusher
+  health_kind,        // rotten and mega health
+  push,               // a trigger_push launches as Quake's did
+  key_door,           // a key door: stays open, and the loss is said
+  plat_speed,         // Quake's 150
+  not_in_deathmatch,  // flag 2048 left out
+  trigger_wait,       // trigger_multiple waits Quake's 0.2 s
+  secret_door,        // speed 50, wait 5, one move to Quake's end, shootable
+  teleport_flags,     // no spectator-only teleporter
+  model_light,        // torch, flame, globe: a Q3 light, no linear falloff
+  geometry_kept,      // func_illusionary and kin: kept, faces of their kind
+  teleport_dest,      // the destination where Quake puts the player
+  delay_message,      // "delay" and "message" reach a target_delay / target_print
+  count,
 };
 
-inline constexpr std::array<std::string_view, static_cast<size_t>(SemanticRow::COUNT)> semantic_row_names{
+inline constexpr std::array<std::string_view, static_cast<size_t>(SemanticRow::count)> semantic_row_names{
     "item boxes placed as in the source",
     "door speed",
     "trigger_once/trigger_secret fire once",
@@ -61,7 +61,7 @@ struct SemanticFinding {
 };
 
 struct SemanticCheck {
-  std::array<int, static_cast<size_t>(SemanticRow::COUNT)> entities{};  // source entities each row looks at
+  std::array<int, static_cast<size_t>(SemanticRow::count)> entities{};  // source entities each row looks at
   std::vector<SemanticFinding> differ;
 
   [[nodiscard]] int differing(SemanticRow row) const;

@@ -14,6 +14,9 @@
 #include "summary.h"
 #include "text_width.h"
 
+using namespace conv;
+using namespace batch;
+
 namespace fs = std::filesystem;
 
 namespace {

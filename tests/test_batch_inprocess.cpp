@@ -28,6 +28,9 @@
 #include "signal_watch.h"
 #include "summary.h"
 
+using namespace conv;
+using namespace batch;
+
 namespace fs = std::filesystem;
 using nlohmann::json;
 

@@ -9,6 +9,7 @@
 #include "korvex_runner.h"
 
 using namespace kmap;
+using namespace conv;
 
 namespace fs = std::filesystem;
 

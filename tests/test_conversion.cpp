@@ -10,6 +10,8 @@
 #include "korvex_runner.h"
 #include "test_paths.h"
 
+using namespace conv;
+
 namespace {
 
 constexpr const char* worked_table = "light *\ninfo_player_start info_player_deathmatch\nfunc_door *\n";
@@ -376,7 +378,7 @@ TEST(Conversion, QuakeTwoMapsUseTheirTableAndHeader) {
 // Loading the table: what is stored, what ends it, what fails it.
 TEST(Conversion, ReplacementTable) {
   std::string full_63, full_70;
-  for (int i = 0; i < 70; ++i) (i < 63 ? full_63 : full_70) += "c" + std::to_string(i) + " *\n";
+  for (int i = 0; i < 70; ++i) (i < 63 ? full_63 : full_70) += std::string("c").append(std::to_string(i)) + " *\n";
   full_70 = full_63 + full_70 + "lonely\n";
   const std::string entities =
       "{\n\"classname\" \"a\"\n\"origin\" \"0 0 0\"\n}\n{\n\"classname\" \"b\"\n\"origin\" \"0 0 0\"\n}\n"

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr size_t rows = static_cast<size_t>(SemanticRow::COUNT);
+constexpr size_t rows = static_cast<size_t>(SemanticRow::count);
 
 struct Tally {
   std::array<int, rows> entities{};

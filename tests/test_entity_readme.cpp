@@ -13,6 +13,8 @@
 #include "temp_dir.h"
 #include "test_paths.h"
 
+using namespace conv;
+
 namespace {
 
 const char* const heading = "## What each source class becomes";

@@ -8,6 +8,8 @@
 #include "temp_dir.h"
 #include "test_paths.h"
 
+using namespace conv;
+
 namespace {
 
 // A Quake brush for the box (x0 y0 z0)..(x1 y1 z1): each face's points in

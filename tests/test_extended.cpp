@@ -6,6 +6,8 @@
 #include "fixed_textures.h"
 #include "korvex_runner.h"
 
+using namespace conv;
+
 namespace {
 
 constexpr const char* plane = "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) rock1 0 0 0 1 1";

@@ -23,6 +23,8 @@
 #include "temp_dir.h"
 #include "test_paths.h"
 
+using namespace conv;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -13,6 +13,7 @@
 #include "world_light.h"
 
 using namespace kmap;
+using namespace conv;
 
 namespace {
 
@@ -35,7 +36,7 @@ void fill(Entity& e, const std::string& keys) {
 std::string keys_of(const Entity& e) {
   std::string out;
   for (int k = 0; k < e.key_count(); ++k)
-    out += (out.empty() ? "" : " ") + std::string("\"") + std::string(e.key(k).key) + "\" \"" +
+    out += std::string(out.empty() ? "" : " ").append("\"").append(e.key(k).key) + "\" \"" +
            std::string(e.key(k).value) + "\"";
   return out;
 }

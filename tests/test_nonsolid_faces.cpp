@@ -6,6 +6,8 @@
 #include "nonsolid_faces.h"
 #include "nonsolid_names.h"
 
+using namespace conv;
+
 namespace {
 
 using kmap::Solidity;

@@ -17,6 +17,7 @@
 #include "korvex_runner.h"
 
 using namespace kmap;
+using namespace conv;
 
 namespace {
 

@@ -6,6 +6,8 @@
 #include "temp_dir.h"
 #include "test_paths.h"
 
+using namespace conv;
+
 namespace {
 
 struct BadTable {
@@ -82,29 +84,29 @@ TEST(RulesTable, ReadsSectionsActionsAndTests) {
   EXPECT_EQ(set.sections[1].patterns, (std::vector<std::string>{"trigger_*", "func_door?"}));
   ASSERT_EQ(set.sections[0].rules.size(), 3u);
   const Rule& to = set.sections[0].rules[0];
-  EXPECT_EQ(to.action, RuleAction::TO);
+  EXPECT_EQ(to.action, RuleAction::to);
   EXPECT_EQ(to.key, "item_health_mega");
   ASSERT_EQ(to.tests.size(), 2u);
-  EXPECT_EQ(to.tests[0].kind, TestKind::FLAG_ANY);
+  EXPECT_EQ(to.tests[0].kind, TestKind::flag_any);
   EXPECT_EQ(to.tests[0].bits, 2u);
-  EXPECT_EQ(to.tests[1].kind, TestKind::FLAG_NONE);
+  EXPECT_EQ(to.tests[1].kind, TestKind::flag_none);
   EXPECT_EQ(to.line, 3);
   const Rule& offset = set.sections[0].rules[2];
-  EXPECT_EQ(offset.action, RuleAction::OFFSET);
+  EXPECT_EQ(offset.action, RuleAction::offset);
   EXPECT_EQ(offset.offset, (std::array<double, 3>{16, 16, 21}));
   ASSERT_EQ(set.sections[1].rules.size(), 4u);
   EXPECT_EQ(set.sections[1].rules[0].value, "You found a secret area!");
   const Rule& move = set.sections[1].rules[1];
-  EXPECT_EQ(move.action, RuleAction::FLAGS_MOVE);
+  EXPECT_EQ(move.action, RuleAction::flags_move);
   EXPECT_EQ(move.bits, 1u);
   EXPECT_EQ(move.to_bit, 4u);
   ASSERT_EQ(move.tests.size(), 2u);
-  EXPECT_EQ(move.tests[0].kind, TestKind::LESS_EQUAL);
+  EXPECT_EQ(move.tests[0].kind, TestKind::less_equal);
   EXPECT_EQ(move.tests[0].key, "wait");
   EXPECT_EQ(move.tests[0].number, -0.5);
-  EXPECT_EQ(move.tests[1].kind, TestKind::LACKS);
-  EXPECT_EQ(set.sections[1].rules[2].derivation, Derivation::PUSH);
-  EXPECT_EQ(set.sections[1].rules[3].faces, FaceKind::NONSOLID_OPAQUE);
+  EXPECT_EQ(move.tests[1].kind, TestKind::lacks);
+  EXPECT_EQ(set.sections[1].rules[2].derivation, Derivation::push);
+  EXPECT_EQ(set.sections[1].rules[3].faces, FaceKind::nonsolid_opaque);
 }
 
 TEST(RulesTable, ClassPatterns) {

@@ -58,7 +58,7 @@ struct Row {
 
 TEST(Scan, EveryRoutine) {
   std::string W255;  // w0 to w254, each ending in a newline
-  for (int i = 0; i < 255; ++i) W255 += "w" + std::to_string(i) + "\n";
+  for (int i = 0; i < 255; ++i) W255 += std::string("w").append(std::to_string(i)) + "\n";
   const Row rows[] = {
       // Messages; rows without text, the delimiter row and codes outside the table are unknown.
       D("", msg(0), 0, S, "no error"), D("", msg(7), 0, S, "too many items"),

@@ -42,14 +42,14 @@ bool examine_destination(const std::string& given, Destination& out, std::string
     if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) || S_ISFIFO(st.st_mode)) {
       // Opened by the name given: the system follows links no path spells,
       // such as /dev/stdout.
-      found.kind = DestinationKind::STREAM;
+      found.kind = DestinationKind::stream;
       found.path = given;
       out = found;
       return true;
     }
-    found.kind = S_ISREG(st.st_mode)   ? DestinationKind::FILE
-                 : S_ISDIR(st.st_mode) ? DestinationKind::FOLDER
-                                       : DestinationKind::OTHER;
+    found.kind = S_ISREG(st.st_mode)   ? DestinationKind::file
+                 : S_ISDIR(st.st_mode) ? DestinationKind::folder
+                                       : DestinationKind::other;
     found.mode = st.st_mode & 07777;
   } else if (errno != ENOENT && errno != ELOOP) {
     error = given + ": " + std::strerror(errno);

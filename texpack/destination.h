@@ -11,17 +11,17 @@
 namespace texpack {
 
 enum class DestinationKind {
-  NOTHING,  // nothing yet: the pack is made at `path`
-  FILE,     // a regular file, replaced at `path`
-  FOLDER,
-  STREAM,   // a device or a named pipe: written straight, never replaced
-  OTHER,    // a socket: nothing can be written there
+  nothing,  // nothing yet: the pack is made at `path`
+  file,     // a regular file, replaced at `path`
+  folder,
+  stream,   // a device or a named pipe: written straight, never replaced
+  other,    // a socket: nothing can be written there
 };
 
 struct Destination {
-  DestinationKind kind = DestinationKind::NOTHING;
-  std::string path;  // where the links lead (a STREAM keeps the name given)
-  mode_t mode = 0;   // permission bits of a FILE
+  DestinationKind kind = DestinationKind::nothing;
+  std::string path;  // where the links lead (a stream keeps the name given)
+  mode_t mode = 0;   // permission bits of a file
 };
 
 // Looks at `given` and changes nothing. Returns true with `out` set, or

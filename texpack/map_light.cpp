@@ -18,8 +18,8 @@ void fill_entity(kmap::Entity& e, const std::vector<KeyValue>& keys) {
 }
 
 bool is_quake2(const MapScan& scan) {
-  if (scan.kind == MapKind::QUAKE2) return true;
-  if (scan.kind != MapKind::CONVERTED) return false;
+  if (scan.kind == MapKind::quake2) return true;
+  if (scan.kind != MapKind::converted) return false;
   for (const TextureUse& use : scan.textures)
     if (lower(use.name).starts_with("q2/")) return true;
   return false;

@@ -83,7 +83,7 @@ ScanStatus scan_map(std::string_view text, bool converted_hint, bool force_quake
     if (s[0] == '}') {
       if (depth == 0) {
         error = line_error(number, "'}' without a block to close");
-        return ScanStatus::UNBALANCED;
+        return ScanStatus::unbalanced;
       }
       --depth;
       if (depth == 0) keep_light_keys(entity, keys, scan);
@@ -100,7 +100,7 @@ ScanStatus scan_map(std::string_view text, bool converted_hint, bool force_quake
     if (!kmap::read_face(line, &face, true)) continue;
     if (face.texture.text.empty()) {
       error = line_error(number, "a face without a texture name");
-      return ScanStatus::BAD_FACE;
+      return ScanStatus::bad_face;
     }
     const std::string_view name = face.texture.text;
     if (entity == 0) kmap::count_game_vote(line, votes);
@@ -116,15 +116,15 @@ ScanStatus scan_map(std::string_view text, bool converted_hint, bool force_quake
   }
   if (depth != 0) {
     error = line_error(number, "the map ends inside a block");
-    return ScanStatus::UNBALANCED;
+    return ScanStatus::unbalanced;
   }
   // The world's faces vote; a map too small or too mixed to tell is Quake 2
   // when any face says so.
   const kmap::Game voted = kmap::voted_game(votes);
   const bool quake2 = force_quake2 || voted == kmap::Game::quake2 || (voted == kmap::Game::unknown && folder_names);
-  scan.kind = converted ? MapKind::CONVERTED : quake2 ? MapKind::QUAKE2 : MapKind::QUAKE;
+  scan.kind = converted ? MapKind::converted : quake2 ? MapKind::quake2 : MapKind::quake;
   out = std::move(scan);
-  return ScanStatus::OK;
+  return ScanStatus::ok;
 }
 
 }  // namespace texpack

@@ -11,9 +11,9 @@
 namespace texpack {
 
 enum class MapKind {
-  QUAKE,      // a Quake (or Half-Life) source map
-  QUAKE2,     // a Quake 2 source map
-  CONVERTED,  // a map written by the converter
+  quake,      // a Quake (or Half-Life) source map
+  quake2,     // a Quake 2 source map
+  converted,  // a map written by the converter
 };
 
 struct TextureUse {
@@ -26,7 +26,7 @@ struct TextureUse {
 using KeyValue = std::pair<std::string, std::string>;
 
 struct MapScan {
-  MapKind kind = MapKind::QUAKE;
+  MapKind kind = MapKind::quake;
   std::vector<TextureUse> textures;      // in order of first use, one per name (case ignored)
   std::vector<std::string> wad_entries;  // worldspawn "wad" key, split at ';', in order
   int faces = 0;
@@ -35,9 +35,9 @@ struct MapScan {
 };
 
 enum class ScanStatus {
-  OK,
-  UNBALANCED,  // a '}' without its '{', or the text ends inside a block
-  BAD_FACE,    // a face whose three points are not followed by a texture name
+  ok,
+  unbalanced,  // a '}' without its '{', or the text ends inside a block
+  bad_face,    // a face whose three points are not followed by a texture name
 };
 
 // Scans map text line by line, as the converter reads maps. `converted_hint`
@@ -45,7 +45,7 @@ enum class ScanStatus {
 // map, as does any "q1/"/"q2/" name; otherwise the world's faces vote for
 // the game (map/game.h), and a map the vote leaves open is Quake 2 when any
 // face says so, or when `force_quake2`.
-// Returns OK and fills `out`, or another status with `error` set to
+// Returns ok and fills `out`, or another status with `error` set to
 // "line N: what is wrong"; `out` is written only on success.
 [[nodiscard]] ScanStatus scan_map(std::string_view text, bool converted_hint, bool force_quake2,
                                   MapScan& out, std::string& error);

@@ -52,11 +52,11 @@ OptionsStatus parse_options(const std::vector<std::string>& words, Options& out,
     } else if (word == "-o") {
       if (output_seen) {
         error = "option -o given twice";
-        return OptionsStatus::DUPLICATE;
+        return OptionsStatus::duplicate;
       }
       if (i + 1 >= words.size() || words[i + 1].empty()) {
         error = "option -o needs a file name (FILE.pk3, or DIR/ for a folder)";
-        return OptionsStatus::NO_VALUE;
+        return OptionsStatus::no_value;
       }
       output_seen = true;
       options.output = words[++i];
@@ -66,35 +66,35 @@ OptionsStatus parse_options(const std::vector<std::string>& words, Options& out,
     } else if (word == "--report") {
       if (report_seen) {
         error = "option --report given twice";
-        return OptionsStatus::DUPLICATE;
+        return OptionsStatus::duplicate;
       }
       if (i + 1 >= words.size() || words[i + 1].empty()) {
         error = "option --report needs a file name (FILE.json)";
-        return OptionsStatus::NO_VALUE;
+        return OptionsStatus::no_value;
       }
       report_seen = true;
       options.report = words[++i];
       continue;
     } else {
       error = "unknown option '" + word + "' (korvex-tex --help lists them)";
-      return OptionsStatus::UNKNOWN_OPTION;
+      return OptionsStatus::unknown_option;
     }
     if (*flag) {
       error = "option " + word + " given twice";
-      return OptionsStatus::DUPLICATE;
+      return OptionsStatus::duplicate;
     }
     *flag = true;
   }
   if (!options.help && !options.version) {
     if (files.size() < 2) {
       error = files.empty() ? "no map given" : "no source given: name the game folder, WAD files or compiled maps";
-      return OptionsStatus::MISSING;
+      return OptionsStatus::missing;
     }
     options.map = files[0];
     options.sources.assign(files.begin() + 1, files.end());
   }
   out = std::move(options);
-  return OptionsStatus::OK;
+  return OptionsStatus::ok;
 }
 
 }  // namespace texpack

@@ -20,14 +20,14 @@ struct Options {
 };
 
 enum class OptionsStatus {
-  OK,
-  UNKNOWN_OPTION,  // a word starting with '-' that is no option
-  NO_VALUE,        // -o or --report as the last word
-  DUPLICATE,       // an option given twice
-  MISSING,         // no map, or no source
+  ok,
+  unknown_option,  // a word starting with '-' that is no option
+  no_value,        // -o or --report as the last word
+  duplicate,       // an option given twice
+  missing,         // no map, or no source
 };
 
-// Reads the words after the program name. Returns OK and fills `out`, or
+// Reads the words after the program name. Returns ok and fills `out`, or
 // another status with `error` set; `out` is written only on success. With
 // --help or --version nothing else is required.
 [[nodiscard]] OptionsStatus parse_options(const std::vector<std::string>& words, Options& out, std::string& error);

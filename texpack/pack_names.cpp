@@ -42,7 +42,7 @@ NameClass classify_source_name(std::string_view name, Game game, PackName& out) 
   found.pack_name = pack_name_of(name, game);
   found.library_name = std::string(name);
   out = found;
-  return is_tool_texture(name, game) ? NameClass::TOOL : NameClass::PACKED;
+  return is_tool_texture(name, game) ? NameClass::tool : NameClass::packed;
 }
 
 std::string image_pack_name(const PackName& name) {
@@ -59,7 +59,7 @@ NameClass classify_converted_name(std::string_view full_name, PackName& out) {
   std::string stripped;
   const bool nonsolid = kmap::read_nonsolid_name(full_name, solidity, stripped);
   kmap::KeptName kept;
-  if (!kmap::read_kept_name(nonsolid ? std::string_view(stripped) : full_name, kept)) return NameClass::STOCK;
+  if (!kmap::read_kept_name(nonsolid ? std::string_view(stripped) : full_name, kept)) return NameClass::stock;
   PackName found;
   found.game = kept.game;
   found.library_name = kept.name;
@@ -70,7 +70,7 @@ NameClass classify_converted_name(std::string_view full_name, PackName& out) {
     found.pack_name.insert(3, std::string(kmap::solidity_folder(solidity)) + "/");
   }
   out = found;
-  return is_tool_texture(found.library_name, kept.game) ? NameClass::TOOL : NameClass::PACKED;
+  return is_tool_texture(found.library_name, kept.game) ? NameClass::tool : NameClass::packed;
 }
 
 }  // namespace texpack

@@ -34,9 +34,9 @@ struct PackName {
 [[nodiscard]] std::string image_pack_name(const PackName& name);
 
 enum class NameClass {
-  PACKED,  // the pack must hold it
-  TOOL,    // a compiler tool texture (clip, trigger, skip, hint, ...): never packed
-  STOCK,   // a converted map's name outside q1/ and q2/: a Q3 game shader
+  packed,  // the pack must hold it
+  tool,    // a compiler tool texture (clip, trigger, skip, hint, ...): never packed
+  stock,   // a converted map's name outside q1/ and q2/: a Q3 game shader
 };
 
 // Pack name of a texture found in the sources, for the given game.
@@ -46,12 +46,12 @@ enum class NameClass {
 // regard to case; a Quake 2 name by its last path part).
 [[nodiscard]] bool is_tool_texture(std::string_view source_name, Game game);
 
-// Classifies a name of a source map; `out` is written only for PACKED and TOOL.
+// Classifies a name of a source map; `out` is written only for packed and tool.
 [[nodiscard]] NameClass classify_source_name(std::string_view name, Game game, PackName& out);
 
 // Classifies a name of a converted map ("q1/...", "q2/...", their non-solid
 // forms "q1/nonsolid/...", or a stock Q3 shader); `out` is written only for
-// PACKED and TOOL.
+// packed and tool.
 [[nodiscard]] NameClass classify_converted_name(std::string_view name, PackName& out);
 
 // Lowercase copy (ASCII only).

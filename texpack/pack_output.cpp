@@ -27,7 +27,7 @@ mode_t current_umask() {
 std::string temporary_template(const std::string& path) {
   const fs::path name(path);
   const fs::path folder = name.parent_path().empty() ? fs::path(".") : name.parent_path();
-  return (folder / ("." + name.filename().string() + ".XXXXXX")).string();
+  return (folder / std::string(".").append(name.filename().string()).append(".XXXXXX")).string();
 }
 
 std::string system_error(const std::string& what, const std::string& path) {
@@ -108,16 +108,16 @@ OutputStatus write_straight(const std::string& destination, const std::vector<ui
   const int fd = open(destination.c_str(), O_WRONLY | O_CLOEXEC);
   if (fd < 0) {
     error = system_error("cannot open it for writing", destination);
-    return OutputStatus::CREATE_FAILED;
+    return OutputStatus::create_failed;
   }
   const bool written = write_all(fd, bytes);
   const int write_errno = errno;
   if (close(fd) != 0 || !written) {
     if (!written) errno = write_errno;
     error = system_error("cannot write the pack", destination);
-    return OutputStatus::WRITE_FAILED;
+    return OutputStatus::write_failed;
   }
-  return OutputStatus::OK;
+  return OutputStatus::ok;
 }
 
 // A new or regular file: a temporary file beside it takes its place once
@@ -128,24 +128,24 @@ OutputStatus replace_file(const std::string& destination, const Destination& pla
   const int fd = mkstemp(temporary.data());
   if (fd < 0) {
     error = system_error("cannot create a temporary file beside it", destination);
-    return OutputStatus::CREATE_FAILED;
+    return OutputStatus::create_failed;
   }
   // mkstemp made it private; the pack keeps the mode of the file it replaces.
-  fchmod(fd, place.kind == DestinationKind::FILE ? place.mode : 0666 & ~current_umask());
+  fchmod(fd, place.kind == DestinationKind::file ? place.mode : 0666 & ~current_umask());
   const bool written = write_all(fd, bytes) && fsync(fd) == 0;
   const int write_errno = errno;
   if (close(fd) != 0 || !written) {
     if (!written) errno = write_errno;
     error = system_error("cannot write the pack", destination);
     unlink(temporary.c_str());
-    return OutputStatus::WRITE_FAILED;
+    return OutputStatus::write_failed;
   }
   if (std::rename(temporary.c_str(), place.path.c_str()) != 0) {
     error = system_error("cannot move the finished pack into place", destination);
     unlink(temporary.c_str());
-    return OutputStatus::RENAME_FAILED;
+    return OutputStatus::rename_failed;
   }
-  return OutputStatus::OK;
+  return OutputStatus::ok;
 }
 
 // Writes `files` under the existing folder `root`; false with `error` set.
@@ -178,12 +178,12 @@ OutputStatus fill_empty_folder(const std::string& destination, const std::string
   std::string temporary = (fs::path(folder) / ".korvex-tex.XXXXXX").string();
   if (mkdtemp(temporary.data()) == nullptr) {
     error = system_error("cannot create a temporary folder in it", destination);
-    return OutputStatus::CREATE_FAILED;
+    return OutputStatus::create_failed;
   }
   std::error_code code;
   if (!fill_folder(temporary, files, destination, error)) {
     fs::remove_all(temporary, code);
-    return OutputStatus::WRITE_FAILED;
+    return OutputStatus::write_failed;
   }
   std::vector<fs::path> made;
   for (const fs::directory_entry& entry : fs::directory_iterator(temporary, code)) made.push_back(entry.path());
@@ -194,43 +194,43 @@ OutputStatus fill_empty_folder(const std::string& destination, const std::string
       error = system_error("cannot move " + path.filename().string() + " into place", destination);
       for (const fs::path& done : moved) fs::remove_all(done, code);
       fs::remove_all(temporary, code);
-      return OutputStatus::RENAME_FAILED;
+      return OutputStatus::rename_failed;
     }
     moved.push_back(place);
   }
   fs::remove(temporary, code);
-  return OutputStatus::OK;
+  return OutputStatus::ok;
 }
 
 }  // namespace
 
 OutputStatus write_file(const std::string& destination, const std::vector<uint8_t>& bytes, std::string& error) {
   Destination place;
-  if (!examine_destination(destination, place, error)) return OutputStatus::CREATE_FAILED;
-  if (place.kind == DestinationKind::FOLDER) {
+  if (!examine_destination(destination, place, error)) return OutputStatus::create_failed;
+  if (place.kind == DestinationKind::folder) {
     error = destination + ": is a folder; name a file";
-    return OutputStatus::WRONG_KIND;
+    return OutputStatus::wrong_kind;
   }
-  if (place.kind == DestinationKind::OTHER) {
+  if (place.kind == DestinationKind::other) {
     error = destination + ": is neither a file, a device nor a pipe; name another";
-    return OutputStatus::WRONG_KIND;
+    return OutputStatus::wrong_kind;
   }
-  return place.kind == DestinationKind::STREAM ? write_straight(destination, bytes, error)
+  return place.kind == DestinationKind::stream ? write_straight(destination, bytes, error)
                                                : replace_file(destination, place, bytes, error);
 }
 
 OutputStatus write_zip_pack(const std::string& destination, const std::vector<PackFile>& files,
                             std::string& error) {
   Destination place;
-  if (!examine_destination(destination, place, error)) return OutputStatus::CREATE_FAILED;
-  if (place.kind == DestinationKind::FOLDER) {
+  if (!examine_destination(destination, place, error)) return OutputStatus::create_failed;
+  if (place.kind == DestinationKind::folder) {
     error = destination + ": is a folder; name a .pk3 file, or end the name with / to write a folder tree";
-    return OutputStatus::WRONG_KIND;
+    return OutputStatus::wrong_kind;
   }
   std::vector<uint8_t> bytes;
   if (!build_zip(files, bytes, error)) {
     error = destination + ": " + error;
-    return OutputStatus::WRITE_FAILED;
+    return OutputStatus::write_failed;
   }
   return write_file(destination, bytes, error);
 }
@@ -238,35 +238,35 @@ OutputStatus write_zip_pack(const std::string& destination, const std::vector<Pa
 OutputStatus write_folder_pack(const std::string& destination, const std::vector<PackFile>& files,
                                std::string& error) {
   Destination place;
-  if (!examine_destination(destination, place, error)) return OutputStatus::CREATE_FAILED;
+  if (!examine_destination(destination, place, error)) return OutputStatus::create_failed;
   std::error_code code;
-  if (place.kind == DestinationKind::FOLDER) {
+  if (place.kind == DestinationKind::folder) {
     if (!fs::is_empty(place.path, code) || code) {
       error = destination + ": exists and is not an empty folder; remove it or name another";
-      return OutputStatus::NOT_EMPTY;
+      return OutputStatus::not_empty;
     }
     return fill_empty_folder(destination, place.path, files, error);
   }
-  if (place.kind != DestinationKind::NOTHING) {
+  if (place.kind != DestinationKind::nothing) {
     error = destination + ": exists and is not a folder; remove it or name another";
-    return OutputStatus::WRONG_KIND;
+    return OutputStatus::wrong_kind;
   }
   std::string temporary = temporary_template(place.path);
   if (mkdtemp(temporary.data()) == nullptr) {
     error = system_error("cannot create a temporary folder beside it", destination);
-    return OutputStatus::CREATE_FAILED;
+    return OutputStatus::create_failed;
   }
   chmod(temporary.c_str(), 0777 & ~current_umask());
   if (!fill_folder(temporary, files, destination, error)) {
     fs::remove_all(temporary, code);
-    return OutputStatus::WRITE_FAILED;
+    return OutputStatus::write_failed;
   }
   if (std::rename(temporary.c_str(), place.path.c_str()) != 0) {
     error = system_error("cannot move the finished folder into place", destination);
     fs::remove_all(temporary, code);
-    return OutputStatus::RENAME_FAILED;
+    return OutputStatus::rename_failed;
   }
-  return OutputStatus::OK;
+  return OutputStatus::ok;
 }
 
 }  // namespace texpack

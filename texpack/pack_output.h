@@ -15,16 +15,16 @@
 namespace texpack {
 
 enum class OutputStatus {
-  OK,
-  NOT_EMPTY,      // the destination folder exists and holds files
-  WRONG_KIND,     // a folder where a file goes, a file where a folder goes, a socket
-  CREATE_FAILED,  // the destination's links or the temporary file or folder failed
-  WRITE_FAILED,   // writing or closing failed (a full disk, ...)
-  RENAME_FAILED,  // it could not be moved to the destination
+  ok,
+  not_empty,      // the destination folder exists and holds files
+  wrong_kind,     // a folder where a file goes, a file where a folder goes, a socket
+  create_failed,  // the destination's links or the temporary file or folder failed
+  write_failed,   // writing or closing failed (a full disk, ...)
+  rename_failed,  // it could not be moved to the destination
 };
 
 // Writes `bytes` as the file at `destination` (a report, an archive built
-// elsewhere), on the same road as a zip pack. Returns OK, or another status
+// elsewhere), on the same road as a zip pack. Returns ok, or another status
 // with `error` set, naming the system's reason; on failure the destination
 // is as it was (a device or a pipe may have taken some bytes).
 [[nodiscard]] OutputStatus write_file(const std::string& destination, const std::vector<uint8_t>& bytes,
@@ -34,14 +34,14 @@ enum class OutputStatus {
 // or false with `error` set when libzip fails.
 [[nodiscard]] bool build_zip(const std::vector<PackFile>& files, std::vector<uint8_t>& bytes, std::string& error);
 
-// Writes `files` as a zip archive at `destination`. Returns OK, or another
+// Writes `files` as a zip archive at `destination`. Returns ok, or another
 // status with `error` set, naming the system's reason; on failure the
 // destination is as it was (a device or a pipe may have taken some bytes).
 [[nodiscard]] OutputStatus write_zip_pack(const std::string& destination, const std::vector<PackFile>& files,
                                           std::string& error);
 
 // Writes `files` under the folder `destination`, which must not exist or be
-// empty. Returns OK, or another status with `error` set; on failure the
+// empty. Returns ok, or another status with `error` set; on failure the
 // destination is as it was.
 [[nodiscard]] OutputStatus write_folder_pack(const std::string& destination, const std::vector<PackFile>& files,
                                              std::string& error);

@@ -139,11 +139,11 @@ PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const TextureLook
     if (solidity != kmap::Solidity::solid) {
       shader.name = "textures/" + pack_name;
       make_nonsolid(shader, solidity);
-      kinds.push_back(ShaderKind::NONSOLID);
+      kinds.push_back(ShaderKind::nonsolid);
     }
     if (!check_pack_path(shader.name, error)) {
       error = "texture " + pack_name + ": shader name " + error;
-      return PlanStatus::BAD_NAME;
+      return PlanStatus::bad_name;
     }
     shaders[shader.name] = shader_text(shader);
     ++plan.shaders;
@@ -159,11 +159,11 @@ PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const TextureLook
     make_nonsolid(shader, want->name.solidity);
     if (!check_pack_path(shader.name, error)) {
       error = "texture " + want->name.pack_name + ": shader name " + error;
-      return PlanStatus::BAD_NAME;
+      return PlanStatus::bad_name;
     }
     shaders[shader.name] = shader_text(shader);
     ++plan.shaders;
-    ++plan.shaders_by_kind[static_cast<size_t>(ShaderKind::NONSOLID)];
+    ++plan.shaders_by_kind[static_cast<size_t>(ShaderKind::nonsolid)];
   }
 
   // Every check before the slow part: palettes and paths.
@@ -171,12 +171,12 @@ PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const TextureLook
   for (const auto& [path, job] : jobs) {
     if (!check_pack_path(path, error)) {
       error = "texture " + job.texture->name + " (" + job.texture->origin + "): image path " + error;
-      return PlanStatus::BAD_NAME;
+      return PlanStatus::bad_name;
     }
     if (palette_of(*job.texture, game_palette) == nullptr) {
       error = "no palette found: give the game folder or palette.lmp/colormap.pcx (" + job.texture->name +
               " from " + job.texture->origin + " needs one)";
-      return PlanStatus::NO_PALETTE;
+      return PlanStatus::no_palette;
     }
     if (!packed.insert(job.texture).second) continue;
     ++plan.found_per_origin[job.texture->origin];
@@ -191,7 +191,7 @@ PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const TextureLook
     PackFile file{path, {}, false};
     if (!encode_png(render(job, *palette_of(*job.texture, game_palette)), file.bytes, error)) {
       error = "texture " + job.texture->name + " (" + job.texture->origin + "): " + error;
-      return PlanStatus::ENCODE_FAILED;
+      return PlanStatus::encode_failed;
     }
     plan.files.push_back(std::move(file));
     if (progress) progress(++done, jobs.size());
@@ -205,7 +205,7 @@ PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const TextureLook
     plan.files.push_back({"scripts/shaderlist.txt", bytes_of(script_name + "\n"), true});
   }
   out = std::move(plan);
-  return PlanStatus::OK;
+  return PlanStatus::ok;
 }
 
 }  // namespace texpack

@@ -40,7 +40,7 @@ struct PackFile {
 struct PackPlan {
   std::vector<PackFile> files;                  // images in path order, then scripts/
   std::map<std::string, int> found_per_origin;  // origin -> textures packed from it
-  std::array<int, static_cast<size_t>(ShaderKind::COUNT)> shaders_by_kind{};
+  std::array<int, static_cast<size_t>(ShaderKind::count)> shaders_by_kind{};
   int shaders = 0;
   int textures_found = 0;  // names of the map found in the sources
   std::vector<MissingTexture> missing;
@@ -50,10 +50,10 @@ struct PackPlan {
 };
 
 enum class PlanStatus {
-  OK,
-  NO_PALETTE,     // a texture needs the game palette and none was given
-  BAD_NAME,       // a path too long for Q3, or with characters a pack cannot hold
-  ENCODE_FAILED,  // libpng refused an image
+  ok,
+  no_palette,     // a texture needs the game palette and none was given
+  bad_name,       // a path too long for Q3, or with characters a pack cannot hold
+  encode_failed,  // libpng refused an image
 };
 
 // Called after each image is encoded.
@@ -67,7 +67,7 @@ using Progress = std::function<void(size_t done, size_t total)>;
 // Builds the pack for `wanted` (in the order given; the shaders go to
 // scripts/<script_name>.shader, listed in scripts/shaderlist.txt). Textures
 // without a palette of their own use `game_palette`; `light` is what the
-// map's own light keys ask of the shaders. Returns OK and fills `out`, or
+// map's own light keys ask of the shaders. Returns ok and fills `out`, or
 // another status with `error` set; `out` is written only on success.
 [[nodiscard]] PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const TextureLookup& lookup,
                                    const Palette* game_palette, const std::string& script_name,

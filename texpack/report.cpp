@@ -12,9 +12,9 @@ constexpr size_t listed_duplicates = 10;
 
 std::string kind_text(MapKind kind) {
   switch (kind) {
-    case MapKind::QUAKE: return "Quake source map";
-    case MapKind::QUAKE2: return "Quake 2 source map";
-    case MapKind::CONVERTED: break;
+    case MapKind::quake: return "Quake source map";
+    case MapKind::quake2: return "Quake 2 source map";
+    case MapKind::converted: break;
   }
   return "converted map";
 }

@@ -30,7 +30,7 @@ class ProgressLine {
 // Facts of a run besides the plan itself.
 struct RunFacts {
   std::string map_path;
-  MapKind kind = MapKind::QUAKE;
+  MapKind kind = MapKind::quake;
   std::vector<std::string> sources;          // as given
   std::vector<WantedTexture> wanted;         // names the pack must supply, each once
   std::vector<std::string> stock;            // converted names left to the game's own shaders

@@ -21,11 +21,11 @@ constexpr int slime_light = 200;
 
 std::string liquid_parm(Liquid liquid) {
   switch (liquid) {
-    case Liquid::WATER: return "surfaceparm water";
-    case Liquid::SLIME: return "surfaceparm slime";
-    case Liquid::LAVA: return "surfaceparm lava";
-    case Liquid::TELEPORT:
-    case Liquid::NONE: break;
+    case Liquid::water: return "surfaceparm water";
+    case Liquid::slime: return "surfaceparm slime";
+    case Liquid::lava: return "surfaceparm lava";
+    case Liquid::teleport:
+    case Liquid::none: break;
   }
   return "";
 }
@@ -71,15 +71,15 @@ Shader sky_shader(Shader shader, const std::string& pack_name, const Surface& su
 
 std::vector<ShaderKind> shader_kinds(const Surface& surface, const ShaderLight& light) {
   std::vector<ShaderKind> kinds;
-  if (surface.liquid != Liquid::NONE) kinds.push_back(ShaderKind::LIQUID);
-  if (surface.sky) kinds.push_back(ShaderKind::SKY);
-  if (!surface.frames.empty()) kinds.push_back(ShaderKind::ANIMATED);
-  if (surface.fence) kinds.push_back(ShaderKind::FENCE);
-  if (surface.glow) kinds.push_back(ShaderKind::FULLBRIGHT);
-  if (surface.alpha < 1.0f || (surface.warp && surface.liquid == Liquid::NONE) || surface.flowing ||
-      surface.nodraw || surface.slick || (surface.light > 0 && !surface.sky && surface.liquid == Liquid::NONE))
-    kinds.push_back(ShaderKind::SURFACE);
-  if (light.emits()) kinds.push_back(ShaderKind::LIGHT);
+  if (surface.liquid != Liquid::none) kinds.push_back(ShaderKind::liquid);
+  if (surface.sky) kinds.push_back(ShaderKind::sky);
+  if (!surface.frames.empty()) kinds.push_back(ShaderKind::animated);
+  if (surface.fence) kinds.push_back(ShaderKind::fence);
+  if (surface.glow) kinds.push_back(ShaderKind::fullbright);
+  if (surface.alpha < 1.0f || (surface.warp && surface.liquid == Liquid::none) || surface.flowing ||
+      surface.nodraw || surface.slick || (surface.light > 0 && !surface.sky && surface.liquid == Liquid::none))
+    kinds.push_back(ShaderKind::surface);
+  if (light.emits()) kinds.push_back(ShaderKind::light);
   return kinds;
 }
 
@@ -93,11 +93,11 @@ Shader make_shader(const std::string& pack_name, const Surface& surface, const S
   header.push_back("qer_editorimage " + images.frames[0]);
   if (surface.alpha < 1.0f) header.push_back("qer_trans " + two_places(surface.alpha));
   if (surface.nodraw) header.push_back("surfaceparm nodraw");
-  if (surface.liquid != Liquid::NONE) {
+  if (surface.liquid != Liquid::none) {
     header.push_back("surfaceparm nonsolid");
-    if (surface.liquid != Liquid::TELEPORT) header.push_back(liquid_parm(surface.liquid));
+    if (surface.liquid != Liquid::teleport) header.push_back(liquid_parm(surface.liquid));
   }
-  if (surface.liquid != Liquid::NONE || surface.fence || surface.alpha < 1.0f) header.push_back("surfaceparm trans");
+  if (surface.liquid != Liquid::none || surface.fence || surface.alpha < 1.0f) header.push_back("surfaceparm trans");
   if (surface.fence) header.push_back("surfaceparm alphashadow");
   if (surface.slick) header.push_back("surfaceparm slick");
   if (surface.unlit()) header.push_back("surfaceparm nolightmap");
@@ -109,12 +109,12 @@ Shader make_shader(const std::string& pack_name, const Surface& surface, const S
     }
   } else {
     int light = static_cast<int>(surface.light);
-    if (light == 0 && !surface.nodraw && surface.liquid == Liquid::LAVA) light = lava_light;
-    if (light == 0 && !surface.nodraw && surface.liquid == Liquid::SLIME) light = slime_light;
+    if (light == 0 && !surface.nodraw && surface.liquid == Liquid::lava) light = lava_light;
+    if (light == 0 && !surface.nodraw && surface.liquid == Liquid::slime) light = slime_light;
     if (light > 0) header.push_back("q3map_surfacelight " + std::to_string(light));
   }
   // Liquids are seen from inside too, fences from both sides.
-  if (surface.liquid != Liquid::NONE || surface.fence) header.push_back("cull none");
+  if (surface.liquid != Liquid::none || surface.fence) header.push_back("cull none");
 
   const std::vector<std::string> still{images.frames[0]};
   const std::vector<std::string>& frames = surface.frames.empty() ? still : images.frames;
@@ -123,7 +123,7 @@ Shader make_shader(const std::string& pack_name, const Surface& surface, const S
     base.lines.push_back("alphaFunc GE128");
     base.lines.push_back("depthWrite");
   }
-  if (surface.liquid != Liquid::NONE || surface.warp) base.lines.push_back(turbulence);
+  if (surface.liquid != Liquid::none || surface.warp) base.lines.push_back(turbulence);
   if (surface.flowing) base.lines.push_back("tcMod scroll -0.25 0");
   if (surface.alpha < 1.0f) {
     base.lines.push_back("blendFunc blend");

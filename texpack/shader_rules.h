@@ -14,10 +14,10 @@
 
 namespace texpack {
 
-enum class ShaderKind { LIQUID, SKY, ANIMATED, FENCE, FULLBRIGHT, SURFACE, NONSOLID, LIGHT, COUNT };
+enum class ShaderKind { liquid, sky, animated, fence, fullbright, surface, nonsolid, light, count };
 inline constexpr std::array<std::string_view, 8> shader_kind_names = {
     "liquid", "sky", "animated", "fence", "fullbright", "surface flags", "non-solid", "surface light"};
-static_assert(shader_kind_names.size() == static_cast<size_t>(ShaderKind::COUNT));
+static_assert(shader_kind_names.size() == static_cast<size_t>(ShaderKind::count));
 
 // The light a Quake map's own keys ask of a shader (map_light.h). Quake
 // textures give no light of their own: a Quake sky lights the level only

@@ -10,11 +10,11 @@ bool starts_with_nocase(std::string_view text, std::string_view prefix) {
 }
 
 Liquid quake_liquid(std::string_view name) {
-  if (name.empty() || name[0] != '*') return Liquid::NONE;
-  if (starts_with_nocase(name, "*lava")) return Liquid::LAVA;
-  if (starts_with_nocase(name, "*slime")) return Liquid::SLIME;
-  if (starts_with_nocase(name, "*tele")) return Liquid::TELEPORT;
-  return Liquid::WATER;
+  if (name.empty() || name[0] != '*') return Liquid::none;
+  if (starts_with_nocase(name, "*lava")) return Liquid::lava;
+  if (starts_with_nocase(name, "*slime")) return Liquid::slime;
+  if (starts_with_nocase(name, "*tele")) return Liquid::teleport;
+  return Liquid::water;
 }
 
 // The frame character of a Quake animation name ("+3name" -> '3'), or 0.
@@ -58,7 +58,7 @@ void describe_quake(const SourceTexture& texture, const TextureLookup& lookup, S
   const std::string_view name = texture.name;
   out.liquid = quake_liquid(name);
   // "*waterskip" and its kind: the liquid's volume without its faces.
-  out.nodraw = out.liquid != Liquid::NONE && name.size() >= 4 && lower(name.substr(name.size() - 4)) == "skip";
+  out.nodraw = out.liquid != Liquid::none && name.size() >= 4 && lower(name.substr(name.size() - 4)) == "skip";
   out.sky = starts_with_nocase(name, "sky");
   const std::string_view base = quake_frame_char(name) ? name.substr(2) : name;
   out.fence = !base.empty() && base[0] == '{';
@@ -69,7 +69,7 @@ void describe_quake(const SourceTexture& texture, const TextureLookup& lookup, S
   }
   // Liquids and skies are drawn without lighting already; a texture with its
   // own palette (Half-Life) has no fullbright range.
-  if (out.liquid == Liquid::NONE && !out.sky && texture.own_palette == nullptr && !texture.wal) {
+  if (out.liquid == Liquid::none && !out.sky && texture.own_palette == nullptr && !texture.wal) {
     out.glow = has_fullbright_pixels(texture);
     for (const SourceTexture* frame : out.frames) out.glow = out.glow || has_fullbright_pixels(*frame);
   }
@@ -79,11 +79,11 @@ void describe_quake2(const SourceTexture& texture, const TextureLookup& lookup, 
   if (!texture.wal) return;
   const WalInfo& wal = *texture.wal;
   if (wal.contents & WAL_LAVA)
-    out.liquid = Liquid::LAVA;
+    out.liquid = Liquid::lava;
   else if (wal.contents & WAL_SLIME)
-    out.liquid = Liquid::SLIME;
+    out.liquid = Liquid::slime;
   else if (wal.contents & WAL_WATER)
-    out.liquid = Liquid::WATER;
+    out.liquid = Liquid::water;
   out.sky = (wal.flags & WAL_SKY) != 0;
   out.warp = (wal.flags & WAL_WARP) != 0;
   out.flowing = (wal.flags & WAL_FLOWING) != 0;

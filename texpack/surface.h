@@ -17,7 +17,7 @@ namespace texpack {
 // Finds a texture of the sources by name, without regard to case; null when absent.
 using TextureLookup = std::function<const SourceTexture*(std::string_view)>;
 
-enum class Liquid { NONE, WATER, SLIME, LAVA, TELEPORT };
+enum class Liquid { none, water, slime, lava, teleport };
 
 // Quake 2 .wal surface flags and contents.
 enum WalFlag : uint32_t {
@@ -38,7 +38,7 @@ inline constexpr int quake2_frame_rate = 2;
 inline constexpr size_t max_anim_frames = 8;
 
 struct Surface {
-  Liquid liquid = Liquid::NONE;
+  Liquid liquid = Liquid::none;
   bool sky = false;
   bool fence = false;
   bool warp = false;        // turbulent texture coordinates
@@ -54,11 +54,11 @@ struct Surface {
 
   // True when a plain image would draw it wrong.
   [[nodiscard]] bool needs_shader() const {
-    return liquid != Liquid::NONE || sky || fence || warp || flowing || nodraw || slick || alpha < 1.0f ||
+    return liquid != Liquid::none || sky || fence || warp || flowing || nodraw || slick || alpha < 1.0f ||
            light > 0 || glow || !frames.empty();
   }
   // True when the surface is drawn without the lightmap.
-  [[nodiscard]] bool unlit() const { return liquid != Liquid::NONE || sky || warp || alpha < 1.0f; }
+  [[nodiscard]] bool unlit() const { return liquid != Liquid::none || sky || warp || alpha < 1.0f; }
 };
 
 // True when the texture has pixels of the fullbright range.

@@ -101,7 +101,7 @@ int pack_textures(const Options& options, std::ostream& out, std::ostream& err, 
   if (!read_text(options.map, text)) return fail(options.map + ": cannot read the map: " + std::strerror(errno));
   MapScan scan;
   std::string error;
-  if (scan_map(text, has_converted_extension(options.map), options.force_quake2, scan, error) != ScanStatus::OK)
+  if (scan_map(text, has_converted_extension(options.map), options.force_quake2, scan, error) != ScanStatus::ok)
     return fail(options.map + ": " + error);
   facts.kind = scan.kind;
 
@@ -111,9 +111,9 @@ int pack_textures(const Options& options, std::ostream& out, std::ostream& err, 
                       [&progress](size_t done, size_t total) { progress.update(done, total); }, library, facts, plan,
                       error);
   progress.finish();
-  if (searched == SearchStatus::SOURCE_FAILED) return fail(error);
-  if (searched == SearchStatus::PLAN_FAILED) return fail(options.map + ": " + error);
-  if (searched == SearchStatus::NOTHING_WANTED) {
+  if (searched == SearchStatus::source_failed) return fail(error);
+  if (searched == SearchStatus::plan_failed) return fail(options.map + ": " + error);
+  if (searched == SearchStatus::nothing_wanted) {
     out << "map: " << options.map << ": no Quake or Quake 2 texture to pack; nothing written\n";
     return exit_ok;
   }
@@ -131,7 +131,7 @@ int pack_textures(const Options& options, std::ostream& out, std::ostream& err, 
     if (same_file(destination, source)) return fail(destination + ": the pack would replace a source");
   const OutputStatus written = options.output_folder ? write_folder_pack(destination, plan.files, error)
                                                      : write_zip_pack(destination, plan.files, error);
-  if (written != OutputStatus::OK) return fail(error);
+  if (written != OutputStatus::ok) return fail(error);
 
   facts.destination = options.output_folder ? destination + "/" : destination;
   facts.files = plan.files.size();
@@ -146,7 +146,7 @@ int run_korvex_tex(const std::vector<std::string>& words, std::ostream& out, std
                    bool err_is_terminal) {
   Options options;
   std::string error;
-  if (parse_options(words, options, error) != OptionsStatus::OK) {
+  if (parse_options(words, options, error) != OptionsStatus::ok) {
     err << "korvex-tex: " << error << "\n" << usage_text();
     return exit_failed;
   }
@@ -171,7 +171,7 @@ int run_korvex_tex(const std::vector<std::string>& words, std::ostream& out, std
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   const std::string json = tex_report_json(record.facts, record.plan, status, record.failure, seconds)
                                  .dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-  if (write_file(options.report, std::vector<uint8_t>(json.begin(), json.end()), error) != OutputStatus::OK) {
+  if (write_file(options.report, std::vector<uint8_t>(json.begin(), json.end()), error) != OutputStatus::ok) {
     // The pack is in place all the same: the run's status stands.
     err << "korvex-tex: cannot write the report: " << error << "\n";
   }

@@ -38,15 +38,15 @@ SortedNames sort_names(const std::vector<const MapScan*>& maps) {
     for (const TextureUse& use : scan->textures) {
       PackName name;
       NameClass name_class;
-      if (scan->kind == MapKind::CONVERTED)
+      if (scan->kind == MapKind::converted)
         name_class = classify_converted_name(use.name, name);
       else
-        name_class = classify_source_name(use.name, scan->kind == MapKind::QUAKE2 ? Game::quake2 : Game::quake, name);
-      if (name_class == NameClass::STOCK) {
+        name_class = classify_source_name(use.name, scan->kind == MapKind::quake2 ? Game::quake2 : Game::quake, name);
+      if (name_class == NameClass::stock) {
         if (stock_seen.insert(lower(use.name)).second) sorted.stock.push_back(use.name);
         continue;
       }
-      if (name_class == NameClass::TOOL) {
+      if (name_class == NameClass::tool) {
         add_faces(sorted.tools, tool_index, name.pack_name, use.faces);
         continue;
       }
@@ -113,7 +113,7 @@ SearchStatus search_textures(const std::vector<const MapScan*>& maps, const std:
         wad_notes.push_back(wad_error.empty() ? "'" + entry + "' is in none of the folders given" : wad_error);
     }
   for (const std::string& source : sources)
-    if (library.add_path(source, error) != SourceStatus::OK) return SearchStatus::SOURCE_FAILED;
+    if (library.add_path(source, error) != SourceStatus::ok) return SearchStatus::source_failed;
 
   RunFacts found = facts;
   found.wanted = std::move(sorted.wanted);
@@ -125,16 +125,16 @@ SearchStatus search_textures(const std::vector<const MapScan*>& maps, const std:
   found.sources = sources;
   if (found.wanted.empty()) {
     facts = std::move(found);
-    return SearchStatus::NOTHING_WANTED;
+    return SearchStatus::nothing_wanted;
   }
   PackPlan planned;
   const MapLight light = shared_light(maps);
   const TextureLookup lookup = [&library](std::string_view name) { return library.find(name); };
-  if (plan_pack(found.wanted, lookup, library.palette(), script_name, light, progress, planned, error) != PlanStatus::OK)
-    return SearchStatus::PLAN_FAILED;
+  if (plan_pack(found.wanted, lookup, library.palette(), script_name, light, progress, planned, error) != PlanStatus::ok)
+    return SearchStatus::plan_failed;
   facts = std::move(found);
   plan = std::move(planned);
-  return SearchStatus::OK;
+  return SearchStatus::ok;
 }
 
 }  // namespace texpack

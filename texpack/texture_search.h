@@ -16,10 +16,10 @@
 namespace texpack {
 
 enum class SearchStatus {
-  OK,
-  NOTHING_WANTED,  // no name of the maps needs packing: the plan is left alone
-  SOURCE_FAILED,   // a source given by name cannot be read, or is damaged
-  PLAN_FAILED,     // no palette, a name a pack cannot hold, an image libpng refused
+  ok,
+  nothing_wanted,  // no name of the maps needs packing: the plan is left alone
+  source_failed,   // a source given by name cannot be read, or is damaged
+  plan_failed,     // no palette, a name a pack cannot hold, an image libpng refused
 };
 
 // Sorts the names of `maps` into facts.wanted (each name once, its faces
@@ -28,8 +28,8 @@ enum class SearchStatus {
 // `sources` in order, to `library` (which the plan's palette points into:
 // it must outlive the plan), and plans the pack of the wanted names
 // with its shaders in scripts/<script_name>.shader. Reads files only.
-// Returns OK with `facts` (its name lists, notes, duplicates, problems and
-// sources) and `plan` written; NOTHING_WANTED with `facts` written and
+// Returns ok with `facts` (its name lists, notes, duplicates, problems and
+// sources) and `plan` written; nothing_wanted with `facts` written and
 // `plan` untouched; another status with `error` set, `facts` and `plan`
 // untouched.
 [[nodiscard]] SearchStatus search_textures(const std::vector<const MapScan*>& maps,

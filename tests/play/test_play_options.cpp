@@ -57,7 +57,7 @@ TEST(PlayOptions, ReadsEveryOption) {
     SCOPED_TRACE(c.words.front());
     Options options;
     std::string error;
-    ASSERT_EQ(play::parse_options(c.words, options, error), OptionsStatus::OK) << error;
+    ASSERT_EQ(play::parse_options(c.words, options, error), OptionsStatus::ok) << error;
     c.check(options);
   }
 }
@@ -68,17 +68,17 @@ TEST(PlayOptions, NamesEveryMistake) {
     OptionsStatus status;
     std::string error;
   } cases[] = {
-      {{}, OptionsStatus::MISSING, "no map given: name a .map file or a folder of them"},
-      {{"--strict", "id1/"}, OptionsStatus::OK, ""},  // the first file is the map
-      {{"-z", "m.map"}, OptionsStatus::UNKNOWN_OPTION, "unknown option '-z' (korvex-play --help lists them)"},
-      {{"m.map", "-o"}, OptionsStatus::NO_VALUE, "option -o needs a value (FILE.pk3)"},
-      {{"m.map", "--report", ""}, OptionsStatus::NO_VALUE, "option --report needs a value (FILE.json)"},
-      {{"m.map", "--compiler"}, OptionsStatus::NO_VALUE, "option --compiler needs a value (PATH)"},
-      {{"m.map", "-o", "a.pk3", "-o", "b.pk3"}, OptionsStatus::DUPLICATE, "option -o given twice"},
-      {{"m.map", "-h", "--help"}, OptionsStatus::DUPLICATE, "option --help given twice"},
-      {{"m.map", "-q1", "-q2"}, OptionsStatus::CONFLICT, "options -q1 and -q2 name two games; give one"},
+      {{}, OptionsStatus::missing, "no map given: name a .map file or a folder of them"},
+      {{"--strict", "id1/"}, OptionsStatus::ok, ""},  // the first file is the map
+      {{"-z", "m.map"}, OptionsStatus::unknown_option, "unknown option '-z' (korvex-play --help lists them)"},
+      {{"m.map", "-o"}, OptionsStatus::no_value, "option -o needs a value (FILE.pk3)"},
+      {{"m.map", "--report", ""}, OptionsStatus::no_value, "option --report needs a value (FILE.json)"},
+      {{"m.map", "--compiler"}, OptionsStatus::no_value, "option --compiler needs a value (PATH)"},
+      {{"m.map", "-o", "a.pk3", "-o", "b.pk3"}, OptionsStatus::duplicate, "option -o given twice"},
+      {{"m.map", "-h", "--help"}, OptionsStatus::duplicate, "option --help given twice"},
+      {{"m.map", "-q1", "-q2"}, OptionsStatus::conflict, "options -q1 and -q2 name two games; give one"},
       {{"m.map", "--compiler", "q", "--no-compile"},
-       OptionsStatus::CONFLICT,
+       OptionsStatus::conflict,
        "options --compiler and --no-compile contradict each other; give one"},
   };
   for (const auto& c : cases) {
@@ -87,7 +87,7 @@ TEST(PlayOptions, NamesEveryMistake) {
     options.input = "untouched";
     std::string error;
     EXPECT_EQ(play::parse_options(c.words, options, error), c.status);
-    if (c.status == OptionsStatus::OK) continue;
+    if (c.status == OptionsStatus::ok) continue;
     EXPECT_EQ(error, c.error);
     EXPECT_EQ(options.input, "untouched");
   }
@@ -96,7 +96,7 @@ TEST(PlayOptions, NamesEveryMistake) {
 TEST(PlayOptions, UsageListsEveryOptionWithinEightyColumns) {
   const std::string usage = play::usage_text();
   for (const play::OptionSpec& spec : play::play_options)
-    EXPECT_NE(usage.find(std::string(spec.word) + (spec.value.empty() ? "" : " " + std::string(spec.value))),
+    EXPECT_NE(usage.find(std::string(spec.word) + (spec.value.empty() ? "" : std::string(" ").append(spec.value))),
               std::string::npos)
         << spec.word;
   EXPECT_NE(usage.find("q3map2"), std::string::npos);

@@ -92,7 +92,7 @@ TEST(PlayMaps, AFolderGivesItsMapsInOrderWithUniqueNames) {
   for (const char* name : {"b.map", "A.MAP", "a.map", "notes.txt", "sub/c.map"}) dir.write(name, "{\n}\n");
   std::vector<play::MapEntry> maps;
   std::string error;
-  ASSERT_EQ(play::list_maps(dir.file(""), maps, error), play::ListStatus::OK) << error;
+  ASSERT_EQ(play::list_maps(dir.file(""), maps, error), play::ListStatus::ok) << error;
   std::vector<std::string> names;
   for (const play::MapEntry& map : maps) names.push_back(play::map_name_of(map.source) + "=" + map.name);
   EXPECT_EQ(names, (std::vector<std::string>{"a=a", "a=a_2", "b=b"}));
@@ -102,11 +102,11 @@ TEST(PlayMaps, AFolderGivesItsMapsInOrderWithUniqueNames) {
     play::ListStatus status;
     std::string error;
   } failures[] = {
-      {dir.file("absent.map"), play::ListStatus::UNREADABLE, "absent.map: No such file or directory"},
-      {dir.file("sub/none"), play::ListStatus::UNREADABLE, "sub/none: No such file or directory"},
+      {dir.file("absent.map"), play::ListStatus::unreadable, "absent.map: No such file or directory"},
+      {dir.file("sub/none"), play::ListStatus::unreadable, "sub/none: No such file or directory"},
   };
   dir.write("empty/readme.txt", "");
-  EXPECT_EQ(play::list_maps(dir.file("empty"), maps, error), play::ListStatus::NO_MAPS);
+  EXPECT_EQ(play::list_maps(dir.file("empty"), maps, error), play::ListStatus::no_maps);
   EXPECT_NE(error.find("no .map file in the folder"), std::string::npos) << error;
   for (const auto& f : failures) {
     EXPECT_EQ(play::list_maps(f.input, maps, error), f.status);

@@ -13,6 +13,8 @@
 #include "table_search.h"
 #include "test_paths.h"
 
+using namespace conv;
+
 namespace fs = std::filesystem;
 
 namespace {

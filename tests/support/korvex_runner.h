@@ -25,7 +25,7 @@ struct KorvexRun {
   std::string errors;   // standard error
   Files files;          // after the run: every text in memory, or a folder's regular files by relative path
   std::vector<std::string> names;  // every file after the run, sorted (in a folder: TempDir::tree())
-  RunReport report;     // filled by runs in this process
+  conv::RunReport report;     // filled by runs in this process
   bool timed_out = false;
 
   // The text of a file after the run, or nothing when there is none.

@@ -27,7 +27,7 @@ std::set<std::string> map_names(const std::string& path) {
   texpack::MapScan scan;
   std::string error;
   std::set<std::string> names;
-  if (texpack::scan_map(text, false, false, scan, error) != texpack::ScanStatus::OK) {
+  if (texpack::scan_map(text, false, false, scan, error) != texpack::ScanStatus::ok) {
     ADD_FAILURE() << path << ": " << error;
     return names;
   }

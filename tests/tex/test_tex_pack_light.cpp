@@ -16,7 +16,7 @@ namespace {
 MapLight light_of(const std::string& text, bool converted) {
   MapScan scan;
   std::string error;
-  EXPECT_EQ(scan_map(text, converted, false, scan, error), ScanStatus::OK) << error;
+  EXPECT_EQ(scan_map(text, converted, false, scan, error), ScanStatus::ok) << error;
   return map_light_of(scan);
 }
 

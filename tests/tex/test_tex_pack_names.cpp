@@ -17,28 +17,28 @@ TEST(TexPackNames, SourceAndConvertedNamesMeetInOnePackName) {
     NameClass expected;
     std::string_view pack_name, library_name, alt_library_name;
   } cases[] = {
-      {"*WATER0", false, Game::quake, NameClass::PACKED, "q1/#water0", "*WATER0", ""},
-      {"+0slipbotsd", false, Game::quake, NameClass::PACKED, "q1/+0slipbotsd", "+0slipbotsd", ""},
-      {"{Fence", false, Game::quake, NameClass::PACKED, "q1/{fence", "{Fence", ""},
-      {"e1u1/floor1_3", false, Game::quake2, NameClass::PACKED, "q2/e1u1/floor1_3", "e1u1/floor1_3", ""},
-      {"q1/#water0", true, Game::quake, NameClass::PACKED, "q1/#water0", "*water0", "#water0"},
-      {"Q1/city4_2", true, Game::quake, NameClass::PACKED, "q1/city4_2", "city4_2", ""},
-      {"q2/e1u1/floor1_3", true, Game::quake2, NameClass::PACKED, "q2/e1u1/floor1_3", "e1u1/floor1_3", ""},
-      {"CLIP", false, Game::quake, NameClass::TOOL, "q1/clip", "CLIP", ""},
-      {"HintSkip", false, Game::quake, NameClass::TOOL, "q1/hintskip", "HintSkip", ""},
-      {"e1u1/trigger", false, Game::quake2, NameClass::TOOL, "q2/e1u1/trigger", "e1u1/trigger", ""},
+      {"*WATER0", false, Game::quake, NameClass::packed, "q1/#water0", "*WATER0", ""},
+      {"+0slipbotsd", false, Game::quake, NameClass::packed, "q1/+0slipbotsd", "+0slipbotsd", ""},
+      {"{Fence", false, Game::quake, NameClass::packed, "q1/{fence", "{Fence", ""},
+      {"e1u1/floor1_3", false, Game::quake2, NameClass::packed, "q2/e1u1/floor1_3", "e1u1/floor1_3", ""},
+      {"q1/#water0", true, Game::quake, NameClass::packed, "q1/#water0", "*water0", "#water0"},
+      {"Q1/city4_2", true, Game::quake, NameClass::packed, "q1/city4_2", "city4_2", ""},
+      {"q2/e1u1/floor1_3", true, Game::quake2, NameClass::packed, "q2/e1u1/floor1_3", "e1u1/floor1_3", ""},
+      {"CLIP", false, Game::quake, NameClass::tool, "q1/clip", "CLIP", ""},
+      {"HintSkip", false, Game::quake, NameClass::tool, "q1/hintskip", "HintSkip", ""},
+      {"e1u1/trigger", false, Game::quake2, NameClass::tool, "q2/e1u1/trigger", "e1u1/trigger", ""},
       // The keep tables keep these: the pack supplies them.
-      {"*waterskip", false, Game::quake, NameClass::PACKED, "q1/#waterskip", "*waterskip", ""},
-      {"e1u1/clip_mon", false, Game::quake2, NameClass::TOOL, "q2/e1u1/clip_mon", "e1u1/clip_mon", ""},
-      {"q1/#waterskip", true, Game::quake, NameClass::PACKED, "q1/#waterskip", "*waterskip", "#waterskip"},
-      {"clip2", false, Game::quake, NameClass::PACKED, "q1/clip2", "clip2", ""},
-      {"e1u1/clipper", false, Game::quake2, NameClass::PACKED, "q2/e1u1/clipper", "e1u1/clipper", ""},
+      {"*waterskip", false, Game::quake, NameClass::packed, "q1/#waterskip", "*waterskip", ""},
+      {"e1u1/clip_mon", false, Game::quake2, NameClass::tool, "q2/e1u1/clip_mon", "e1u1/clip_mon", ""},
+      {"q1/#waterskip", true, Game::quake, NameClass::packed, "q1/#waterskip", "*waterskip", "#waterskip"},
+      {"clip2", false, Game::quake, NameClass::packed, "q1/clip2", "clip2", ""},
+      {"e1u1/clipper", false, Game::quake2, NameClass::packed, "q2/e1u1/clipper", "e1u1/clipper", ""},
       // The editor's placeholder for a face without a texture.
-      {"__TB_empty", false, Game::quake, NameClass::TOOL, "q1/__tb_empty", "__TB_empty", ""},
-      {"__TB_empty", false, Game::quake2, NameClass::TOOL, "q2/__tb_empty", "__TB_empty", ""},
+      {"__TB_empty", false, Game::quake, NameClass::tool, "q1/__tb_empty", "__TB_empty", ""},
+      {"__TB_empty", false, Game::quake2, NameClass::tool, "q2/__tb_empty", "__TB_empty", ""},
       // Faces that must not block: their own shader, the kept name's texture.
-      {"q1/nonsolid/#water0", true, Game::quake, NameClass::PACKED, "q1/nonsolid/#water0", "*water0", "#water0"},
-      {"Q2/nonsolid_opaque/e1u1/floor1_3", true, Game::quake2, NameClass::PACKED, "q2/nonsolid_opaque/e1u1/floor1_3",
+      {"q1/nonsolid/#water0", true, Game::quake, NameClass::packed, "q1/nonsolid/#water0", "*water0", "#water0"},
+      {"Q2/nonsolid_opaque/e1u1/floor1_3", true, Game::quake2, NameClass::packed, "q2/nonsolid_opaque/e1u1/floor1_3",
        "e1u1/floor1_3", ""},
   };
   for (const auto& c : cases) {
@@ -53,7 +53,7 @@ TEST(TexPackNames, SourceAndConvertedNamesMeetInOnePackName) {
   }
   for (std::string_view stock : {"common/clip", "skies/tim_hell", "q3/x", "q1"}) {
     PackName untouched{Game::quake2, "unchanged", "", ""};
-    EXPECT_EQ(classify_converted_name(stock, untouched), NameClass::STOCK) << stock;
+    EXPECT_EQ(classify_converted_name(stock, untouched), NameClass::stock) << stock;
     EXPECT_EQ(untouched.pack_name, "unchanged");
   }
 }
@@ -71,7 +71,7 @@ TEST(TexPackNames, NonsolidNamesDrawTheKeptNamesImages) {
   };
   for (const auto& c : cases) {
     PackName name;
-    ASSERT_EQ(classify_converted_name(c.converted, name), NameClass::PACKED) << c.converted;
+    ASSERT_EQ(classify_converted_name(c.converted, name), NameClass::packed) << c.converted;
     EXPECT_EQ(name.solidity, c.solidity) << c.converted;
     EXPECT_EQ(image_pack_name(name), c.image) << c.converted;
   }
@@ -91,32 +91,32 @@ TEST(TexPackMapScan, NamesFacesKindAndWads) {
        map_text({"CITY4_2 0 0 0 1 1", "city4_2 0 0 0 1 1", "{fence 0 0 0 1 1"},
                 "\"wad\" \"\\quake\\id1\\BASE.WAD; /q/x.wad;;\"\n") +
            "{\n\"classname\" \"func_wall\"\n\"wad\" \"no.wad\"\n}\n",
-       false, false, MapKind::QUAKE, {{"CITY4_2", 2}, {"{fence", 1}}, {"\\quake\\id1\\BASE.WAD", "/q/x.wad"}},
-      {"valve 220 quake", map_text({"sky4 [ 1 0 0 0 ] [ 0 -1 0 0 ] 0 1 1"}), false, false, MapKind::QUAKE,
+       false, false, MapKind::quake, {{"CITY4_2", 2}, {"{fence", 1}}, {"\\quake\\id1\\BASE.WAD", "/q/x.wad"}},
+      {"valve 220 quake", map_text({"sky4 [ 1 0 0 0 ] [ 0 -1 0 0 ] 0 1 1"}), false, false, MapKind::quake,
        {{"sky4", 1}}, {}},
-      {"quake 2 by its numbers", map_text({"floor 0 0 0 1 1 0 0 0"}), false, false, MapKind::QUAKE2, {{"floor", 1}}, {}},
-      {"quake 2 valve", map_text({"floor [ 1 0 0 0 ] [ 0 -1 0 0 ] 0 1 1 0 8 0"}), false, false, MapKind::QUAKE2,
+      {"quake 2 by its numbers", map_text({"floor 0 0 0 1 1 0 0 0"}), false, false, MapKind::quake2, {{"floor", 1}}, {}},
+      {"quake 2 valve", map_text({"floor [ 1 0 0 0 ] [ 0 -1 0 0 ] 0 1 1 0 8 0"}), false, false, MapKind::quake2,
        {{"floor", 1}}, {}},
-      {"quake 2 by a folder", map_text({"e1u1/f 0 0 0 1 1"}), false, false, MapKind::QUAKE2, {{"e1u1/f", 1}}, {}},
-      {"quake 2 when told", map_text({"floor 0 0 0 1 1"}), false, true, MapKind::QUAKE2, {{"floor", 1}}, {}},
+      {"quake 2 by a folder", map_text({"e1u1/f 0 0 0 1 1"}), false, false, MapKind::quake2, {{"e1u1/f", 1}}, {}},
+      {"quake 2 when told", map_text({"floor 0 0 0 1 1"}), false, true, MapKind::quake2, {{"floor", 1}}, {}},
       {"converted by its names; comments and patches skipped",
        map_text({"q1/#water0 0 0 0 1 1 0 0 0 // trailing words"},
                 patch + "{\n// ( 0 0 0 ) ( 0 1 0 ) ( 1 0 0 ) hidden 0 0 0 1 1\n}\n"),
        false,
-       false, MapKind::CONVERTED, {{"q1/#water0", 1}}, {}},
+       false, MapKind::converted, {{"q1/#water0", 1}}, {}},
       {"converted by the header", "// Quake map 'x.map' converted to Q3A format\n" + map_text({"common/clip 0 0 0 1 1"}),
-       false, false, MapKind::CONVERTED, {{"common/clip", 1}}, {}},
-      {"converted by the extension", map_text({"common/clip 0 0 0 1 1"}), true, false, MapKind::CONVERTED,
+       false, false, MapKind::converted, {{"common/clip", 1}}, {}},
+      {"converted by the extension", map_text({"common/clip 0 0 0 1 1"}), true, false, MapKind::converted,
        {{"common/clip", 1}}, {}},
       {"one-line blocks, CR LF, points without blanks",
        "{ \"classname\" \"worldspawn\" }\r\n{\r\n{\r\n(0 0 0) (0 1 0) (1 0 0) a 0 0 0 1 1\r\n}\r\n}\r\n", false, false,
-       MapKind::QUAKE, {{"a", 1}}, {}},
+       MapKind::quake, {{"a", 1}}, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     MapScan scan;
     std::string error;
-    ASSERT_EQ(scan_map(c.text, c.converted_hint, c.force_quake2, scan, error), ScanStatus::OK) << error;
+    ASSERT_EQ(scan_map(c.text, c.converted_hint, c.force_quake2, scan, error), ScanStatus::ok) << error;
     EXPECT_EQ(scan.kind, c.kind);
     EXPECT_EQ(scan.textures, c.textures);
     EXPECT_EQ(scan.wad_entries, c.wads);
@@ -129,9 +129,9 @@ TEST(TexPackMapScan, DamagedMapsNameTheLine) {
     ScanStatus status;
     std::string_view error;
   } cases[] = {
-      {"{\n}\n}\n", ScanStatus::UNBALANCED, "line 3: '}' without a block to close"},
-      {"{\n{\n( 0 0 0 ) ( 0 1 0 ) ( 1 0 0 ) a 0 0 0 1 1\n", ScanStatus::UNBALANCED, "line 3: the map ends inside a block"},
-      {"{\n{\n( 0 0 0 ) ( 0 1 0 ) ( 1 0 0 )\n}\n}\n", ScanStatus::BAD_FACE, "line 3: a face without a texture name"},
+      {"{\n}\n}\n", ScanStatus::unbalanced, "line 3: '}' without a block to close"},
+      {"{\n{\n( 0 0 0 ) ( 0 1 0 ) ( 1 0 0 ) a 0 0 0 1 1\n", ScanStatus::unbalanced, "line 3: the map ends inside a block"},
+      {"{\n{\n( 0 0 0 ) ( 0 1 0 ) ( 1 0 0 )\n}\n}\n", ScanStatus::bad_face, "line 3: a face without a texture name"},
   };
   for (const auto& c : cases) {
     MapScan scan;

@@ -80,16 +80,16 @@ TEST(TexPackOutput, ZipGoesOnlyWhereAFileMay) {
     std::string lands_in;  // the file holding the pack afterwards; "" for none
     std::string message;   // part of the error
   } cases[] = {
-      {"new.pk3", OutputStatus::OK, "new.pk3", ""},
-      {"old.pk3", OutputStatus::OK, "old.pk3", ""},
-      {"link.pk3", OutputStatus::OK, "packs/linked.pk3", ""},
-      {"dangling.pk3", OutputStatus::OK, "packs/fresh.pk3", ""},
-      {"packs/up.pk3", OutputStatus::OK, "top.pk3", ""},
-      {"/dev/null", OutputStatus::OK, "", ""},
-      {"packs", OutputStatus::WRONG_KIND, "", "packs: is a folder; name a .pk3 file, or end the name with /"},
-      {"folder.pk3", OutputStatus::WRONG_KIND, "", "folder.pk3: is a folder"},
-      {"loop", OutputStatus::CREATE_FAILED, "", "loop: cannot follow the link: Too many levels of symbolic links"},
-      {"missing/x.pk3", OutputStatus::CREATE_FAILED, "", "cannot create a temporary file beside it: No such file"},
+      {"new.pk3", OutputStatus::ok, "new.pk3", ""},
+      {"old.pk3", OutputStatus::ok, "old.pk3", ""},
+      {"link.pk3", OutputStatus::ok, "packs/linked.pk3", ""},
+      {"dangling.pk3", OutputStatus::ok, "packs/fresh.pk3", ""},
+      {"packs/up.pk3", OutputStatus::ok, "top.pk3", ""},
+      {"/dev/null", OutputStatus::ok, "", ""},
+      {"packs", OutputStatus::wrong_kind, "", "packs: is a folder; name a .pk3 file, or end the name with /"},
+      {"folder.pk3", OutputStatus::wrong_kind, "", "folder.pk3: is a folder"},
+      {"loop", OutputStatus::create_failed, "", "loop: cannot follow the link: Too many levels of symbolic links"},
+      {"missing/x.pk3", OutputStatus::create_failed, "", "cannot create a temporary file beside it: No such file"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.destination);
@@ -111,7 +111,7 @@ TEST(TexPackOutput, ZipGoesOnlyWhereAFileMay) {
 TEST(TexPackOutput, ZipToAFullDeviceFailsWithTheReason) {
   if (!full_device_writable()) GTEST_SKIP() << "/dev/full cannot be opened for writing here";
   std::string error;
-  EXPECT_EQ(texpack::write_zip_pack("/dev/full", pack_files, error), OutputStatus::WRITE_FAILED);
+  EXPECT_EQ(texpack::write_zip_pack("/dev/full", pack_files, error), OutputStatus::write_failed);
   EXPECT_EQ(error, "/dev/full: cannot write the pack: No space left on device");
   EXPECT_TRUE(S_ISCHR(mode_of("/dev/full")));
 }
@@ -122,7 +122,7 @@ TEST(TexPackOutput, ZipToANamedPipeIsWrittenStraight) {
   std::string received;
   std::thread reader([&] { received = read_bytes(dir.file("pipe")); });
   std::string error;
-  EXPECT_EQ(texpack::write_zip_pack(dir.file("pipe"), pack_files, error), OutputStatus::OK) << error;
+  EXPECT_EQ(texpack::write_zip_pack(dir.file("pipe"), pack_files, error), OutputStatus::ok) << error;
   reader.join();
   EXPECT_TRUE(S_ISFIFO(mode_of(dir.file("pipe"))));
   dir.write("received.pk3", received);
@@ -140,15 +140,15 @@ TEST(TexPackOutput, FolderGoesOnlyWhereNothingOrAnEmptyFolderIs) {
     std::string lands_in;  // the folder holding the pack afterwards; "" for none
     std::string message;
   } cases[] = {
-      {"new", OutputStatus::OK, "new", ""},
-      {"empty", OutputStatus::OK, "empty", ""},
-      {"emptylink", OutputStatus::OK, "empty2", ""},
-      {"newlink", OutputStatus::OK, "made", ""},
-      {"full", OutputStatus::NOT_EMPTY, "", "full: exists and is not an empty folder"},
-      {"old.pk3", OutputStatus::WRONG_KIND, "", "old.pk3: exists and is not a folder"},
-      {"pipe", OutputStatus::WRONG_KIND, "", "pipe: exists and is not a folder"},
-      {"/dev/null", OutputStatus::WRONG_KIND, "", "/dev/null: exists and is not a folder"},
-      {"loop", OutputStatus::CREATE_FAILED, "", "Too many levels of symbolic links"},
+      {"new", OutputStatus::ok, "new", ""},
+      {"empty", OutputStatus::ok, "empty", ""},
+      {"emptylink", OutputStatus::ok, "empty2", ""},
+      {"newlink", OutputStatus::ok, "made", ""},
+      {"full", OutputStatus::not_empty, "", "full: exists and is not an empty folder"},
+      {"old.pk3", OutputStatus::wrong_kind, "", "old.pk3: exists and is not a folder"},
+      {"pipe", OutputStatus::wrong_kind, "", "pipe: exists and is not a folder"},
+      {"/dev/null", OutputStatus::wrong_kind, "", "/dev/null: exists and is not a folder"},
+      {"loop", OutputStatus::create_failed, "", "Too many levels of symbolic links"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.destination);

@@ -48,7 +48,7 @@ struct Sources {
   PackPlan plan(const std::vector<std::string>& names, Game game) const {
     PackPlan result;
     std::string error;
-    EXPECT_EQ(plan(names, game, result, error, &palette), PlanStatus::OK) << error;
+    EXPECT_EQ(plan(names, game, result, error, &palette), PlanStatus::ok) << error;
     return result;
   }
 };
@@ -186,7 +186,7 @@ TEST(TexPackShaders, TheMapsLightKeysLightQuakeSkiesAndSurfaces) {
         "textures/q1/wall\n{\n\tqer_editorimage textures/q1/wall.png\n\tq3map_surfacelight 84\n\tq3map_lightRGB 1 0.5 0\n",
         "surfaceparm lava\n\tsurfaceparm trans\n\tsurfaceparm nolightmap\n\tq3map_surfacelight 120.5\n"})
     EXPECT_NE(script.find(shader), std::string::npos) << shader << "\nin\n" << script;
-  EXPECT_EQ(q1.shaders_by_kind[static_cast<size_t>(ShaderKind::LIGHT)], 2);
+  EXPECT_EQ(q1.shaders_by_kind[static_cast<size_t>(ShaderKind::light)], 2);
   // A Quake 2 sky keeps its own light.
   const std::string q2 = file_text(s.plan({"w/sky"}, Game::quake2), "scripts/test.shader");
   EXPECT_NE(q2.find("q3map_sun 1 0.95 0.9 100 45 60"), std::string::npos) << q2;
@@ -216,8 +216,8 @@ TEST(TexPackShaders, CountsMissingNamesAndFailures) {
   const PackPlan plan = s.plan({"{glass", "*water0", "nowhere"}, Game::quake);
   EXPECT_EQ(plan.shaders, 2);
   const auto count = [&](ShaderKind kind) { return plan.shaders_by_kind[static_cast<size_t>(kind)]; };
-  EXPECT_EQ(count(ShaderKind::FENCE) + count(ShaderKind::FULLBRIGHT) + count(ShaderKind::LIQUID), 3);
-  EXPECT_EQ(count(ShaderKind::SKY) + count(ShaderKind::SURFACE) + count(ShaderKind::ANIMATED), 0);
+  EXPECT_EQ(count(ShaderKind::fence) + count(ShaderKind::fullbright) + count(ShaderKind::liquid), 3);
+  EXPECT_EQ(count(ShaderKind::sky) + count(ShaderKind::surface) + count(ShaderKind::animated), 0);
   ASSERT_EQ(plan.missing.size(), 1u);
   EXPECT_EQ(plan.missing[0].pack_name, "q1/nowhere");
   EXPECT_EQ(plan.missing[0].faces, 3);
@@ -232,10 +232,10 @@ TEST(TexPackShaders, CountsMissingNamesAndFailures) {
     PlanStatus status;
     std::string error;
   } cases[] = {
-      {"*water0", Game::quake, nullptr, PlanStatus::NO_PALETTE,
+      {"*water0", Game::quake, nullptr, PlanStatus::no_palette,
        "no palette found: give the game folder or palette.lmp/colormap.pcx"},
-      {"hlwall", Game::quake, nullptr, PlanStatus::OK, ""},  // its own colours
-      {std::string(60, 'n'), Game::quake2, &s.palette, PlanStatus::BAD_NAME, "Q3 reads paths of at most 63"},
+      {"hlwall", Game::quake, nullptr, PlanStatus::ok, ""},  // its own colours
+      {std::string(60, 'n'), Game::quake2, &s.palette, PlanStatus::bad_name, "Q3 reads paths of at most 63"},
   };
   for (const auto& c : cases) {
     PackPlan untouched;
@@ -243,7 +243,7 @@ TEST(TexPackShaders, CountsMissingNamesAndFailures) {
     std::string error;
     EXPECT_EQ(s.plan({c.name}, c.game, untouched, error, c.palette), c.status) << c.name;
     EXPECT_NE(error.find(c.error), std::string::npos) << error;
-    if (c.status != PlanStatus::OK) {
+    if (c.status != PlanStatus::ok) {
       EXPECT_EQ(untouched.shaders, -1);
     }
   }
@@ -272,15 +272,15 @@ TEST(TexPackShaders, NonsolidNamesGetAShaderThatLetsThrough) {
   std::vector<WantedTexture> wanted;
   for (const char* name : {"q1/wall", "q1/nonsolid/wall", "q1/nonsolid_opaque/{fence", "q1/nonsolid/gone"}) {
     wanted.push_back({{}, 2});
-    ASSERT_EQ(classify_converted_name(name, wanted.back().name), NameClass::PACKED) << name;
+    ASSERT_EQ(classify_converted_name(name, wanted.back().name), NameClass::packed) << name;
   }
   PackPlan plan;
   std::string error;
-  ASSERT_EQ(plan_pack(wanted, s.lookup(), &s.palette, "test", s.light, nullptr, plan, error), PlanStatus::OK) << error;
+  ASSERT_EQ(plan_pack(wanted, s.lookup(), &s.palette, "test", s.light, nullptr, plan, error), PlanStatus::ok) << error;
   EXPECT_EQ(paths(plan), (std::vector<std::string>{"textures/q1/wall.png", "textures/q1/{fence.png",
                                                    "scripts/test.shader", "scripts/shaderlist.txt"}));
   EXPECT_EQ(plan.shaders, 3);
-  EXPECT_EQ(plan.shaders_by_kind[static_cast<size_t>(ShaderKind::NONSOLID)], 3);
+  EXPECT_EQ(plan.shaders_by_kind[static_cast<size_t>(ShaderKind::nonsolid)], 3);
   const std::string script = file_text(plan, "scripts/test.shader");
   EXPECT_NE(script.find("textures/q1/nonsolid/wall\n{\n"
                         "\tqer_editorimage textures/q1/wall.png\n"

@@ -57,13 +57,13 @@ TEST(TexPackShared, PixelsThroughTheirPalette) {
   std::string error;
   std::vector<texpack::SourceTexture> wad2, wad3, wal;
   texpack::Palette quake, quake2;
-  ASSERT_EQ(texpack::read_wad(file_bytes(q1 + "/cr8_czg.wad"), "cr8_czg.wad", wad2, error), SourceStatus::OK);
-  ASSERT_EQ(texpack::read_wad(file_bytes(q1 + "/embedded.wad"), "embedded.wad", wad3, error), SourceStatus::OK);
+  ASSERT_EQ(texpack::read_wad(file_bytes(q1 + "/cr8_czg.wad"), "cr8_czg.wad", wad2, error), SourceStatus::ok);
+  ASSERT_EQ(texpack::read_wad(file_bytes(q1 + "/embedded.wad"), "embedded.wad", wad3, error), SourceStatus::ok);
   ASSERT_EQ(texpack::read_wal(file_bytes(q2 + "/textures/rtz/b_rc_v16.wal"), "rtz/b_rc_v16", "b_rc_v16.wal", wal,
-                              error), SourceStatus::OK);
-  ASSERT_EQ(texpack::read_palette_lmp(file_bytes(q1 + "/palette.lmp"), "palette.lmp", quake, error), SourceStatus::OK);
+                              error), SourceStatus::ok);
+  ASSERT_EQ(texpack::read_palette_lmp(file_bytes(q1 + "/palette.lmp"), "palette.lmp", quake, error), SourceStatus::ok);
   ASSERT_EQ(texpack::read_colormap_pcx(file_bytes(q2 + "/pics/colormap.pcx"), "colormap.pcx", quake2, error),
-            SourceStatus::OK);
+            SourceStatus::ok);
   ASSERT_NE(wad3.at(0).own_palette, nullptr);
   expect_packed_like_palette(wad2.at(0), quake, {q1 + "/cr8_czg.wad", q1 + "/palette.lmp"}, false);
   expect_packed_like_palette(wad3.at(0), *wad3.at(0).own_palette, {q1 + "/embedded.wad"}, false);  // no game palette

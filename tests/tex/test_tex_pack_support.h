@@ -1,7 +1,7 @@
 // Helpers of the texture pack tests, on the shared test support: synthetic
 // textures, WAD files and maps, PNG and zip read-back, in-process runs.
-#ifndef KORVEX_TESTS_TEX_PACK_SUPPORT_H
-#define KORVEX_TESTS_TEX_PACK_SUPPORT_H
+#ifndef KORVEX_TESTS_TEX_TEST_TEX_PACK_SUPPORT_H
+#define KORVEX_TESTS_TEX_TEST_TEX_PACK_SUPPORT_H
 
 #include <cstdint>
 #include <map>

@@ -1,8 +1,8 @@
 // Builders of small texture files for the tests, written from the file
 // layouts alone (not from the readers), so that a misread layout fails
 // instead of agreeing with itself. Texture pixel (x, y) is pattern(x, y).
-#ifndef KORVEX_TEST_TEX_SOURCES_BYTES_H
-#define KORVEX_TEST_TEX_SOURCES_BYTES_H
+#ifndef KORVEX_TESTS_TEX_TEST_TEX_SOURCES_BYTES_H
+#define KORVEX_TESTS_TEX_TEST_TEX_SOURCES_BYTES_H
 
 #include <array>
 #include <cstdint>

@@ -13,21 +13,21 @@ using texpack::SourceStatus;
 
 namespace {
 
-enum class Reader { WAD, BSP, WAL, LMP, PCX, PAK };
+enum class Reader { wad, bsp, wal, lmp, pcx, pak };
 
 // Runs a reader on a list that held one texture (or member); gives its status and what it added.
 SourceStatus run(Reader reader, const Bytes& bytes, std::string& error, size_t& added) {
   std::vector<texpack::SourceTexture> out(1);
   std::vector<texpack::PakEntry> entries(1);
   texpack::Palette palette;
-  SourceStatus status = SourceStatus::OK;
+  SourceStatus status = SourceStatus::ok;
   switch (reader) {
-    case Reader::WAD: status = texpack::read_wad(bytes, "t", out, error); break;
-    case Reader::BSP: status = texpack::read_bsp(bytes, "t", out, error); break;
-    case Reader::WAL: status = texpack::read_wal(bytes, "e1u1/t", "t", out, error); break;
-    case Reader::LMP: status = texpack::read_palette_lmp(bytes, "t", palette, error); break;
-    case Reader::PCX: status = texpack::read_colormap_pcx(bytes, "t", palette, error); break;
-    case Reader::PAK: status = texpack::read_pak_directory(bytes, "t", entries, error); break;
+    case Reader::wad: status = texpack::read_wad(bytes, "t", out, error); break;
+    case Reader::bsp: status = texpack::read_bsp(bytes, "t", out, error); break;
+    case Reader::wal: status = texpack::read_wal(bytes, "e1u1/t", "t", out, error); break;
+    case Reader::lmp: status = texpack::read_palette_lmp(bytes, "t", palette, error); break;
+    case Reader::pcx: status = texpack::read_colormap_pcx(bytes, "t", palette, error); break;
+    case Reader::pak: status = texpack::read_pak_directory(bytes, "t", entries, error); break;
   }
   added = out.size() + entries.size() - 2 + (palette.origin.empty() ? 0 : 1);
   for (size_t i = 1; i < out.size(); ++i) {
@@ -61,11 +61,11 @@ TEST(Decoding, EveryKindGivesThePatternAndItsFields) {
   std::fill_n(external.begin() + kMips, 16, 0);  // pixels left in a WAD
   std::vector<texpack::SourceTexture> out;
   std::string error;
-  ASSERT_EQ(texpack::read_wad(archive("WAD2", {{"pic", Bytes(8, 0xFF), 0x42}, {"floor", miptex("floor", 32, 16)}}), "a", out, error), SourceStatus::OK);
-  ASSERT_EQ(texpack::read_wad(kWad3, "b.wad", out, error), SourceStatus::OK) << error;
+  ASSERT_EQ(texpack::read_wad(archive("WAD2", {{"pic", Bytes(8, 0xFF), 0x42}, {"floor", miptex("floor", 32, 16)}}), "a", out, error), SourceStatus::ok);
+  ASSERT_EQ(texpack::read_wad(kWad3, "b.wad", out, error), SourceStatus::ok) << error;
   for (const uint32_t version : {29u, 30u, 0x32505342u /* BSP2 */, 0x42535032u /* 2PSB */})
-    ASSERT_EQ(texpack::read_bsp(bsp(version, {external, miptex("*lava1", 16, 48, version == 30 ? 256 : 0)}, 2), "c", out, error), SourceStatus::OK);
-  ASSERT_EQ(texpack::read_wal(wal(48, 32, 9, 700, "e1u1/next"), "e1u1/lava", "d", out, error), SourceStatus::OK);
+    ASSERT_EQ(texpack::read_bsp(bsp(version, {external, miptex("*lava1", 16, 48, version == 30 ? 256 : 0)}, 2), "c", out, error), SourceStatus::ok);
+  ASSERT_EQ(texpack::read_wal(wal(48, 32, 9, 700, "e1u1/next"), "e1u1/lava", "d", out, error), SourceStatus::ok);
   ASSERT_EQ(out.size(), 1u + 1u + 4u + 1u);
   for (const auto& texture : out) {
     SCOPED_TRACE(texture.name);
@@ -100,53 +100,53 @@ std::vector<Damage> damages() {
   std::fill_n(long_name.begin() + long(get_u32(long_name, 8) + 16), 16, 'a');
   const auto at = [](size_t offset, uint32_t value) { return [=](Bytes& b) { set_u32(b, offset, value); }; };
   return {
-      {"wad cut in its header", Reader::WAD, Bytes(kWad.begin(), kWad.begin() + 10), SourceStatus::TRUNCATED, "shorter than a WAD header (10 bytes)"},
-      {"wad of another kind", Reader::WAD, changed(kWad, [](Bytes& b) { b[3] = '9'; }), SourceStatus::BAD_MAGIC, "not a WAD2"},
-      {"wad cut in its directory", Reader::WAD, Bytes(kWad.begin(), kWad.end() - 1), SourceStatus::BAD_OFFSET, "lies outside the file"},
-      {"negative entry count", Reader::WAD, changed(kWad, at(4, 0xFFFFFFFF)), SourceStatus::BAD_SIZE, "directory of -1 entries"},
-      {"entry count beyond any file", Reader::WAD, changed(kWad, at(4, 0x7FFFFFFF)), SourceStatus::BAD_SIZE, "is larger than the file"},
-      {"directory far outside", Reader::WAD, changed(kWad, at(8, 0x7FFFFFF0)), SourceStatus::BAD_OFFSET, "(1 entries at 2147483632) lies outside"},
-      {"lump outside the file", Reader::WAD, changed(kWad, at(kEntry, 0x7FFFFFFF)), SourceStatus::BAD_OFFSET, "lump 'floor' (720 bytes at 2147483647)"},
-      {"lump shorter than a miptex header", Reader::WAD, changed(kWad, at(kEntry + 4, 39)), SourceStatus::TRUNCATED, "texture 'floor' has 39 bytes"},
-      {"compressed lump", Reader::WAD, changed(kWad, [](Bytes& b) { b[kEntry + 13] = 1; }), SourceStatus::BAD_MAGIC, "is compressed"},
-      {"empty entry name", Reader::WAD, changed(kWad, [](Bytes& b) { b[kEntry + 16] = 0; }), SourceStatus::BAD_NAME, "entry 0 has an empty name"},
-      {"unterminated entry name", Reader::WAD, long_name, SourceStatus::BAD_NAME, "entry 0 has an unterminated name"},
-      {"zero width", Reader::WAD, changed(kWad, at(kLump + kWidth, 0)), SourceStatus::BAD_SIZE, "has no pixels (0x16)"},
-      {"huge width", Reader::WAD, changed(kWad, at(kLump + kWidth, 8192)), SourceStatus::BAD_SIZE, "too large (8192x16"},
-      {"size over 32 bits", Reader::WAD, changed(changed(kWad, at(kLump + kWidth, ~0u)), at(kLump + kWidth + 4, ~0u)), SourceStatus::BAD_SIZE, "too large"},
-      {"level 0 outside the lump", Reader::WAD, changed(kWad, at(kLump + kMips, 600)), SourceStatus::BAD_OFFSET, "mip level 0 (512 bytes at 600) lies outside its lump"},
-      {"level 3 offset wraps", Reader::WAD, changed(kWad, at(kLump + kMips + 12, ~0u)), SourceStatus::BAD_OFFSET, "mip level 3"},
-      {"level in the header", Reader::WAD, changed(kWad, at(kLump + kMips + 4, 8)), SourceStatus::BAD_OFFSET, "mip level 1 (128 bytes at 8)"},
-      {"wad3 without colours", Reader::WAD, changed(kWad, [](Bytes& b) { b[3] = '3'; }), SourceStatus::NO_PALETTE, "ends before its colour count"},
-      {"wad3 of 0 colours", Reader::WAD, changed(kWad3, [](Bytes& b) { b[kColours] = 0, b[kColours + 1] = 0; }), SourceStatus::NO_PALETTE, "0 colours"},
-      {"wad3 of 300 colours", Reader::WAD, changed(kWad3, [](Bytes& b) { b[kColours] = 44, b[kColours + 1] = 1; }), SourceStatus::BAD_SIZE, "300 colours"},
-      {"wad3 colours cut", Reader::WAD, changed(kWad3, at(get_u32(kWad3, 8) + 4, 820)), SourceStatus::TRUNCATED, "256 colours run past"},
-      {"map cut in its header", Reader::BSP, Bytes(kMap.begin(), kMap.begin() + 100), SourceStatus::TRUNCATED, "shorter than a map header"},
-      {"map of another version", Reader::BSP, changed(kMap, at(0, 28)), SourceStatus::BAD_MAGIC, "(version 28)"},
-      {"texture lump outside", Reader::BSP, changed(kMap, at(20, 0x7FFFFFFF)), SourceStatus::BAD_OFFSET, "texture lump ("},
-      {"texture count beyond the lump", Reader::BSP, changed(kMap, at(kBspLump, 0x40000000)), SourceStatus::BAD_SIZE, "cannot hold 1073741824 texture offsets"},
-      {"texture offset outside the lump", Reader::BSP, changed(kMap, at(kBspLump + 4, 100000)), SourceStatus::BAD_OFFSET, "texture 0 (at 100000)"},
-      {"texture offset -2", Reader::BSP, changed(kMap, at(kBspLump + 4, 0xFFFFFFFE)), SourceStatus::BAD_OFFSET, "texture 0 (at -2)"},
-      {"record cut by the lump's end", Reader::BSP, changed(kMap, at(kBspLump + 4, uint32_t(kMap.size() - kBspLump - 20))), SourceStatus::TRUNCATED, "cut short"},
-      {"map texture's level outside", Reader::BSP, changed(kMap, at(kBspLump + 8 + kMips, 5000)), SourceStatus::BAD_OFFSET, "texture 'wall': mip level 0"},
-      {"map texture without a name", Reader::BSP, changed(kMap, [](Bytes& b) { b[kBspLump + 8] = 0; }), SourceStatus::BAD_NAME, "texture 0 has an empty name"},
-      {"wal cut in its header", Reader::WAL, Bytes(kWal.begin(), kWal.begin() + 99), SourceStatus::TRUNCATED, "shorter than a .wal header"},
-      {"wal of zero height", Reader::WAL, changed(kWal, at(36, 0)), SourceStatus::BAD_SIZE, "texture 'e1u1/t' has no pixels"},
-      {"wal level in its header", Reader::WAL, changed(kWal, at(40, 50)), SourceStatus::BAD_OFFSET, "mip level 0 (256 bytes at 50)"},
-      {"wal next frame unterminated", Reader::WAL, changed(kWal, [](Bytes& b) { std::fill_n(b.begin() + 56, 32, 'n'); }), SourceStatus::BAD_NAME, "unterminated next-frame name"},
-      {"palette short", Reader::LMP, Bytes(767, 0), SourceStatus::TRUNCATED, "this file has 767"},
-      {"palette long", Reader::LMP, Bytes(769, 0), SourceStatus::BAD_SIZE, "this file has 769"},
-      {"pcx without a palette", Reader::PCX, pcx(false), SourceStatus::NO_PALETTE, "too short to end in a 256-colour palette"},
-      {"pcx with another mark", Reader::PCX, changed(kPcx, [](Bytes& b) { b[b.size() - 769] = 0x0D; }), SourceStatus::NO_PALETTE, "no 256-colour palette"},
-      {"pcx of 24 bits", Reader::PCX, changed(kPcx, [](Bytes& b) { b[65] = 3; }), SourceStatus::NO_PALETTE, "3 plane(s) of 8 bits"},
-      {"pcx cut in its header", Reader::PCX, Bytes(kPcx.begin(), kPcx.begin() + 64), SourceStatus::TRUNCATED, "shorter than a PCX header"},
-      {"not a pcx", Reader::PCX, Bytes(2000, 'P'), SourceStatus::BAD_MAGIC, "not a PCX image"},
-      {"pak cut in its header", Reader::PAK, Bytes(kPak.begin(), kPak.begin() + 11), SourceStatus::TRUNCATED, "shorter than a PAK header"},
-      {"pak directory outside", Reader::PAK, changed(kPak, at(4, 0x7FFFFFFF)), SourceStatus::BAD_OFFSET, "directory (64 bytes at 2147483647) lies outside"},
-      {"pak directory of partial entries", Reader::PAK, changed(kPak, at(8, 63)), SourceStatus::BAD_SIZE, "no whole number"},
-      {"pak directory larger than the file", Reader::PAK, changed(kPak, at(8, 64000)), SourceStatus::BAD_SIZE, "is larger than the file"},
-      {"pak member outside", Reader::PAK, changed(kPak, at(kPak.size() - 4, 900)), SourceStatus::BAD_OFFSET, "member 'gfx/palette.lmp' (900 bytes at 12)"},
-      {"pak member name unterminated", Reader::PAK, changed(kPak, [](Bytes& b) { std::fill_n(b.end() - 64, 56, 'x'); }), SourceStatus::BAD_NAME, "entry 0 has an unterminated name"},
+      {"wad cut in its header", Reader::wad, Bytes(kWad.begin(), kWad.begin() + 10), SourceStatus::truncated, "shorter than a WAD header (10 bytes)"},
+      {"wad of another kind", Reader::wad, changed(kWad, [](Bytes& b) { b[3] = '9'; }), SourceStatus::bad_magic, "not a WAD2"},
+      {"wad cut in its directory", Reader::wad, Bytes(kWad.begin(), kWad.end() - 1), SourceStatus::bad_offset, "lies outside the file"},
+      {"negative entry count", Reader::wad, changed(kWad, at(4, 0xFFFFFFFF)), SourceStatus::bad_size, "directory of -1 entries"},
+      {"entry count beyond any file", Reader::wad, changed(kWad, at(4, 0x7FFFFFFF)), SourceStatus::bad_size, "is larger than the file"},
+      {"directory far outside", Reader::wad, changed(kWad, at(8, 0x7FFFFFF0)), SourceStatus::bad_offset, "(1 entries at 2147483632) lies outside"},
+      {"lump outside the file", Reader::wad, changed(kWad, at(kEntry, 0x7FFFFFFF)), SourceStatus::bad_offset, "lump 'floor' (720 bytes at 2147483647)"},
+      {"lump shorter than a miptex header", Reader::wad, changed(kWad, at(kEntry + 4, 39)), SourceStatus::truncated, "texture 'floor' has 39 bytes"},
+      {"compressed lump", Reader::wad, changed(kWad, [](Bytes& b) { b[kEntry + 13] = 1; }), SourceStatus::bad_magic, "is compressed"},
+      {"empty entry name", Reader::wad, changed(kWad, [](Bytes& b) { b[kEntry + 16] = 0; }), SourceStatus::bad_name, "entry 0 has an empty name"},
+      {"unterminated entry name", Reader::wad, long_name, SourceStatus::bad_name, "entry 0 has an unterminated name"},
+      {"zero width", Reader::wad, changed(kWad, at(kLump + kWidth, 0)), SourceStatus::bad_size, "has no pixels (0x16)"},
+      {"huge width", Reader::wad, changed(kWad, at(kLump + kWidth, 8192)), SourceStatus::bad_size, "too large (8192x16"},
+      {"size over 32 bits", Reader::wad, changed(changed(kWad, at(kLump + kWidth, ~0u)), at(kLump + kWidth + 4, ~0u)), SourceStatus::bad_size, "too large"},
+      {"level 0 outside the lump", Reader::wad, changed(kWad, at(kLump + kMips, 600)), SourceStatus::bad_offset, "mip level 0 (512 bytes at 600) lies outside its lump"},
+      {"level 3 offset wraps", Reader::wad, changed(kWad, at(kLump + kMips + 12, ~0u)), SourceStatus::bad_offset, "mip level 3"},
+      {"level in the header", Reader::wad, changed(kWad, at(kLump + kMips + 4, 8)), SourceStatus::bad_offset, "mip level 1 (128 bytes at 8)"},
+      {"wad3 without colours", Reader::wad, changed(kWad, [](Bytes& b) { b[3] = '3'; }), SourceStatus::no_palette, "ends before its colour count"},
+      {"wad3 of 0 colours", Reader::wad, changed(kWad3, [](Bytes& b) { b[kColours] = 0, b[kColours + 1] = 0; }), SourceStatus::no_palette, "0 colours"},
+      {"wad3 of 300 colours", Reader::wad, changed(kWad3, [](Bytes& b) { b[kColours] = 44, b[kColours + 1] = 1; }), SourceStatus::bad_size, "300 colours"},
+      {"wad3 colours cut", Reader::wad, changed(kWad3, at(get_u32(kWad3, 8) + 4, 820)), SourceStatus::truncated, "256 colours run past"},
+      {"map cut in its header", Reader::bsp, Bytes(kMap.begin(), kMap.begin() + 100), SourceStatus::truncated, "shorter than a map header"},
+      {"map of another version", Reader::bsp, changed(kMap, at(0, 28)), SourceStatus::bad_magic, "(version 28)"},
+      {"texture lump outside", Reader::bsp, changed(kMap, at(20, 0x7FFFFFFF)), SourceStatus::bad_offset, "texture lump ("},
+      {"texture count beyond the lump", Reader::bsp, changed(kMap, at(kBspLump, 0x40000000)), SourceStatus::bad_size, "cannot hold 1073741824 texture offsets"},
+      {"texture offset outside the lump", Reader::bsp, changed(kMap, at(kBspLump + 4, 100000)), SourceStatus::bad_offset, "texture 0 (at 100000)"},
+      {"texture offset -2", Reader::bsp, changed(kMap, at(kBspLump + 4, 0xFFFFFFFE)), SourceStatus::bad_offset, "texture 0 (at -2)"},
+      {"record cut by the lump's end", Reader::bsp, changed(kMap, at(kBspLump + 4, uint32_t(kMap.size() - kBspLump - 20))), SourceStatus::truncated, "cut short"},
+      {"map texture's level outside", Reader::bsp, changed(kMap, at(kBspLump + 8 + kMips, 5000)), SourceStatus::bad_offset, "texture 'wall': mip level 0"},
+      {"map texture without a name", Reader::bsp, changed(kMap, [](Bytes& b) { b[kBspLump + 8] = 0; }), SourceStatus::bad_name, "texture 0 has an empty name"},
+      {"wal cut in its header", Reader::wal, Bytes(kWal.begin(), kWal.begin() + 99), SourceStatus::truncated, "shorter than a .wal header"},
+      {"wal of zero height", Reader::wal, changed(kWal, at(36, 0)), SourceStatus::bad_size, "texture 'e1u1/t' has no pixels"},
+      {"wal level in its header", Reader::wal, changed(kWal, at(40, 50)), SourceStatus::bad_offset, "mip level 0 (256 bytes at 50)"},
+      {"wal next frame unterminated", Reader::wal, changed(kWal, [](Bytes& b) { std::fill_n(b.begin() + 56, 32, 'n'); }), SourceStatus::bad_name, "unterminated next-frame name"},
+      {"palette short", Reader::lmp, Bytes(767, 0), SourceStatus::truncated, "this file has 767"},
+      {"palette long", Reader::lmp, Bytes(769, 0), SourceStatus::bad_size, "this file has 769"},
+      {"pcx without a palette", Reader::pcx, pcx(false), SourceStatus::no_palette, "too short to end in a 256-colour palette"},
+      {"pcx with another mark", Reader::pcx, changed(kPcx, [](Bytes& b) { b[b.size() - 769] = 0x0D; }), SourceStatus::no_palette, "no 256-colour palette"},
+      {"pcx of 24 bits", Reader::pcx, changed(kPcx, [](Bytes& b) { b[65] = 3; }), SourceStatus::no_palette, "3 plane(s) of 8 bits"},
+      {"pcx cut in its header", Reader::pcx, Bytes(kPcx.begin(), kPcx.begin() + 64), SourceStatus::truncated, "shorter than a PCX header"},
+      {"not a pcx", Reader::pcx, Bytes(2000, 'P'), SourceStatus::bad_magic, "not a PCX image"},
+      {"pak cut in its header", Reader::pak, Bytes(kPak.begin(), kPak.begin() + 11), SourceStatus::truncated, "shorter than a PAK header"},
+      {"pak directory outside", Reader::pak, changed(kPak, at(4, 0x7FFFFFFF)), SourceStatus::bad_offset, "directory (64 bytes at 2147483647) lies outside"},
+      {"pak directory of partial entries", Reader::pak, changed(kPak, at(8, 63)), SourceStatus::bad_size, "no whole number"},
+      {"pak directory larger than the file", Reader::pak, changed(kPak, at(8, 64000)), SourceStatus::bad_size, "is larger than the file"},
+      {"pak member outside", Reader::pak, changed(kPak, at(kPak.size() - 4, 900)), SourceStatus::bad_offset, "member 'gfx/palette.lmp' (900 bytes at 12)"},
+      {"pak member name unterminated", Reader::pak, changed(kPak, [](Bytes& b) { std::fill_n(b.end() - 64, 56, 'x'); }), SourceStatus::bad_name, "entry 0 has an unterminated name"},
   };
 }
 
@@ -161,19 +161,19 @@ TEST(Damaged, EachDamageIsRejectedWithItsStatusAndAddsNothing) {
   }
   std::vector<texpack::SourceTexture> out;
   std::string error;
-  EXPECT_EQ(texpack::read_wal(kWal, "", "x.wal", out, error), SourceStatus::BAD_NAME);
+  EXPECT_EQ(texpack::read_wal(kWal, "", "x.wal", out, error), SourceStatus::bad_name);
   EXPECT_EQ(error, "x.wal: a .wal texture needs a name");
 }
 
 // The files the damages start from are read, so each damage is what fails.
 TEST(Damaged, TheUndamagedFilesAreRead) {
-  const std::pair<Reader, Bytes> originals[] = {{Reader::WAD, kWad}, {Reader::WAD, kWad3}, {Reader::BSP, kMap},
-                                                {Reader::WAL, kWal}, {Reader::LMP, Bytes(768, 0)}, {Reader::PCX, kPcx},
-                                                {Reader::PAK, kPak}};
+  const std::pair<Reader, Bytes> originals[] = {{Reader::wad, kWad}, {Reader::wad, kWad3}, {Reader::bsp, kMap},
+                                                {Reader::wal, kWal}, {Reader::lmp, Bytes(768, 0)}, {Reader::pcx, kPcx},
+                                                {Reader::pak, kPak}};
   for (const auto& [reader, bytes] : originals) {
     std::string error;
     size_t added = 0;
-    EXPECT_EQ(run(reader, bytes, error, added), SourceStatus::OK) << error;
+    EXPECT_EQ(run(reader, bytes, error, added), SourceStatus::ok) << error;
     EXPECT_EQ(added, 1u);
   }
 }

@@ -46,7 +46,7 @@ TEST_F(Library, ArchivesAndLooseFilesInAFolder) {
   write("q1/Base.WAD", archive("WAD2", {{"city4_2", miptex("city4_2", 16, 16)}}));
   write("q1/broken.wad", Bytes{'W', 'A', 'D', '2'});
   write("q1/notes.txt", Bytes(10, 'x'));
-  ASSERT_EQ(library.add_path(dir.path(), error), SourceStatus::OK) << error;
+  ASSERT_EQ(library.add_path(dir.path(), error), SourceStatus::ok) << error;
 
   const std::string pak0 = at("id1/pak0.pak"), pak1 = at("id1/pak1.pak");
   ASSERT_NE(library.palette(), nullptr);
@@ -75,7 +75,7 @@ TEST_F(Library, ArchivesAndLooseFilesInAFolder) {
 TEST_F(Library, FirstSourceWinsWithoutRegardToCaseAndAFileIsReadOnce) {
   const std::string a = write("a.wad", archive("WAD2", {{"Floor", miptex("Floor", 16, 16)}}));
   const std::string b = write("b.wad", archive("WAD2", {{"FLOOR", miptex("FLOOR", 32, 32)}, {"wall", miptex("wall", 16, 16)}}));
-  for (const std::string& path : {a, b, a}) ASSERT_EQ(library.add_path(path, error), SourceStatus::OK) << error;
+  for (const std::string& path : {a, b, a}) ASSERT_EQ(library.add_path(path, error), SourceStatus::ok) << error;
   ASSERT_NE(library.find("floor"), nullptr);
   EXPECT_EQ(library.find("floor")->width, 16);
   EXPECT_EQ(library.duplicates, std::vector<std::string>{"Floor: kept from " + a + ", also in " + b});
@@ -90,12 +90,12 @@ TEST_F(Library, FilesGivenByNameFailHard) {
     SourceStatus status;
     std::string message;
   } cases[] = {
-      {write("empty.wad", {}), SourceStatus::TRUNCATED, "shorter than a WAD header (0 bytes)"},
-      {at("huge.wad"), SourceStatus::BAD_SIZE, "too large (1073741825 bytes, at most 1 GiB)"},
-      {write("cut.pak", Bytes{'P', 'A', 'C', 'K'}), SourceStatus::TRUNCATED, "shorter than a PAK header (4 bytes)"},
-      {write("notes.txt", Bytes(3, 'x')), SourceStatus::BAD_MAGIC, "not a texture source"},
-      {at("missing.bsp"), SourceStatus::OPEN_FAILED, "no such file or folder"},
-      {write("pics/colormap.pcx", pcx(false)), SourceStatus::NO_PALETTE, "too short to end in a 256-colour palette"},
+      {write("empty.wad", {}), SourceStatus::truncated, "shorter than a WAD header (0 bytes)"},
+      {at("huge.wad"), SourceStatus::bad_size, "too large (1073741825 bytes, at most 1 GiB)"},
+      {write("cut.pak", Bytes{'P', 'A', 'C', 'K'}), SourceStatus::truncated, "shorter than a PAK header (4 bytes)"},
+      {write("notes.txt", Bytes(3, 'x')), SourceStatus::bad_magic, "not a texture source"},
+      {at("missing.bsp"), SourceStatus::open_failed, "no such file or folder"},
+      {write("pics/colormap.pcx", pcx(false)), SourceStatus::no_palette, "too short to end in a 256-colour palette"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(library.add_path(c.path, error), c.status) << c.path;
@@ -104,7 +104,7 @@ TEST_F(Library, FilesGivenByNameFailHard) {
   EXPECT_TRUE(library.textures_per_origin.empty());
   EXPECT_EQ(library.palette(), nullptr);
   // A .wal the user names outside any textures/ folder is called by its file name.
-  ASSERT_EQ(library.add_path(write("loose/rock.wal", wal(16, 16, 0, 0, "")), error), SourceStatus::OK) << error;
+  ASSERT_EQ(library.add_path(write("loose/rock.wal", wal(16, 16, 0, 0, "")), error), SourceStatus::ok) << error;
   EXPECT_NE(library.find("rock"), nullptr);
 }
 

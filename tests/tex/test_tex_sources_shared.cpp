@@ -50,12 +50,12 @@ std::vector<SourceTexture> read_source(const std::string& relative) {
   const Bytes bytes = read_file(kData / relative);
   std::vector<SourceTexture> out;
   std::string error;
-  SourceStatus status = SourceStatus::OK;
+  SourceStatus status = SourceStatus::ok;
   if (relative.ends_with(".bsp")) status = texpack::read_bsp(bytes, relative, out, error);
   if (relative.ends_with(".wad")) status = texpack::read_wad(bytes, relative, out, error);
   if (relative.ends_with(".wal"))
     status = texpack::read_wal(bytes, relative.substr(12, relative.size() - 16), relative, out, error);
-  EXPECT_EQ(status, SourceStatus::OK) << error;
+  EXPECT_EQ(status, SourceStatus::ok) << error;
   return out;
 }
 
@@ -132,10 +132,10 @@ TEST_F(SharedData, PalettesOfBothGames) {
   texpack::Palette palette;
   std::string error;
   const Bytes pcx = read_file(kData / "q2/pics/colormap.pcx");
-  ASSERT_EQ(texpack::read_colormap_pcx(pcx, "colormap.pcx", palette, error), SourceStatus::OK) << error;
+  ASSERT_EQ(texpack::read_colormap_pcx(pcx, "colormap.pcx", palette, error), SourceStatus::ok) << error;
   EXPECT_TRUE(std::equal(palette.rgb.begin(), palette.rgb.end(), pcx.end() - 768));
   EXPECT_EQ(fnv1a(palette.rgb.data(), 768), 0x5161d8c3u);
-  ASSERT_EQ(texpack::read_palette_lmp(read_file(kData / "q1/palette.lmp"), "p", palette, error), SourceStatus::OK);
+  ASSERT_EQ(texpack::read_palette_lmp(read_file(kData / "q1/palette.lmp"), "p", palette, error), SourceStatus::ok);
   EXPECT_EQ(fnv1a(palette.rgb.data(), 768), 0xc8117c1eu);
 }
 
@@ -162,13 +162,13 @@ TEST_F(SharedData, MalformedWadsAreRejected) {
     SourceStatus status;
     const char* message;
   } cases[] = {
-      {"bad_magic.wad", SourceStatus::BAD_MAGIC, "not a WAD2 or WAD3 file"},
-      {"directory_out_of_bounds.wad", SourceStatus::BAD_OFFSET, "directory (1 entries at 20) lies outside the file (44 bytes)"},
-      {"entry_count_too_large.wad", SourceStatus::BAD_SIZE, "directory (1 entries at 12) is larger than the file (43 bytes)"},
-      {"entry_out_of_bounds.wad", SourceStatus::BAD_OFFSET, "lump 'toofar' (10 bytes at 1000) lies outside the file (44 bytes)"},
-      {"skips_empty_entry_name.wad", SourceStatus::BAD_NAME, "entry 0 has an empty name"},
-      {"too_small.wad", SourceStatus::TRUNCATED, "shorter than a WAD header (8 bytes)"},
-      {"wad3_empty.wad", SourceStatus::BAD_SIZE, "directory holds no entries"},
+      {"bad_magic.wad", SourceStatus::bad_magic, "not a WAD2 or WAD3 file"},
+      {"directory_out_of_bounds.wad", SourceStatus::bad_offset, "directory (1 entries at 20) lies outside the file (44 bytes)"},
+      {"entry_count_too_large.wad", SourceStatus::bad_size, "directory (1 entries at 12) is larger than the file (43 bytes)"},
+      {"entry_out_of_bounds.wad", SourceStatus::bad_offset, "lump 'toofar' (10 bytes at 1000) lies outside the file (44 bytes)"},
+      {"skips_empty_entry_name.wad", SourceStatus::bad_name, "entry 0 has an empty name"},
+      {"too_small.wad", SourceStatus::truncated, "shorter than a WAD header (8 bytes)"},
+      {"wad3_empty.wad", SourceStatus::bad_size, "directory holds no entries"},
   };
   for (const auto& c : cases) {
     std::vector<SourceTexture> out;
@@ -183,7 +183,7 @@ TEST_F(SharedData, LibraryOverTheWholeTree) {
   texpack::TextureLibrary library;
   std::string error;
   const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(library.add_path(kData.string(), error), SourceStatus::OK) << error;
+  ASSERT_EQ(library.add_path(kData.string(), error), SourceStatus::ok) << error;
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_LT(seconds, kSecondsForTheTree);
   int from_maps = 0;  // the 29 maps hold 750 textures

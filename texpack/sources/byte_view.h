@@ -2,8 +2,8 @@
 // the readers. Every offset and length arrives from the file as a 32-bit
 // number, so sums and products of two of them are done in 64 bits, where
 // they cannot overflow.
-#ifndef KORVEX_TEXPACK_BYTE_VIEW_H
-#define KORVEX_TEXPACK_BYTE_VIEW_H
+#ifndef KORVEX_TEXPACK_SOURCES_BYTE_VIEW_H
+#define KORVEX_TEXPACK_SOURCES_BYTE_VIEW_H
 
 #include <cstdint>
 #include <cstring>

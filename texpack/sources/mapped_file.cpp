@@ -18,20 +18,20 @@ MappedFile::~MappedFile() {
 
 SourceStatus MappedFile::open(const std::string& path, std::string& error) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return fail(SourceStatus::OPEN_FAILED, error, path, std::strerror(errno));
+  if (fd < 0) return fail(SourceStatus::open_failed, error, path, std::strerror(errno));
   struct stat st {};
-  SourceStatus status = SourceStatus::OK;
+  SourceStatus status = SourceStatus::ok;
   if (fstat(fd, &st) != 0) {
-    status = fail(SourceStatus::OPEN_FAILED, error, path, std::strerror(errno));
+    status = fail(SourceStatus::open_failed, error, path, std::strerror(errno));
   } else if (!S_ISREG(st.st_mode)) {
-    status = fail(SourceStatus::OPEN_FAILED, error, path, "not a regular file");
+    status = fail(SourceStatus::open_failed, error, path, "not a regular file");
   } else if (uint64_t(st.st_size) > kMaxSourceFileBytes) {
-    status = fail(SourceStatus::BAD_SIZE, error, path,
+    status = fail(SourceStatus::bad_size, error, path,
                   "too large (" + std::to_string(st.st_size) + " bytes, at most 1 GiB)");
   } else if (st.st_size > 0) {
     void* mapped = mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
     if (mapped == MAP_FAILED) {
-      status = fail(SourceStatus::OPEN_FAILED, error, path, std::strerror(errno));
+      status = fail(SourceStatus::open_failed, error, path, std::strerror(errno));
     } else {
       data_ = static_cast<const uint8_t*>(mapped);
       size_ = size_t(st.st_size);

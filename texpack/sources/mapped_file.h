@@ -1,7 +1,7 @@
 // A file's bytes, mapped read-only for as long as the object lives, so that
 // a large archive costs address space rather than memory.
-#ifndef KORVEX_TEXPACK_MAPPED_FILE_H
-#define KORVEX_TEXPACK_MAPPED_FILE_H
+#ifndef KORVEX_TEXPACK_SOURCES_MAPPED_FILE_H
+#define KORVEX_TEXPACK_SOURCES_MAPPED_FILE_H
 
 #include <cstdint>
 #include <span>
@@ -21,8 +21,8 @@ class MappedFile {
   MappedFile& operator=(const MappedFile&) = delete;
   ~MappedFile();
 
-  // Maps the file at path. Returns OK, or OPEN_FAILED (missing, unreadable,
-  // not a regular file) or BAD_SIZE (over kMaxSourceFileBytes) with error
+  // Maps the file at path. Returns ok, or open_failed (missing, unreadable,
+  // not a regular file) or bad_size (over kMaxSourceFileBytes) with error
   // set to "<path>: <why>". Call once per object.
   [[nodiscard]] SourceStatus open(const std::string& path, std::string& error);
 

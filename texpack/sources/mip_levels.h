@@ -1,7 +1,7 @@
 // What every paletted texture format here shares: a width and height within
 // limits, and four mip levels of which the first is kept.
-#ifndef KORVEX_TEXPACK_MIP_LEVELS_H
-#define KORVEX_TEXPACK_MIP_LEVELS_H
+#ifndef KORVEX_TEXPACK_SOURCES_MIP_LEVELS_H
+#define KORVEX_TEXPACK_SOURCES_MIP_LEVELS_H
 
 #include <array>
 #include <cstdint>
@@ -31,9 +31,9 @@ struct MipLayout {
   return uint64_t{width >> level} * (height >> level);
 }
 
-// Checks the size (BAD_SIZE: zero or over the limits) and that every level
-// lies in the block past its header (BAD_OFFSET). `block_noun` names the
-// block in messages ("its lump", "the file"). Returns OK or the status,
+// Checks the size (bad_size: zero or over the limits) and that every level
+// lies in the block past its header (bad_offset). `block_noun` names the
+// block in messages ("its lump", "the file"). Returns ok or the status,
 // with error set.
 [[nodiscard]] SourceStatus check_mip_layout(const ByteView& block, uint64_t header, const MipLayout& layout,
                                             const char* block_noun, const std::string& origin,

@@ -14,21 +14,21 @@ SourceStatus read_own_palette(const ByteView& record, const MipLayout& layout, c
   const std::string what = "texture '" + name + "'";
   const uint64_t at = uint64_t{layout.offsets[3]} + mip_bytes(layout.width, layout.height, 3);
   if (!record.holds(at, 2))
-    return fail(SourceStatus::NO_PALETTE, error, origin, what + " ends before its colour count");
+    return fail(SourceStatus::no_palette, error, origin, what + " ends before its colour count");
   const uint16_t count = record.u16(at);
-  if (count == 0) return fail(SourceStatus::NO_PALETTE, error, origin, what + " has a colour table of 0 colours");
+  if (count == 0) return fail(SourceStatus::no_palette, error, origin, what + " has a colour table of 0 colours");
   if (count > 256)
-    return fail(SourceStatus::BAD_SIZE, error, origin,
+    return fail(SourceStatus::bad_size, error, origin,
                 what + " has a colour table of " + std::to_string(count) + " colours (at most 256)");
   if (!record.holds(at + 2, uint64_t{count} * 3))
-    return fail(SourceStatus::TRUNCATED, error, origin,
+    return fail(SourceStatus::truncated, error, origin,
                 what + ": its " + std::to_string(count) + " colours run past the end of its lump");
   auto palette = std::make_shared<Palette>();
   const auto rgb = record.part(at + 2, uint64_t{count} * 3);
   std::copy(rgb.begin(), rgb.end(), palette->rgb.begin());  // colours past count stay black
   palette->origin = origin + ":" + name;
   out = std::move(palette);
-  return SourceStatus::OK;
+  return SourceStatus::ok;
 }
 
 }  // namespace
@@ -45,16 +45,16 @@ SourceStatus decode_miptex(std::span<const uint8_t> record, const std::string& n
                            const std::string& origin, SourceTexture& out, std::string& error) {
   const ByteView view(record);
   if (!view.holds(0, kMiptexHeaderBytes))
-    return fail(SourceStatus::TRUNCATED, error, origin,
+    return fail(SourceStatus::truncated, error, origin,
                 "texture '" + name + "' has " + std::to_string(view.size()) + " bytes, fewer than a miptex header (" +
                     std::to_string(kMiptexHeaderBytes) + ")");
   const MipLayout layout = miptex_layout(view);
   if (const auto status = check_mip_layout(view, kMiptexHeaderBytes, layout, "its lump", origin, name, error);
-      status != SourceStatus::OK)
+      status != SourceStatus::ok)
     return status;
   std::shared_ptr<const Palette> own;
-  if (colours == MiptexColours::OWN_PALETTE) {
-    if (const auto status = read_own_palette(view, layout, name, origin, own, error); status != SourceStatus::OK)
+  if (colours == MiptexColours::own_palette) {
+    if (const auto status = read_own_palette(view, layout, name, origin, own, error); status != SourceStatus::ok)
       return status;
   }
   SourceTexture texture;
@@ -63,7 +63,7 @@ SourceStatus decode_miptex(std::span<const uint8_t> record, const std::string& n
   texture.own_palette = std::move(own);
   take_level0(view, layout, texture);
   out = std::move(texture);
-  return SourceStatus::OK;
+  return SourceStatus::ok;
 }
 
 }  // namespace texpack

@@ -27,30 +27,30 @@ void take_palette(std::span<const uint8_t> rgb, const std::string& origin, Palet
 SourceStatus read_palette_lmp(std::span<const uint8_t> data, const std::string& origin, Palette& out,
                               std::string& error) {
   const std::string what = "a palette is 768 bytes, this file has " + std::to_string(data.size());
-  if (data.size() < kPaletteBytes) return fail(SourceStatus::TRUNCATED, error, origin, what);
-  if (data.size() > kPaletteBytes) return fail(SourceStatus::BAD_SIZE, error, origin, what);
+  if (data.size() < kPaletteBytes) return fail(SourceStatus::truncated, error, origin, what);
+  if (data.size() > kPaletteBytes) return fail(SourceStatus::bad_size, error, origin, what);
   take_palette(data, origin, out);
-  return SourceStatus::OK;
+  return SourceStatus::ok;
 }
 
 SourceStatus read_colormap_pcx(std::span<const uint8_t> data, const std::string& origin, Palette& out,
                                std::string& error) {
   const ByteView pcx(data);
-  if (!pcx.holds(0, 1) || pcx.u8(0) != kPcxMaker) return fail(SourceStatus::BAD_MAGIC, error, origin, "not a PCX image");
+  if (!pcx.holds(0, 1) || pcx.u8(0) != kPcxMaker) return fail(SourceStatus::bad_magic, error, origin, "not a PCX image");
   if (!pcx.holds(0, kPcxHeaderBytes))
-    return fail(SourceStatus::TRUNCATED, error, origin,
+    return fail(SourceStatus::truncated, error, origin,
                 "shorter than a PCX header (" + std::to_string(pcx.size()) + " bytes)");
   if (pcx.u8(kPcxBitsOffset) != 8 || pcx.u8(kPcxPlanesOffset) != 1)
-    return fail(SourceStatus::NO_PALETTE, error, origin,
+    return fail(SourceStatus::no_palette, error, origin,
                 "a PCX of " + std::to_string(pcx.u8(kPcxPlanesOffset)) + " plane(s) of " +
                     std::to_string(pcx.u8(kPcxBitsOffset)) + " bits has no 256-colour palette");
   if (pcx.size() < kPcxHeaderBytes + kPaletteBytes + 1)
-    return fail(SourceStatus::NO_PALETTE, error, origin, "too short to end in a 256-colour palette");
+    return fail(SourceStatus::no_palette, error, origin, "too short to end in a 256-colour palette");
   const uint64_t mark = pcx.size() - kPaletteBytes - 1;
   if (pcx.u8(mark) != kPcxPaletteMark)
-    return fail(SourceStatus::NO_PALETTE, error, origin, "no 256-colour palette at the end of the PCX");
+    return fail(SourceStatus::no_palette, error, origin, "no 256-colour palette at the end of the PCX");
   take_palette(pcx.part(mark + 1, kPaletteBytes), origin, out);
-  return SourceStatus::OK;
+  return SourceStatus::ok;
 }
 
 }  // namespace texpack

@@ -18,16 +18,16 @@ std::string_view file_name(std::string_view lowered) {
   return slash == std::string_view::npos ? lowered : lowered.substr(slash + 1);
 }
 
-// The extension of each kind of source; every kind but NONE has one.
+// The extension of each kind of source; every kind but SourceKind::none has one.
 constexpr std::array<std::pair<std::string_view, SourceKind>, 6> kExtensions = {{
-    {".wad", SourceKind::WAD},
-    {".bsp", SourceKind::BSP},
-    {".pak", SourceKind::PAK},
-    {".wal", SourceKind::WAL},
-    {".lmp", SourceKind::PALETTE_LMP},
-    {".pcx", SourceKind::COLORMAP_PCX},
+    {".wad", SourceKind::wad},
+    {".bsp", SourceKind::bsp},
+    {".pak", SourceKind::pak},
+    {".wal", SourceKind::wal},
+    {".lmp", SourceKind::palette_lmp},
+    {".pcx", SourceKind::colormap_pcx},
 }};
-static_assert(kExtensions.size() == static_cast<size_t>(SourceKind::COLORMAP_PCX),
+static_assert(kExtensions.size() == static_cast<size_t>(SourceKind::colormap_pcx),
               "one extension for each kind after NONE");
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -45,28 +45,28 @@ SourceKind kind_of_named_file(std::string_view path) {
   const std::string lowered = lower_ascii(path);
   for (const auto& [extension, kind] : kExtensions)
     if (ends_with(lowered, extension)) return kind;
-  return SourceKind::NONE;
+  return SourceKind::none;
 }
 
 SourceKind kind_in_folder(std::string_view path) {
   const std::string lowered = lower_ascii(path);
   const std::string_view name = file_name(lowered);
-  if (name == "palette.lmp") return SourceKind::PALETTE_LMP;
-  if (name == "colormap.pcx") return SourceKind::COLORMAP_PCX;
-  if (ends_with(name, ".wal")) return wal_place(path) ? SourceKind::WAL : SourceKind::NONE;
+  if (name == "palette.lmp") return SourceKind::palette_lmp;
+  if (name == "colormap.pcx") return SourceKind::colormap_pcx;
+  if (ends_with(name, ".wal")) return wal_place(path) ? SourceKind::wal : SourceKind::none;
   const SourceKind kind = kind_of_named_file(name);
-  return kind == SourceKind::WAD || kind == SourceKind::BSP || kind == SourceKind::PAK ? kind : SourceKind::NONE;
+  return kind == SourceKind::wad || kind == SourceKind::bsp || kind == SourceKind::pak ? kind : SourceKind::none;
 }
 
 SourceKind kind_in_pak(std::string_view member) {
   std::string lowered = lower_ascii(member);
   std::replace(lowered.begin(), lowered.end(), '\\', '/');
-  if (lowered == "gfx/palette.lmp") return SourceKind::PALETTE_LMP;
-  if (lowered == "pics/colormap.pcx") return SourceKind::COLORMAP_PCX;
-  if (lowered.starts_with("maps/") && ends_with(lowered, ".bsp")) return SourceKind::BSP;
-  if (lowered.starts_with("textures/") && ends_with(lowered, ".wal")) return SourceKind::WAL;
-  if (ends_with(lowered, ".wad") && lowered != "gfx.wad") return SourceKind::WAD;
-  return SourceKind::NONE;
+  if (lowered == "gfx/palette.lmp") return SourceKind::palette_lmp;
+  if (lowered == "pics/colormap.pcx") return SourceKind::colormap_pcx;
+  if (lowered.starts_with("maps/") && ends_with(lowered, ".bsp")) return SourceKind::bsp;
+  if (lowered.starts_with("textures/") && ends_with(lowered, ".wal")) return SourceKind::wal;
+  if (ends_with(lowered, ".wad") && lowered != "gfx.wad") return SourceKind::wad;
+  return SourceKind::none;
 }
 
 std::optional<WalPlace> wal_place(std::string_view path) {

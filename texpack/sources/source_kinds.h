@@ -1,7 +1,7 @@
 // Which files are texture sources, what a .wal is called, and the order in
 // which a folder's files are read. Names compare without regard to case.
-#ifndef KORVEX_TEXPACK_SOURCE_KINDS_H
-#define KORVEX_TEXPACK_SOURCE_KINDS_H
+#ifndef KORVEX_TEXPACK_SOURCES_SOURCE_KINDS_H
+#define KORVEX_TEXPACK_SOURCES_SOURCE_KINDS_H
 
 #include <optional>
 #include <string>
@@ -9,7 +9,7 @@
 
 namespace texpack {
 
-enum class SourceKind { NONE, WAD, BSP, PAK, WAL, PALETTE_LMP, COLORMAP_PCX };  // COLORMAP_PCX last
+enum class SourceKind { none, wad, bsp, pak, wal, palette_lmp, colormap_pcx };  // colormap_pcx last
 
 // ASCII lower case.
 [[nodiscard]] std::string lower_ascii(std::string_view text);

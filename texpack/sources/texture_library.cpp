@@ -39,21 +39,21 @@ SourceStatus TextureLibrary::add_path(const std::string& path, std::string& erro
   std::error_code ec;
   const fs::file_status status = fs::status(path, ec);
   if (ec || status.type() == fs::file_type::not_found)
-    return fail(SourceStatus::OPEN_FAILED, error, path, "no such file or folder");
+    return fail(SourceStatus::open_failed, error, path, "no such file or folder");
   if (fs::is_directory(status)) return add_folder(path, error);
   const SourceKind kind = kind_of_named_file(path);
-  if (kind == SourceKind::NONE)
-    return fail(SourceStatus::BAD_MAGIC, error, path, "not a texture source (.wad, .bsp, .pak, .wal, .lmp or .pcx)");
+  if (kind == SourceKind::none)
+    return fail(SourceStatus::bad_magic, error, path, "not a texture source (.wad, .bsp, .pak, .wal, .lmp or .pcx)");
   return add_file(path, kind, error);
 }
 
 SourceStatus TextureLibrary::add_file(const std::string& path, SourceKind kind, std::string& error) {
   const std::string key = comparable_path(path);
-  if (files_read_.contains(key)) return SourceStatus::OK;
+  if (files_read_.contains(key)) return SourceStatus::ok;
   MappedFile file;
-  if (const auto status = file.open(path, error); status != SourceStatus::OK) return status;
+  if (const auto status = file.open(path, error); status != SourceStatus::ok) return status;
   const auto status = add_bytes(file.bytes(), kind, path, path, "", error);
-  if (status == SourceStatus::OK) files_read_.insert(key);
+  if (status == SourceStatus::ok) files_read_.insert(key);
   return status;
 }
 
@@ -61,7 +61,7 @@ SourceStatus TextureLibrary::add_folder(const std::string& path, std::string& er
   std::vector<std::string> files;
   std::error_code ec;
   fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, ec);
-  if (ec) return fail(SourceStatus::OPEN_FAILED, error, path, ec.message());
+  if (ec) return fail(SourceStatus::open_failed, error, path, ec.message());
   for (; it != fs::recursive_directory_iterator(); it.increment(ec)) {
     if (ec) {
       problems.push_back(path + ": " + ec.message() + "; the rest of the folder was not searched");
@@ -73,27 +73,27 @@ SourceStatus TextureLibrary::add_folder(const std::string& path, std::string& er
   std::sort(files.begin(), files.end(), [](const std::string& a, const std::string& b) { return source_path_less(a, b); });
   for (const std::string& file : files) {
     const SourceKind kind = kind_in_folder(fs::absolute(file).lexically_normal().string());
-    if (kind == SourceKind::NONE) continue;
+    if (kind == SourceKind::none) continue;
     std::string file_error;
-    if (add_file(file, kind, file_error) != SourceStatus::OK) problems.push_back(file_error);
+    if (add_file(file, kind, file_error) != SourceStatus::ok) problems.push_back(file_error);
   }
-  return SourceStatus::OK;
+  return SourceStatus::ok;
 }
 
 SourceStatus TextureLibrary::add_pak(std::span<const uint8_t> pak, const std::string& origin, std::string& error) {
   std::vector<PakEntry> entries;
-  if (const auto status = read_pak_directory(pak, origin, entries, error); status != SourceStatus::OK) return status;
+  if (const auto status = read_pak_directory(pak, origin, entries, error); status != SourceStatus::ok) return status;
   std::stable_sort(entries.begin(), entries.end(),
                    [](const PakEntry& a, const PakEntry& b) { return source_path_less(a.name, b.name); });
   for (const PakEntry& entry : entries) {
     const SourceKind kind = kind_in_pak(entry.name);
-    if (kind == SourceKind::NONE) continue;
+    if (kind == SourceKind::none) continue;
     std::string member_error;
     if (add_bytes(pak.subspan(entry.offset, entry.size), kind, origin + ":" + entry.name, entry.name, origin + ":",
-                  member_error) != SourceStatus::OK)
+                  member_error) != SourceStatus::ok)
       problems.push_back(member_error);
   }
-  return SourceStatus::OK;
+  return SourceStatus::ok;
 }
 
 SourceStatus TextureLibrary::add_bytes(std::span<const uint8_t> data, SourceKind kind, const std::string& origin,
@@ -101,36 +101,36 @@ SourceStatus TextureLibrary::add_bytes(std::span<const uint8_t> data, SourceKind
                                        std::string& error) {
   std::vector<SourceTexture> found;
   Palette palette;
-  SourceStatus status = SourceStatus::OK;
+  SourceStatus status = SourceStatus::ok;
   switch (kind) {
-    case SourceKind::WAD:
+    case SourceKind::wad:
       status = read_wad(data, origin, found, error);
-      if (status == SourceStatus::OK) keep_textures(found, origin);
+      if (status == SourceStatus::ok) keep_textures(found, origin);
       return status;
-    case SourceKind::BSP:
+    case SourceKind::bsp:
       status = read_bsp(data, origin, found, error);
-      if (status == SourceStatus::OK) keep_textures(found, origin);
+      if (status == SourceStatus::ok) keep_textures(found, origin);
       return status;
-    case SourceKind::WAL: {
+    case SourceKind::wal: {
       const WalPlace place = place_of_wal(wal_path, container.empty());
       status = read_wal(data, place.name, origin, found, error);
-      if (status == SourceStatus::OK) keep_textures(found, container + place.folder);
+      if (status == SourceStatus::ok) keep_textures(found, container + place.folder);
       return status;
     }
-    case SourceKind::PALETTE_LMP:
+    case SourceKind::palette_lmp:
       status = read_palette_lmp(data, origin, palette, error);
-      if (status == SourceStatus::OK) keep_palette(palette);
+      if (status == SourceStatus::ok) keep_palette(palette);
       return status;
-    case SourceKind::COLORMAP_PCX:
+    case SourceKind::colormap_pcx:
       status = read_colormap_pcx(data, origin, palette, error);
-      if (status == SourceStatus::OK) keep_palette(palette);
+      if (status == SourceStatus::ok) keep_palette(palette);
       return status;
-    case SourceKind::PAK:
+    case SourceKind::pak:
       return add_pak(data, origin, error);
-    case SourceKind::NONE:
+    case SourceKind::none:
       break;
   }
-  return fail(SourceStatus::BAD_MAGIC, error, origin, "not a texture source");
+  return fail(SourceStatus::bad_magic, error, origin, "not a texture source");
 }
 
 void TextureLibrary::keep_textures(std::vector<SourceTexture>& found, const std::string& counted_as) {
@@ -176,7 +176,7 @@ bool TextureLibrary::add_wad_by_name(std::string_view wad_key_entry, const std::
     }
     if (matches.empty()) continue;
     std::sort(matches.begin(), matches.end());  // one folder may hold Base.wad and base.wad
-    return add_file(matches.front(), SourceKind::WAD, error) == SourceStatus::OK;
+    return add_file(matches.front(), SourceKind::wad, error) == SourceStatus::ok;
   }
   std::string searched;
   for (const std::string& folder : folders) searched += (searched.empty() ? "" : ", ") + folder;

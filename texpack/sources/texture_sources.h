@@ -5,8 +5,8 @@
 //
 // Nothing here writes a file or prints: every failure comes back as a
 // status and a message that names the file and what is wrong with it.
-#ifndef KORVEX_TEXPACK_TEXTURE_SOURCES_H
-#define KORVEX_TEXPACK_TEXTURE_SOURCES_H
+#ifndef KORVEX_TEXPACK_SOURCES_TEXTURE_SOURCES_H
+#define KORVEX_TEXPACK_SOURCES_TEXTURE_SOURCES_H
 
 #include <array>
 #include <cstdint>
@@ -50,25 +50,25 @@ struct SourceTexture {
 };
 
 enum class SourceStatus {
-  OK,
-  OPEN_FAILED,    // the file cannot be read
-  TRUNCATED,      // shorter than its header or directory says
-  BAD_MAGIC,      // not the format it was taken for
-  BAD_OFFSET,     // a lump, entry or mip offset outside the file or lump
-  BAD_SIZE,       // a texture of zero or huge size, an entry count too large
-  BAD_NAME,       // an empty or unterminated-and-too-long name
-  NO_PALETTE,     // a PCX without its 256-colour palette, a WAD3 texture without colours
+  ok,
+  open_failed,    // the file cannot be read
+  truncated,      // shorter than its header or directory says
+  bad_magic,      // not the format it was taken for
+  bad_offset,     // a lump, entry or mip offset outside the file or lump
+  bad_size,       // a texture of zero or huge size, an entry count too large
+  bad_name,       // an empty or unterminated-and-too-long name
+  no_palette,     // a PCX without its 256-colour palette, a WAD3 texture without colours
 };
 
-// The readers. Each returns SourceStatus::OK and appends to `out`, or
+// The readers. Each returns SourceStatus::ok and appends to `out`, or
 // another status with `error` set to "<origin>: <what is wrong>"; on
 // failure `out` is left as it was. Every offset and size is checked
-// against the data; nothing outside `data` is read. Statuses: TRUNCATED
-// (shorter than a header or a table it announces), BAD_MAGIC (another
-// format; a compressed WAD lump), BAD_OFFSET (a directory, lump, member or
-// mip level outside the file or its lump), BAD_SIZE (a count that cannot
+// against the data; nothing outside `data` is read. Statuses: truncated
+// (shorter than a header or a table it announces), bad_magic (another
+// format; a compressed WAD lump), bad_offset (a directory, lump, member or
+// mip level outside the file or its lump), bad_size (a count that cannot
 // fit, zero entries in a WAD, a side of 0 or over 4096, over 256 colours),
-// BAD_NAME (an empty or unterminated name), NO_PALETTE (a Half-Life
+// bad_name (an empty or unterminated name), no_palette (a Half-Life
 // texture or PCX without colours). WAD entries other than miptex (0x43,
 // 0x44) are skipped unread. A BSP's textures whose pixels stayed in a WAD
 // (mip offsets 0) or that the compiler did not find (-1) are skipped.
@@ -77,11 +77,11 @@ enum class SourceStatus {
 [[nodiscard]] SourceStatus read_bsp(std::span<const uint8_t> data, const std::string& origin,
                                     std::vector<SourceTexture>& out, std::string& error);  // BSP29, BSP2, 2PSB, BSP30
 // `name` is the one maps use (the path under textures/ without ".wal");
-// the file's internal name is not read. BAD_NAME when `name` is empty.
+// the file's internal name is not read. bad_name when `name` is empty.
 [[nodiscard]] SourceStatus read_wal(std::span<const uint8_t> data, const std::string& name,
                                     const std::string& origin, std::vector<SourceTexture>& out,
                                     std::string& error);
-// The palettes write `out` only on OK. palette.lmp is exactly 768 bytes.
+// The palettes write `out` only on ok. palette.lmp is exactly 768 bytes.
 [[nodiscard]] SourceStatus read_palette_lmp(std::span<const uint8_t> data, const std::string& origin,
                                             Palette& out, std::string& error);
 [[nodiscard]] SourceStatus read_colormap_pcx(std::span<const uint8_t> data, const std::string& origin,
@@ -110,8 +110,8 @@ class TextureLibrary {
   // under it; file names match without regard to case. From a PAK:
   // maps/*.bsp, textures/**/*.wal, gfx/palette.lmp, pics/colormap.pcx and
   // *.wad but gfx.wad (the status-bar pictures). A file already read is
-  // not read again. Returns OK, or the failure of a file given by name:
-  // OPEN_FAILED (missing, unreadable), BAD_SIZE (over 1 GiB), BAD_MAGIC (no
+  // not read again. Returns ok, or the failure of a file given by name:
+  // open_failed (missing, unreadable), bad_size (over 1 GiB), bad_magic (no
   // known kind), or what its reader said, with error set. Damaged files
   // met in a folder and damaged PAK members are listed in `problems` and
   // skipped.

@@ -31,24 +31,24 @@ SourceStatus read_wad(std::span<const uint8_t> data, const std::string& origin, 
   const ByteView wad(data);
   const std::string file_size = std::to_string(wad.size()) + " bytes";
   if (!wad.holds(0, kHeaderBytes))
-    return fail(SourceStatus::TRUNCATED, error, origin, "shorter than a WAD header (" + file_size + ")");
+    return fail(SourceStatus::truncated, error, origin, "shorter than a WAD header (" + file_size + ")");
   const bool wad3 = wad.starts_with("WAD3");
   if (!wad3 && !wad.starts_with("WAD2"))
-    return fail(SourceStatus::BAD_MAGIC, error, origin, "not a WAD2 or WAD3 file");
+    return fail(SourceStatus::bad_magic, error, origin, "not a WAD2 or WAD3 file");
   const int32_t count = wad.i32(4);
   const int32_t directory = wad.i32(8);
   const std::string where = std::to_string(count) + " entries at " + std::to_string(directory);
-  if (count == 0) return fail(SourceStatus::BAD_SIZE, error, origin, "directory holds no entries");
+  if (count == 0) return fail(SourceStatus::bad_size, error, origin, "directory holds no entries");
   if (count < 0)
-    return fail(SourceStatus::BAD_SIZE, error, origin, "directory of " + std::to_string(count) + " entries");
+    return fail(SourceStatus::bad_size, error, origin, "directory of " + std::to_string(count) + " entries");
   if (uint64_t(count) * kEntryBytes > wad.size() - kHeaderBytes)
-    return fail(SourceStatus::BAD_SIZE, error, origin,
+    return fail(SourceStatus::bad_size, error, origin,
                 "directory (" + where + ") is larger than the file (" + file_size + ")");
   if (directory < 0 || !wad.holds(uint64_t(directory), uint64_t(count) * kEntryBytes))
-    return fail(SourceStatus::BAD_OFFSET, error, origin,
+    return fail(SourceStatus::bad_offset, error, origin,
                 "directory (" + where + ") lies outside the file (" + file_size + ")");
 
-  const auto colours = wad3 ? MiptexColours::OWN_PALETTE : MiptexColours::GAME_PALETTE;
+  const auto colours = wad3 ? MiptexColours::own_palette : MiptexColours::game_palette;
   std::vector<SourceTexture> found;
   for (int32_t index = 0; index < count; ++index) {
     const uint64_t at = uint64_t(directory) + uint64_t(index) * kEntryBytes;
@@ -56,24 +56,24 @@ SourceStatus read_wad(std::span<const uint8_t> data, const std::string& origin, 
     if (entry.type != kTypeQuakeMiptex && entry.type != kTypeHalfLifeMiptex) continue;  // palettes, pictures
     const std::string which = "entry " + std::to_string(index);
     const auto name = wad.name_field(at + kEntryNameOffset, kMiptexNameBytes);
-    if (!name) return fail(SourceStatus::BAD_NAME, error, origin, which + " has an unterminated name");
-    if (name->empty()) return fail(SourceStatus::BAD_NAME, error, origin, which + " has an empty name");
+    if (!name) return fail(SourceStatus::bad_name, error, origin, which + " has an unterminated name");
+    if (name->empty()) return fail(SourceStatus::bad_name, error, origin, which + " has an empty name");
     if (entry.filepos < 0 || entry.disksize < 0 || !wad.holds(uint64_t(entry.filepos), uint64_t(entry.disksize)))
-      return fail(SourceStatus::BAD_OFFSET, error, origin,
+      return fail(SourceStatus::bad_offset, error, origin,
                   "lump '" + *name + "' (" + std::to_string(entry.disksize) + " bytes at " +
                       std::to_string(entry.filepos) + ") lies outside the file (" + file_size + ")");
     if (entry.compression != 0)
-      return fail(SourceStatus::BAD_MAGIC, error, origin,
+      return fail(SourceStatus::bad_magic, error, origin,
                   "lump '" + *name + "' is compressed (method " + std::to_string(entry.compression) +
                       "); only stored lumps can be read");
     SourceTexture texture;
     const auto status = decode_miptex(wad.part(uint64_t(entry.filepos), uint64_t(entry.disksize)), *name, colours,
                                       origin, texture, error);
-    if (status != SourceStatus::OK) return status;
+    if (status != SourceStatus::ok) return status;
     found.push_back(std::move(texture));
   }
   out.insert(out.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
-  return SourceStatus::OK;
+  return SourceStatus::ok;
 }
 
 }  // namespace texpack

@@ -21,20 +21,20 @@ SourceStatus read_wal(std::span<const uint8_t> data, const std::string& name, co
   const ByteView wal(data);
   // The internal name is not checked: maps use the path, and real files
   // carry internal names without their folders, or none at all.
-  if (name.empty()) return fail(SourceStatus::BAD_NAME, error, origin, "a .wal texture needs a name");
+  if (name.empty()) return fail(SourceStatus::bad_name, error, origin, "a .wal texture needs a name");
   if (!wal.holds(0, kHeaderBytes))
-    return fail(SourceStatus::TRUNCATED, error, origin,
+    return fail(SourceStatus::truncated, error, origin,
                 "shorter than a .wal header (" + std::to_string(wal.size()) + " bytes)");
   MipLayout layout;
   layout.width = wal.u32(kSizeOffset);
   layout.height = wal.u32(kSizeOffset + 4);
   for (size_t level = 0; level < 4; ++level) layout.offsets[level] = wal.u32(kMipOffsets + 4 * level);
   if (const auto status = check_mip_layout(wal, kHeaderBytes, layout, "the file", origin, name, error);
-      status != SourceStatus::OK)
+      status != SourceStatus::ok)
     return status;
   const auto anim_next = wal.name_field(kAnimNameOffset, kAnimNameBytes);
   if (!anim_next)
-    return fail(SourceStatus::BAD_NAME, error, origin, "texture '" + name + "': unterminated next-frame name");
+    return fail(SourceStatus::bad_name, error, origin, "texture '" + name + "': unterminated next-frame name");
 
   SourceTexture texture;
   texture.name = name;
@@ -43,7 +43,7 @@ SourceStatus read_wal(std::span<const uint8_t> data, const std::string& name, co
   texture.wal = WalInfo{wal.u32(kSurfaceOffset), wal.u32(kSurfaceOffset + 4), wal.u32(kSurfaceOffset + 8),
                         *anim_next};
   out.push_back(std::move(texture));
-  return SourceStatus::OK;
+  return SourceStatus::ok;
 }
 
 }  // namespace texpack
