@@ -213,7 +213,7 @@ bool convert(RunConfig& config, RunState& state, FILE* source, FILE* out) {
     // faces, before the world pass writes any.
     const Prologue prologue = read_prologue(state.input.text, s.limit());
     state.hints.votes = prologue.votes;
-    config.valve = config.has_texture_rules && prologue.form == AlignForm::VALVE220;
+    config.valve = config.has_texture_rules && prologue.form == AlignForm::valve220;
   }
   if (!find_worldspawn(state.input, state.block)) {
     print_failure(state, "No 'worldspawn' section in %s\n", s.paths.source);

@@ -20,7 +20,7 @@ conv_status write_nonsolid_faces(kmap::LineBuffer& lines, kmap::Solidity solidit
       if (name == face.texture.text) continue;
       kmap::set_texture(face, name);
       kmap::BoundedText out(text.data(), text.size());
-      if (kmap::format_face(face, out) != kmap::FormatResult::OK) return CONV_LINE_TOO_LONG;
+      if (kmap::format_face(face, out) != kmap::FormatResult::ok) return CONV_LINE_TOO_LONG;
       if (const conv_status r = lines.replace_tail(i, 0, out.view()); r != CONV_OK) return r;
     }
   }

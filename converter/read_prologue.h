@@ -15,7 +15,7 @@ namespace conv {
 
 struct Prologue {
   kmap::GameVotes votes;
-  kmap::AlignForm form = kmap::AlignForm::NONE;  // of the first face with a texture
+  kmap::AlignForm form = kmap::AlignForm::none;  // of the first face with a texture
 };
 
 // Reads ahead from the input's current place until the votes and the form

@@ -82,9 +82,9 @@ bool strict(const Face& face, std::array<std::string_view, 9>& coords, size_t* n
 conv_status store(LineBuffer& lines, int i, const Face& face, bool points_kept, char* scratch) {
   BoundedText out(scratch, line_room);
   const FormatResult r = format_face(face, out, points_kept);
-  if (r == FormatResult::BAD_NUMBER) return CONV_BAD_COORD;
+  if (r == FormatResult::bad_number) return CONV_BAD_COORD;
   const size_t kept = points_kept ? face.points.size() : 0;
-  if (r == FormatResult::TOO_LONG || kept + out.view().size() > static_cast<size_t>(lines.limits().line_chars))
+  if (r == FormatResult::too_long || kept + out.view().size() > static_cast<size_t>(lines.limits().line_chars))
     return CONV_LINE_TOO_LONG;
   return lines.replace_tail(i, static_cast<int>(kept), out.view());
 }
@@ -97,17 +97,17 @@ conv_status scale_fixed(LineBuffer& lines, int i, Face& face, const std::array<d
   const size_t line_chars = static_cast<size_t>(settings.limit().line_chars);
   set_points(face, points, settings.factors.size, settings.extended());
   BoundedText out(scratch, line_room);
-  if (format_points(face, out) == FormatResult::BAD_NUMBER) return CONV_BAD_COORD;
+  if (format_points(face, out) == FormatResult::bad_number) return CONV_BAD_COORD;
   const size_t points_len = out.view().size();
   const size_t own_rest = lines.view(i).size() - face.points.size() - face.texture.sep.size();
   if (points_len + 1 + own_rest > line_chars) return CONV_LINE_TOO_LONG;
   set_written_texture(face, fixed_textures[kind]);
-  if (format_face(face, out, true) == FormatResult::OK && out.view().size() <= line_chars)
+  if (format_face(face, out, true) == FormatResult::ok && out.view().size() <= line_chars)
     return lines.replace_tail(i, 0, out.view());
   set_written_texture(face, {});
   set_texture(face, face.texture.text);
   BoundedText with_own(scratch, line_room);
-  if (format_face(face, with_own) == FormatResult::OK) (void)lines.replace_tail(i, 0, with_own.view());
+  if (format_face(face, with_own) == FormatResult::ok) (void)lines.replace_tail(i, 0, with_own.view());
   return CONV_LINE_TOO_LONG;
 }
 
@@ -165,10 +165,10 @@ conv_status retexture_by_rules(LineBuffer& lines, int i, const Settings& setting
   // The points are read only where they change, or where a plane gives a
   // face its texture axes.
   const double g = settings.factors.size;
-  const AlignForm form = rw.valve ? AlignForm::VALVE220 : AlignForm::STANDARD;
+  const AlignForm form = rw.valve ? AlignForm::valve220 : AlignForm::standard;
   std::array<std::string_view, 9> coords;
   std::array<double, 9> points{};
-  const bool axes_from_plane = rw.valve && (name.empty() || face.form != AlignForm::VALVE220);
+  const bool axes_from_plane = rw.valve && (name.empty() || face.form != AlignForm::valve220);
   if ((g != 1.0 || axes_from_plane) && (!strict(face, coords, nullptr) || !read_points(coords, settings, points)))
     return rewrite_raw_plane(lines, i, settings, fixed_textures[kind], scratch);
   if (g != 1.0) set_points(face, points, g, settings.extended());

@@ -23,7 +23,7 @@ int fuzz_faces(const uint8_t* data, size_t size) {
     if (parse_face(line, &face)) {
       std::string out(line.size() + 1, '\0');
       BoundedText written(out.data(), out.size());
-      fuzz_check(format_face(face, written) == FormatResult::OK && written.view() == line, "a parsed face is written back as it was");
+      fuzz_check(format_face(face, written) == FormatResult::ok && written.view() == line, "a parsed face is written back as it was");
     }
     if (read_face(line, &face, true)) fuzz_check(face.points.size() <= line.size(), "points within the line");
     at = end + 1;

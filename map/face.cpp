@@ -103,20 +103,20 @@ namespace {
 // tail; the cursor stands behind the texture.
 void take_alignment(Cursor& c, Face& f, bool alignment) {
   using namespace align_at;
-  f.form = AlignForm::NONE;
+  f.form = AlignForm::none;
   f.align_count = 0;
   f.has_flags = false;
   const size_t next = c.blanks_end();
   const bool bracket = next < c.line.size() && c.line[next] == '[';
   if (!alignment) {
   } else if (bracket && take_pattern(c, "[nnnn][nnnn]nnn", f.align.data())) {
-    f.form = AlignForm::VALVE220;
+    f.form = AlignForm::valve220;
     f.align_count = valve_count;
   } else if (!bracket && take_pattern(c, "nnnnn", f.align.data())) {
-    f.form = AlignForm::STANDARD;
+    f.form = AlignForm::standard;
     f.align_count = std_count;
   }
-  if (f.form != AlignForm::NONE) f.has_flags = take_pattern(c, "iii", f.flags.data());
+  if (f.form != AlignForm::none) f.has_flags = take_pattern(c, "iii", f.flags.data());
   const size_t rest = c.blanks_end();
   f.tail = {c.line.substr(c.pos, rest - c.pos), c.line.substr(rest)};
 }
@@ -195,8 +195,8 @@ Alignment alignment_of(const Face& face) {
   Alignment a;
   auto part = [&face](int k) { return FaceNumber{face.align[static_cast<size_t>(k)].text}; };
   switch (face.form) {
-    case AlignForm::VALVE220:
-      a.form = AlignForm::VALVE220;
+    case AlignForm::valve220:
+      a.form = AlignForm::valve220;
       for (size_t i = 0; i < 3; ++i) {
         a.u_axis[i] = part(u_first + static_cast<int>(i));
         a.v_axis[i] = part(v_first + static_cast<int>(i));
@@ -207,14 +207,14 @@ Alignment alignment_of(const Face& face) {
       a.xscale = part(valve_xscale);
       a.yscale = part(valve_yscale);
       break;
-    case AlignForm::STANDARD:
+    case AlignForm::standard:
       a.u_off = part(std_xoff);
       a.v_off = part(std_yoff);
       a.rot = part(std_rot);
       a.xscale = part(std_xscale);
       a.yscale = part(std_yscale);
       break;
-    case AlignForm::NONE:
+    case AlignForm::none:
       a.u_off = a.v_off = a.rot = {"0"};
       a.xscale = a.yscale = {"1"};
       break;
@@ -240,7 +240,7 @@ FaceNumber scaled(const FaceNumber& number, double factor) {
 Alignment converted(const Alignment& alignment, AlignForm form, const std::array<double, 9>& points) {
   Alignment a = alignment;
   a.form = form;
-  if (form == AlignForm::VALVE220 && alignment.form != AlignForm::VALVE220) {
+  if (form == AlignForm::valve220 && alignment.form != AlignForm::valve220) {
     const TextureAxes axes = standard_axes(points, number_value(alignment.rot));
     for (size_t i = 0; i < 3; ++i) {
       a.u_axis[i] = {{}, axes.u[i]};
@@ -289,7 +289,7 @@ void add_number(BoundedText& out, const FaceNumber& n) {
 }
 
 void add_alignment(BoundedText& out, const Alignment& a) {
-  if (a.form == AlignForm::VALVE220) {
+  if (a.form == AlignForm::valve220) {
     for (const auto* axis : {&a.u_axis, &a.v_axis}) {
       out.add(" [");
       for (const FaceNumber& c : *axis) add_number(out, c);
@@ -314,11 +314,11 @@ FormatResult format_points(const Face& face, BoundedText& out) {
     for (size_t k = 0; k < 9; ++k) {
       out.add(k % 3 == 0 ? (k == 0 ? "( " : " ) ( ") : " ");
       if (!add_coord(out, face.point_values[k], face.point_factor, face.extended_points))
-        return FormatResult::BAD_NUMBER;
+        return FormatResult::bad_number;
     }
     out.add(" )");
   }
-  return out.ok() ? FormatResult::OK : FormatResult::TOO_LONG;
+  return out.ok() ? FormatResult::ok : FormatResult::too_long;
 }
 
 namespace {
@@ -333,10 +333,10 @@ std::string_view run_of(const FacePart& first, const FacePart& last) {
 
 FormatResult format_face(const Face& face, BoundedText& out, bool after_points) {
   const Face::Edits& e = face.edits;
-  if (!after_points && format_points(face, out) == FormatResult::BAD_NUMBER) return FormatResult::BAD_NUMBER;
+  if (!after_points && format_points(face, out) == FormatResult::bad_number) return FormatResult::bad_number;
   if (!e.written.empty()) {
     out.add(" ").add(e.written);
-    return out.ok() ? FormatResult::OK : FormatResult::TOO_LONG;
+    return out.ok() ? FormatResult::ok : FormatResult::too_long;
   }
   if (e.texture) {
     out.add(" ").add(face.texture.text);
@@ -356,7 +356,7 @@ FormatResult format_face(const Face& face, BoundedText& out, bool after_points) 
     out.add(run_of(face.flags[0], face.flags[2]));
   }
   if (e.tail) out.add(face.tail.sep).add(face.tail.text);
-  return out.ok() ? FormatResult::OK : FormatResult::TOO_LONG;
+  return out.ok() ? FormatResult::ok : FormatResult::too_long;
 }
 
 }  // namespace kmap

@@ -22,9 +22,9 @@
 namespace kmap {
 
 enum class AlignForm : uint8_t {
-  NONE,      // nothing after the texture that the model knows: all of it is the tail
-  STANDARD,  // xoff yoff rot xscale yscale
-  VALVE220,  // [ ux uy uz uoff ] [ vx vy vz voff ] rot xscale yscale
+  none,      // nothing after the texture that the model knows: all of it is the tail
+  standard,  // xoff yoff rot xscale yscale
+  valve220,  // [ ux uy uz uoff ] [ vx vy vz voff ] rot xscale yscale
 };
 
 struct FacePart {
@@ -51,7 +51,7 @@ struct FaceNumber {
 // An alignment to write. The standard form uses the offsets, the rotation
 // and the scales; the Valve 220 form the axes as well.
 struct Alignment {
-  AlignForm form = AlignForm::STANDARD;
+  AlignForm form = AlignForm::standard;
   std::array<FaceNumber, 3> u_axis, v_axis;
   FaceNumber u_off, v_off, rot, xscale, yscale;
 };
@@ -60,7 +60,7 @@ struct Face {
   // As read.
   std::string_view points;  // from the line's start through the third ")" (or the last one)
   FacePart texture;
-  AlignForm form = AlignForm::NONE;
+  AlignForm form = AlignForm::none;
   // Parts beyond align_count, and the flags without has_flags, hold nothing
   // defined: a face is read on the hot path, and filling them costs.
   std::array<FacePart, align_at::valve_count> align;
@@ -139,9 +139,9 @@ void set_flags_text(Face& face, std::string_view text);
 void drop_tail(Face& face);
 
 enum class FormatResult {
-  OK,
-  BAD_NUMBER,  // a point has no value to write (classic: beyond a 32-bit integer)
-  TOO_LONG,    // out overflowed
+  ok,
+  bad_number,  // a point has no value to write (classic: beyond a 32-bit integer)
+  too_long,    // out overflowed
 };
 
 // Writes the face's points with their edits.

@@ -5,14 +5,14 @@
 namespace kmap {
 Game face_game(std::string_view line) {
   Face face;
-  if (!read_face(line, &face, true) || face.texture.text.empty() || face.form == AlignForm::NONE ||
+  if (!read_face(line, &face, true) || face.texture.text.empty() || face.form == AlignForm::none ||
       !face.tail.text.empty())
     return Game::unknown;
   // Quake 2 faces carry contents, flags and value after the alignment, or
   // a texture with its folder; Quake's carry neither. A Valve 220 face with
   // neither may be any game's.
   if (face.has_flags || face.texture.text.find('/') != std::string_view::npos) return Game::quake2;
-  return face.form == AlignForm::STANDARD ? Game::quake : Game::unknown;
+  return face.form == AlignForm::standard ? Game::quake : Game::unknown;
 }
 
 void count_game_vote(std::string_view line, GameVotes& votes) {

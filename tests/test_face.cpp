@@ -23,22 +23,22 @@ struct FaceCase {
 };
 
 const FaceCase parsed[] = {
-    {"( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) metal1_1 0 0 0 1 1", AlignForm::STANDARD, "metal1_1", 5, false, ""},
+    {"( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) metal1_1 0 0 0 1 1", AlignForm::standard, "metal1_1", 5, false, ""},
     {"( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) e1u1/floor1_3 16 -8 90 0.5 0.5 134217728 4 10",
-     AlignForm::STANDARD, "e1u1/floor1_3", 5, true, ""},
-    {"( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) *water0 [ 1 0 0 0 ] [ 0 -1 0 0 ] 0 1 1", AlignForm::VALVE220,
+     AlignForm::standard, "e1u1/floor1_3", 5, true, ""},
+    {"( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) *water0 [ 1 0 0 0 ] [ 0 -1 0 0 ] 0 1 1", AlignForm::valve220,
      "*water0", 15, false, ""},
     {"( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) w [ 1 0 0 8.5 ] [ 0 -1 0 -2 ] 45 0.25 1e-1 1 2 3",
-     AlignForm::VALVE220, "w", 15, true, ""},
-    {"  (0 0 0)(0 64 0)(64 0 0)\ttex 0 0 0 1 1", AlignForm::STANDARD, "tex", 5, false, ""},
-    {"( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) tex 0 0 0 1 1 // a note", AlignForm::STANDARD, "tex", 5, false,
+     AlignForm::valve220, "w", 15, true, ""},
+    {"  (0 0 0)(0 64 0)(64 0 0)\ttex 0 0 0 1 1", AlignForm::standard, "tex", 5, false, ""},
+    {"( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) tex 0 0 0 1 1 // a note", AlignForm::standard, "tex", 5, false,
      "// a note"},
-    {"( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) tex 0 0 0 1 1 0 0", AlignForm::STANDARD, "tex", 5, false, "0 0"},
-    {"( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) tex", AlignForm::NONE, "tex", 0, false, ""},
-    {"( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) tex 0 0 zero 1 1", AlignForm::NONE, "tex", 0, false, "0 0 zero 1 1"},
-    {"( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) tex [ 1 0 0 0 ] [ 0 -1 0 ] 0 1 1", AlignForm::NONE, "tex", 0,
+    {"( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) tex 0 0 0 1 1 0 0", AlignForm::standard, "tex", 5, false, "0 0"},
+    {"( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) tex", AlignForm::none, "tex", 0, false, ""},
+    {"( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) tex 0 0 zero 1 1", AlignForm::none, "tex", 0, false, "0 0 zero 1 1"},
+    {"( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) tex [ 1 0 0 0 ] [ 0 -1 0 ] 0 1 1", AlignForm::none, "tex", 0,
      false, "[ 1 0 0 0 ] [ 0 -1 0 ] 0 1 1"},
-    {"( 1.5 -2e3 +7 ) ( a b c ) ( 64 0 0 ) tex 0 0 0 1 1   ", AlignForm::STANDARD, "tex", 5, false, ""},
+    {"( 1.5 -2e3 +7 ) ( a b c ) ( 64 0 0 ) tex 0 0 0 1 1   ", AlignForm::standard, "tex", 5, false, ""},
 };
 
 class FaceParse : public ::testing::TestWithParam<FaceCase> {};
@@ -54,7 +54,7 @@ TEST_P(FaceParse, PartsAndRoundTrip) {
   EXPECT_EQ(face.tail.text, c.tail);
   char buf[512];
   BoundedText out(buf, sizeof buf);
-  ASSERT_EQ(format_face(face, out), FormatResult::OK);
+  ASSERT_EQ(format_face(face, out), FormatResult::ok);
   EXPECT_EQ(out.view(), c.line);
 }
 
@@ -88,11 +88,11 @@ TEST(FaceFormat, ReplacedPartsTakeOneBlank) {
   set_flags(face, {FaceNumber{"0"}, FaceNumber{"0"}, FaceNumber{"0"}});
   char buf[128];
   BoundedText out(buf, sizeof buf);
-  ASSERT_EQ(format_face(face, out), FormatResult::OK);
+  ASSERT_EQ(format_face(face, out), FormatResult::ok);
   EXPECT_EQ(out.view(), "( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) q1/tex\t16 0 0 1 1 0 0 0");
   char small[16];
   BoundedText cut(small, sizeof small);
-  EXPECT_EQ(format_face(face, cut), FormatResult::TOO_LONG);
+  EXPECT_EQ(format_face(face, cut), FormatResult::too_long);
 }
 
 // Every plane line of every real map parses, and is written back byte for
@@ -116,7 +116,7 @@ TEST(FaceCorpus, EveryPlaneLineRoundTrips) {
         Face face;
         ASSERT_TRUE(parse_face(line, &face)) << entry.path() << ": " << line;
         BoundedText out(buf, sizeof buf);
-        ASSERT_EQ(format_face(face, out), FormatResult::OK);
+        ASSERT_EQ(format_face(face, out), FormatResult::ok);
         ASSERT_EQ(out.view(), line) << entry.path();
         ++by_form[static_cast<int>(face.form)];
         ++lines;
@@ -124,8 +124,8 @@ TEST(FaceCorpus, EveryPlaneLineRoundTrips) {
     }
   }
   EXPECT_GT(lines, 100000);
-  EXPECT_GT(by_form[static_cast<int>(AlignForm::VALVE220)], 0);
-  EXPECT_GT(by_form[static_cast<int>(AlignForm::STANDARD)], 0);
+  EXPECT_GT(by_form[static_cast<int>(AlignForm::valve220)], 0);
+  EXPECT_GT(by_form[static_cast<int>(AlignForm::standard)], 0);
   RecordProperty("plane_lines", std::to_string(lines));
 }
 
