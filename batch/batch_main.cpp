@@ -29,8 +29,8 @@ constexpr int exit_failed = 1;
 constexpr int exit_usage = 2;
 constexpr int exit_interrupted = 130;
 
-int usage_error(const std::string& message) {
-  std::fprintf(stderr, "korvex-batch: %s\nTry 'korvex-batch --help'.\n", message.c_str());
+int usage_error(FILE* err, const std::string& message) {
+  std::fprintf(err, "korvex-batch: %s\nTry 'korvex-batch --help'.\n", message.c_str());
   return exit_usage;
 }
 
@@ -40,30 +40,30 @@ unsigned cores() {
 }
 
 // Writes one of the batch's reports; false, with a message, when it cannot.
-bool write_report(const fs::path& path, const std::string& text) {
+bool write_report(FILE* err, const fs::path& path, const std::string& text) {
   std::error_code ec;
   if (write_text(path, text, ec)) return true;
-  std::fprintf(stderr, "korvex-batch: cannot write %s: %s\n", path.c_str(), ec.message().c_str());
+  std::fprintf(err, "korvex-batch: cannot write %s: %s\n", path.c_str(), ec.message().c_str());
   return false;
 }
 
 }  // namespace
 
-int korvex_batch_main(int argc, char** argv) {
+int korvex_batch_main(int argc, char** argv, FILE* out, FILE* err, bool err_is_terminal) {
   std::error_code ec;
   const fs::path cwd = fs::current_path(ec);
-  if (ec) return usage_error("cannot read the working folder: " + ec.message());
+  if (ec) return usage_error(err, "cannot read the working folder: " + ec.message());
   BatchOptions options;
   std::string error;
   switch (parse_options(std::vector<std::string>(argv + 1, argv + argc), cwd, options, error)) {
     case ParseStatus::help:
-      std::fputs(usage_text().data(), stdout);
+      std::fputs(usage_text().data(), out);
       return 0;
     case ParseStatus::version:
       std::printf("korvex-batch %s\n", kmap::version);
       return 0;
     case ParseStatus::bad_usage:
-      return usage_error(error);
+      return usage_error(err, error);
     case ParseStatus::run:
       break;
   }
@@ -71,9 +71,9 @@ int korvex_batch_main(int argc, char** argv) {
   const BatchSettings settings = settings_for(options, cores());
   std::vector<MapJob> jobs;
   if (find_maps(options.inputs, cwd, options.out_dir, output_extension(options), jobs, error) != FindStatus::found)
-    return usage_error(error);
+    return usage_error(err, error);
   if (jobs.empty()) {
-    std::fputs("korvex-batch: no .map file found\n", stderr);
+    std::fputs("korvex-batch: no .map file found\n", err);
     return exit_failed;
   }
   std::signal(SIGPIPE, SIG_IGN);
@@ -88,10 +88,10 @@ int korvex_batch_main(int argc, char** argv) {
     // cut short. A second one asks for nothing more: every run already
     // stops before its next block.
     const SignalWatch signals([&stop](int) { stop.store(true); });
-    Progress progress(stderr, jobs.size(), isatty(STDERR_FILENO) != 0);
+    Progress progress(err, jobs.size(), err_is_terminal);
     const auto start = std::chrono::steady_clock::now();
     status = run_maps(jobs, settings, stop, [&](const MapJob& job, const MapResult& result) {
-      if (!result.log_error.empty()) std::fprintf(stderr, "korvex-batch: %s\n", result.log_error.c_str());
+      if (!result.log_error.empty()) std::fprintf(err, "korvex-batch: %s\n", result.log_error.c_str());
       progress.map_done(job, result);
     }, results);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -107,15 +107,15 @@ int korvex_batch_main(int argc, char** argv) {
       // Names in no valid UTF-8 (file names, Latin-1 keys) get U+FFFD.
       const std::string text =
           batch_report_json(run, jobs, results).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-      reports_written = write_report(options.report, text);
+      reports_written = write_report(err, options.report, text);
     }
-    if (!options.csv.empty()) reports_written = write_report(options.csv, summary_csv(jobs, results)) && reports_written;
+    if (!options.csv.empty()) reports_written = write_report(err, options.csv, summary_csv(jobs, results)) && reports_written;
   }
 
-  std::fputs(summary_table(jobs, results).c_str(), stdout);
-  std::fflush(stdout);
+  std::fputs(summary_table(jobs, results).c_str(), out);
+  std::fflush(out);
   if (status == BatchStatus::interrupted) {
-    std::fputs("korvex-batch: interrupted; maps not finished left no output\n", stderr);
+    std::fputs("korvex-batch: interrupted; maps not finished left no output\n", err);
     return exit_interrupted;
   }
   return reports_written ? exit_status : exit_failed;
