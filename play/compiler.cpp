@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <map>
 
+#include "text_lines.h"
+
 namespace play {
 namespace fs = std::filesystem;
 namespace {
@@ -110,12 +112,7 @@ StageLog read_stage_log(std::string_view log) {
   std::vector<std::string> order;
   bool after_banner = false;
   for (size_t at = 0; at < log.size();) {
-    size_t end = log.find('\n', at);
-    if (end == std::string_view::npos) end = log.size();
-    std::string_view line = log.substr(at, end - at);
-    at = end + 1;
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    line = without_counters(line);
+    const std::string_view line = without_counters(kmap::next_text_line(log, at));
     if (after_banner && read.error.empty() && !line.empty()) read.error = std::string(line);
     if (line.find(error_banner) != std::string_view::npos) after_banner = true;
     if (line.find(leak_banner) != std::string_view::npos) read.leaked = true;

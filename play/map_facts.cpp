@@ -1,6 +1,7 @@
 #include "map_facts.h"
 
 #include "key_line.h"
+#include "text_lines.h"
 
 namespace play {
 namespace {
@@ -18,11 +19,7 @@ MapFacts read_map_facts(std::string_view text) {
   int depth = 0;
   int entity = -1;
   for (size_t at = 0; at < text.size();) {
-    size_t end = text.find('\n', at);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(at, end - at);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    at = end + 1;
+    const std::string_view line = kmap::next_text_line(text, at);
     const std::string_view s = significant(line);
     if (s.empty()) continue;
     if (s[0] == '{') {

@@ -21,6 +21,7 @@
 #include "maps.h"
 #include "memory_files.h"
 #include "run.h"
+#include "batch_maps.h"
 #include "temp_dir.h"
 #include "test_paths.h"
 #include "run_settings.h"
@@ -36,65 +37,6 @@ using nlohmann::json;
 
 namespace {
 
-// Two world brushes, the second one discarded; five entities, of which the
-// shipped table writes four and leaves monster_army out.
-constexpr std::string_view good_map = R"({
-"classname" "worldspawn"
-{
-( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) rock1 0 0 0 1 1
-( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) rock1 0 0 0 1 1
-( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) rock1 0 0 0 1 1
-}
-{
-( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) sky1 0 0 0 1 1
-}
-}
-{
-"classname" "light"
-"origin" "32 32 48"
-}
-{
-"classname" "monster_army"
-"origin" "8 8 24"
-}
-{
-"classname" "info_notnull"
-"origin" "0 0 0"
-}
-{
-"classname" "info_player_start"
-"origin" "16 16 24"
-}
-{
-"classname" "func_door"
-{
-( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) door1 0 0 0 1 1
-( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) door1 0 0 0 1 1
-( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) door1 0 0 0 1 1
-}
-}
-)";
-
-constexpr std::string_view small_map = R"({
-"classname" "worldspawn"
-{
-( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) rock1 0 0 0 1 1
-( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) rock1 0 0 0 1 1
-( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) rock1 0 0 0 1 1
-}
-}
-{
-"classname" "info_player_start"
-"origin" "16 16 24"
-}
-)";
-
-// Ends inside its first brush.
-constexpr std::string_view broken_map = R"({
-"classname" "worldspawn"
-{
-( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) rock1 0 0 0 1 1
-)";
 
 // A world of `brushes` six-sided brushes: long enough to be caught running.
 std::string big_map(int brushes) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "batch_maps.h"
 #include "batch_runner.h"
 #include "korvex_runner.h"
 #include "test_paths.h"
@@ -16,68 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// The example map plus a monster: 2 world brushes (one discarded), 5
-// entities of which the shipped table writes 4.
-constexpr std::string_view good_map = R"({
-"classname" "worldspawn"
-"wad" "gfx/base.wad"
-{
-( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) rock1 0 0 0 1 1
-( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) rock1 0 0 0 1 1
-( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) rock1 0 0 0 1 1
-}
-{
-( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) sky1 0 0 0 1 1
-}
-}
-{
-"classname" "light"
-"origin" "32 32 48"
-"light" "200"
-}
-{
-"classname" "monster_army"
-"origin" "8 8 24"
-}
-{
-"classname" "info_notnull"
-"origin" "0 0 0"
-}
-{
-"classname" "info_player_start"
-"origin" "16 16 24"
-}
-{
-"classname" "func_door"
-{
-( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) door1 0 0 0 1 1
-( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) door1 0 0 0 1 1
-( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) door1 0 0 0 1 1
-}
-}
-)";
-
-constexpr std::string_view small_map = R"({
-"classname" "worldspawn"
-{
-( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) rock1 0 0 0 1 1
-( 0 0 16 ) ( 64 0 16 ) ( 0 64 16 ) rock1 0 0 0 1 1
-( 0 0 0 ) ( 64 0 0 ) ( 0 0 64 ) rock1 0 0 0 1 1
-}
-}
-{
-"classname" "info_player_start"
-"origin" "16 16 24"
-}
-)";
-
-// Ends inside its first brush.
-constexpr std::string_view broken_map = R"({
-"classname" "worldspawn"
-{
-( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) rock1 0 0 0 1 1
-)";
 
 void write_files(const TempDir& dir, const std::vector<std::pair<std::string, std::string_view>>& files) {
   for (const auto& [name, text] : files) dir.write(name, text);

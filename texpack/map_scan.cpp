@@ -7,6 +7,7 @@
 #include "game.h"
 #include "key_line.h"
 #include "texture_names.h"
+#include "text_lines.h"
 
 namespace texpack {
 namespace {
@@ -62,11 +63,7 @@ ScanStatus scan_map(std::string_view text, bool converted_hint, bool force_quake
   kmap::Face face;
   std::vector<KeyValue> keys;  // of the entity being read
   for (size_t at = 0; at < text.size();) {
-    size_t end = text.find('\n', at);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(at, end - at);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    at = end + 1;
+    const std::string_view line = kmap::next_text_line(text, at);
     ++number;
     const std::string_view s = significant(line);
     if (s.empty()) continue;
