@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+#include "program_texts.h"
+
 namespace fs = std::filesystem;
 
 namespace batch {
@@ -49,7 +51,7 @@ int make_temporary(const fs::path& to, std::string& name) {
   static std::atomic<unsigned> serial{0};
   const fs::path folder = to.parent_path();
   for (int attempt = 0; attempt < 100; ++attempt) {
-    name = (folder / (".korvex-log-" + std::to_string(getpid()) + "-" + std::to_string(serial++))).string();
+    name = (folder / (std::string(kmap::temporary_prefix) + "log-" + std::to_string(getpid()) + "-" + std::to_string(serial++))).string();
     const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }

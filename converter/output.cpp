@@ -10,6 +10,7 @@
 
 #include "bounded_text.h"
 #include "output.h"
+#include "program_texts.h"
 
 using namespace kmap;
 
@@ -36,7 +37,7 @@ bool make_temp_name(char (&temp_path)[PATH_MAX], const char* destination) {
   BoundedText name(temp_path, sizeof temp_path);
   if (slash != nullptr)
     name.add(std::string_view(destination, static_cast<size_t>(slash - destination) + 1));
-  name.add(".korvex-XXXXXX");
+  name.add(kmap::temporary_prefix).add("XXXXXX");
   return name.ok();
 }
 

@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "destination.h"
+#include "program_texts.h"
 
 namespace texpack {
 namespace fs = std::filesystem;
@@ -175,7 +176,7 @@ bool fill_folder(const fs::path& root, const std::vector<PackFile>& files, const
 // entries are then moved up.
 OutputStatus fill_empty_folder(const std::string& destination, const std::string& folder,
                                const std::vector<PackFile>& files, std::string& error) {
-  std::string temporary = (fs::path(folder) / ".korvex-tex.XXXXXX").string();
+  std::string temporary = (fs::path(folder) / (std::string(kmap::temporary_prefix) + "tex.XXXXXX")).string();
   if (mkdtemp(temporary.data()) == nullptr) {
     error = system_error("cannot create a temporary folder in it", destination);
     return OutputStatus::create_failed;
