@@ -3,6 +3,8 @@
 // failure does.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <regex>
 #include <sstream>
 
@@ -145,6 +147,27 @@ TEST(Conversion, ReportTellsWhatTheConsoleAndTheLogTell) {
   EXPECT_EQ(r.discarded[0].reason, "a brush has fewer than 3 planes");
   EXPECT_EQ(r.left_out, (std::map<std::string, long>{{"info_notnull", 1}}));
   EXPECT_EQ(r.failure, "");
+
+  // The same, as a script reads it back from --report.
+  const KorvexRun reported = Golden("worked example, --report")
+                                 .args({"-s", "test.map", "--report", "r.json"})
+                                 .input("test.map", *read_file(source_file("examples/test.map")))
+                                 .input("q1.ent", worked_table)
+                                 .check();
+  const std::optional<std::string> text = reported.file("r.json");
+  ASSERT_TRUE(text.has_value());
+  const nlohmann::json j = nlohmann::json::parse(*text);
+  EXPECT_EQ(j["program"], "korvex");
+  EXPECT_EQ(j["status"], 0);
+  EXPECT_EQ(j["completed"], true);
+  EXPECT_EQ(j["counts"], nlohmann::json::parse(R"({"brushes": 2, "entities": 4, "written": 3, "left_out": 1,
+                                                   "discarded": 1})"));
+  EXPECT_EQ(j["discarded"], nlohmann::json::parse(R"([{"what": "brush", "number": 1, "line": 10,
+                                                      "reason": "a brush has fewer than 3 planes"}])"));
+  EXPECT_EQ(j["left_out_classes"], nlohmann::json::parse(R"([{"class": "info_notnull", "count": 1}])"));
+  EXPECT_EQ(j["game"]["converted_as"], "Quake");
+  EXPECT_TRUE(j["seconds"].is_number());
+  EXPECT_TRUE(j["lights"].is_null());
 
   const KorvexRun failed =
       convert("failed",
