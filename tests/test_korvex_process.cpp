@@ -264,3 +264,37 @@ TEST(CommandLine, MissingClassTableNamesTheInstalledTables) {
 }
 
 }  // namespace
+
+namespace {
+
+// Both streams into one pipe, as `korvex ... 2>&1 | tee` has them: what goes
+// to standard output is flushed before anything goes to standard error, so
+// each line stands where the run wrote it.
+TEST(Process, StreamsInOnePipeKeepTheRunsOrder) {
+  TempDir dir;
+  dir.write("a.map", small_world);
+  dir.write("q1.ent", table);
+  const struct {
+    Args args;
+    std::vector<std::string> in_order;
+  } rows[] = {
+      {{"-s", "a.map", "-e", "nosuch.ent"},  // a failure line, then why
+       {"KORVEX map converter utility\n", "Entity table error: ", "korvex: nosuch.ent: No such file or directory\n"}},
+      {{"-q3", "-s", "a.map", "-d", "b.map"},  // the summary, then the report on standard error
+       {"Processing 'a.map'\n", "1 brushes\n", "Warning: no entity\n", "Texture rules '"}},
+  };
+  for (const auto& row : rows) {
+    std::string line = shell_quoted(korvex_bin());
+    for (const std::string& a : row.args) line += " " + shell_quoted(a);
+    const ProcessResult run = run_shell("cd " + shell_quoted(dir.path()) + " && " + line + " </dev/null 2>&1 | cat");
+    SCOPED_TRACE(run.out);
+    size_t at = 0;
+    for (const std::string& piece : row.in_order) {
+      const size_t found = run.out.find(piece, at);
+      ASSERT_NE(found, std::string::npos) << piece;
+      at = found + piece.size();
+    }
+  }
+}
+
+}  // namespace
