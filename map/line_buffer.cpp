@@ -52,7 +52,9 @@ LineBuffer& LineBuffer::operator=(const LineBuffer& other) {
   if (other.packed_) {
     packed_text_.assign(other.text_, other.text_ + std::max<size_t>(other.text_used_, 1));
     packed_spans_.assign(other.spans_, other.spans_ + std::max(other.line_count_, 1));
-    packed_brushes_.assign(other.brushes_, other.brushes_ + other.brushes_used_ + 1);
+    // The closed brushes and, when it has room, the one being read.
+    const size_t rows = std::min(static_cast<size_t>(other.brushes_used_) + 1, other.packed_brushes_.size());
+    packed_brushes_.assign(other.brushes_, other.brushes_ + rows);
   } else {
     classic_text_ = other.classic_text_;
     classic_spans_ = other.classic_spans_;
