@@ -180,7 +180,8 @@ bool TextureLibrary::add_wad_by_name(std::string_view wad_key_entry, const std::
   }
   std::string searched;
   for (const std::string& folder : folders) searched += (searched.empty() ? "" : ", ") + folder;
-  error = "'" + key + "': no file named " + std::string(name) + " in " + (searched.empty() ? "no folder" : searched);
+  error = "'" + key + "': no file named " + std::string(name) +
+          (searched.empty() ? std::string(": no folder was given to look in") : " in " + searched);
   return false;
 }
 
