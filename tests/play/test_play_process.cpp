@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <thread>
 
 #include "test_tex_pack_support.h"
@@ -95,16 +96,29 @@ TEST(PlayProcess, ExitStatusOfABadCommandLine) {
   EXPECT_EQ(read_file(dir.file("stderr")), "korvex-play: option --strict given twice\nTry 'korvex-play --help'.\n");
 }
 
+// The real compiler and a corpus map with the compiled map its textures
+// come from, from ../shared; nothing where one of them is absent.
+struct RealCompile {
+  std::string shared, compiler, source, bsp;
+};
+std::optional<RealCompile> real_compile() {
+  RealCompile r;
+  r.shared = shared_dir();
+  r.compiler = r.shared + "/tools/q3map2";
+  r.source = r.shared + "/corpus/q1/jjelliott__progs_dump__mapsrc__pd_counter.map";
+  r.bsp = r.shared + "/textures/q1/bsp/pd_counter.bsp";
+  if (r.shared.empty() || access(r.compiler.c_str(), X_OK) != 0 || !fs::is_regular_file(r.source) ||
+      !fs::is_regular_file(r.bsp))
+    return std::nullopt;
+  return r;
+}
+
 // A corpus map with the compiled map its textures come from, through the
 // real compiler, into a pack the game loads.
 TEST(PlayProcess, CorpusMapCompiledByTheRealCompiler) {
-  const std::string shared = shared_dir();
-  const std::string compiler = shared + "/tools/q3map2";
-  const std::string source = shared + "/corpus/q1/jjelliott__progs_dump__mapsrc__pd_counter.map";
-  const std::string bsp = shared + "/textures/q1/bsp/pd_counter.bsp";
-  if (shared.empty() || access(compiler.c_str(), X_OK) != 0 || !fs::is_regular_file(source) ||
-      !fs::is_regular_file(bsp))
-    GTEST_SKIP() << "no Q3 compiler or corpus map in ../shared";
+  const std::optional<RealCompile> real = real_compile();
+  if (!real) GTEST_SKIP() << "no Q3 compiler or corpus map in ../shared";
+  const std::string &shared = real->shared, &compiler = real->compiler, &source = real->source, &bsp = real->bsp;
   TempDir dir;
   fs::create_directories(dir.file("tmp"));
   // The map by a short name, read where it lies.
@@ -137,13 +151,9 @@ TEST(PlayProcess, CorpusMapCompiledByTheRealCompiler) {
 
 // The commands printed without a compiler do what the run would have done.
 TEST(PlayProcess, PrintedCommandsCompileTheMap) {
-  const std::string shared = shared_dir();
-  const std::string compiler = shared + "/tools/q3map2";
-  const std::string source = shared + "/corpus/q1/jjelliott__progs_dump__mapsrc__pd_counter.map";
-  const std::string bsp = shared + "/textures/q1/bsp/pd_counter.bsp";
-  if (shared.empty() || access(compiler.c_str(), X_OK) != 0 || !fs::is_regular_file(source) ||
-      !fs::is_regular_file(bsp))
-    GTEST_SKIP() << "no Q3 compiler or corpus map in ../shared";
+  const std::optional<RealCompile> real = real_compile();
+  if (!real) GTEST_SKIP() << "no Q3 compiler or corpus map in ../shared";
+  const std::string &shared = real->shared, &compiler = real->compiler, &source = real->source, &bsp = real->bsp;
   if (std::system("command -v zip >/dev/null && command -v unzip >/dev/null") != 0) GTEST_SKIP() << "no zip, unzip";
   TempDir dir;
   fs::create_directories(dir.file("tmp"));
