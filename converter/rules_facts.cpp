@@ -21,7 +21,6 @@ bool touching(const kmap::Bounds& a, const kmap::Bounds& b) {
 }  // namespace
 
 void MapFacts::note(const kmap::Entity& entity, int number) {
-  entity.index_keys();  // each fact is a look-up
   // One reading of each key line: every entity of the map passes here.
   bool is_door = false;
   for (int k = 0; k < entity.key_count(); ++k) {
