@@ -86,8 +86,8 @@ std::vector<std::string> stage_command(const std::string& compiler, const Compil
   std::vector<std::string> command = {compiler};
   if (!paths.game_path.empty()) command.insert(command.end(), {"-fs_basepath", paths.game_path});
   command.insert(command.end(), {"-fs_basegame", paths.game_data, "-fs_homepath", paths.home, "-game", "quake3"});
-  const StageSpec& spec = stages[static_cast<size_t>(stage)];
-  command.emplace_back(spec.switch_word);
+  const StageStep& stage_step = stages[static_cast<size_t>(stage)];
+  command.emplace_back(stage_step.switch_word);
   switch (stage) {
     case Stage::bsp: command.emplace_back("-meta"); break;
     case Stage::vis:
@@ -102,7 +102,7 @@ std::vector<std::string> stage_command(const std::string& compiler, const Compil
                      {"-size", std::string(levelshot_size), "-keepaspect", "-o", "levelshots/" + name + ".tga"});
       break;
   }
-  command.push_back("maps/" + name + std::string(spec.input));
+  command.push_back("maps/" + name + std::string(stage_step.input));
   return command;
 }
 

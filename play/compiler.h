@@ -13,7 +13,7 @@ namespace play {
 
 enum class Stage { bsp, vis, light, levelshot };
 
-struct StageSpec {
+struct StageStep {
   Stage stage;
   std::string_view name;  // as progress lines and reports name it
   std::string_view switch_word;
@@ -22,7 +22,7 @@ struct StageSpec {
 
 // The stages in the order they run: the levelshot is a top view the
 // compiler draws of the lit map.
-inline constexpr std::array<StageSpec, 4> stages{{
+inline constexpr std::array<StageStep, 4> stages{{
     {Stage::bsp, "bsp", "-bsp", ".map"},
     {Stage::vis, "vis", "-vis", ".bsp"},
     {Stage::light, "light", "-light", ".bsp"},

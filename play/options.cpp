@@ -5,17 +5,17 @@
 namespace play {
 namespace {
 
-const OptionSpec* find_option(std::string_view word) {
-  for (const OptionSpec& spec : play_options)
-    if (spec.word == word) return &spec;
+const PlayOption* find_option(std::string_view word) {
+  for (const PlayOption& option : play_options)
+    if (option.word == word) return &option;
   return nullptr;
 }
 
 // The words that name the option in messages: "--help" rather than "-h".
-std::string spelled(const OptionSpec& spec) {
-  for (const OptionSpec& other : play_options)
-    if (other.name == spec.name && !other.usage.empty()) return std::string(other.word);
-  return std::string(spec.word);
+std::string spelled(const PlayOption& option) {
+  for (const PlayOption& other : play_options)
+    if (other.name == option.name && !other.usage.empty()) return std::string(other.word);
+  return std::string(option.word);
 }
 
 void set_value(Options& options, OptionName name, const std::string& value) {
@@ -56,13 +56,13 @@ std::string usage_text() {
       "maps/NAME.bsp, the textures and shaders, scripts/NAME.arena and a levelshot.\n"
       "\n"
       "Options:\n";
-  for (const OptionSpec& spec : play_options) {
-    if (spec.usage.empty()) continue;
-    std::string left = "  " + std::string(spec.word);
-    if (spec.name == OptionName::help) left = "  -h, --help";
-    if (!spec.value.empty()) left += " " + std::string(spec.value);
+  for (const PlayOption& option : play_options) {
+    if (option.usage.empty()) continue;
+    std::string left = "  " + std::string(option.word);
+    if (option.name == OptionName::help) left = "  -h, --help";
+    if (!option.value.empty()) left += " " + std::string(option.value);
     constexpr size_t column = 22;
-    std::string_view usage = spec.usage;
+    std::string_view usage = option.usage;
     text +=
         left.size() < column ? left + std::string(column - left.size(), ' ') : left + "\n" + std::string(column, ' ');
     for (size_t end; (end = usage.find('\n')) != std::string_view::npos; usage.remove_prefix(end + 1))
@@ -97,24 +97,24 @@ OptionsStatus parse_options(const std::vector<std::string>& words, Options& out,
       only_files = true;
       continue;
     }
-    const OptionSpec* spec = find_option(word);
-    if (spec == nullptr) {
+    const PlayOption* option = find_option(word);
+    if (option == nullptr) {
       error = "unknown option '" + word + "' (korvex-play --help lists them)";
       return OptionsStatus::unknown_option;
     }
-    if (!seen.insert(spec->name).second) {
-      error = "option " + spelled(*spec) + " given twice";
+    if (!seen.insert(option->name).second) {
+      error = "option " + spelled(*option) + " given twice";
       return OptionsStatus::duplicate;
     }
-    if (spec->value.empty()) {
-      set_flag(options, spec->name);
+    if (option->value.empty()) {
+      set_flag(options, option->name);
       continue;
     }
     if (i + 1 >= words.size() || words[i + 1].empty()) {
-      error = "option " + std::string(spec->word) + " needs a value (" + std::string(spec->value) + ")";
+      error = "option " + std::string(option->word) + " needs a value (" + std::string(option->value) + ")";
       return OptionsStatus::no_value;
     }
-    set_value(options, spec->name, words[++i]);
+    set_value(options, option->name, words[++i]);
   }
   if (seen.count(OptionName::quake) && seen.count(OptionName::quake2)) {
     error = "options -q1 and -q2 name two games; give one";

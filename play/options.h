@@ -28,14 +28,14 @@ enum class OptionName {
   version,
 };
 
-struct OptionSpec {
+struct PlayOption {
   std::string_view word;  // as typed
   OptionName name;
   std::string_view value;  // the value's name in the usage text; "" for a flag
   std::string_view usage;  // its lines in the usage text; "" for a second spelling
 };
 
-inline constexpr std::array<OptionSpec, 14> play_options{{
+inline constexpr std::array<PlayOption, 14> play_options{{
     {"-o", OptionName::output, "FILE.pk3", "the pack (default: MAP or FOLDER, with .pk3)"},
     {"-q1", OptionName::quake, "", "the maps are Quake maps (default: each map's faces tell)"},
     {"-q2", OptionName::quake2, "", "the maps are Quake 2 maps"},
@@ -65,8 +65,8 @@ constexpr bool option_words_unique() {
 constexpr bool every_option_listed() {
   for (int name = 0; name <= static_cast<int>(OptionName::version); ++name) {
     bool listed = false;
-    for (const OptionSpec& spec : play_options)
-      listed = listed || (static_cast<int>(spec.name) == name && !spec.usage.empty());
+    for (const PlayOption& option : play_options)
+      listed = listed || (static_cast<int>(option.name) == name && !option.usage.empty());
     if (!listed) return false;
   }
   return true;

@@ -242,14 +242,14 @@ bool PlayRun::give_textures_to_compiler() {
 
 // One stage of the compiler; false when the map cannot go on.
 bool PlayRun::run_stage(MapRecord& map, Stage stage) {
-  const StageSpec& spec = stages[static_cast<size_t>(stage)];
+  const StageStep& stage_step = stages[static_cast<size_t>(stage)];
   const std::string& name = map.entry.name;
-  progress_.step(name + ": compiling, " + std::string(spec.name));
+  progress_.step(name + ": compiling, " + std::string(stage_step.name));
   StageRecord record;
   record.stage = stage;
   record.command = stage_command(record_.compiler, record_.paths, stage, name, map.conversion.report.compile_switches,
                                  options_.fast);
-  const std::string log = work_.file("logs/" + name + "-" + std::string(spec.name) + ".log");
+  const std::string log = work_.file("logs/" + name + "-" + std::string(stage_step.name) + ".log");
   const Clock::time_point start = Clock::now();
   record.outcome = run_child(record.command, work_.path(), log, signals_.flag());
   record.seconds = seconds_since(start);
@@ -278,9 +278,9 @@ bool PlayRun::run_stage(MapRecord& map, Stage stage) {
     return true;
   }
   for (const std::string& warning : record.log.warnings)
-    map.warnings.push_back(std::string(spec.name) + ": " + warning);
+    map.warnings.push_back(std::string(stage_step.name) + ": " + warning);
   if (!failure.empty()) {
-    map.failure = "q3map2 " + std::string(spec.switch_word) + ": " + failure;
+    map.failure = "q3map2 " + std::string(stage_step.switch_word) + ": " + failure;
     return false;
   }
   return true;

@@ -78,8 +78,8 @@ std::vector<std::string> hand_commands(const PlayRecord& record, const std::stri
   lines.push_back("cd " + shell_word(build) + " && unzip -o -q " + shell_word(pack) + " 'maps/*.map'");
   for (const MapRecord& map : record.maps) {
     if (!map.failure.empty()) continue;
-    for (const StageSpec& spec : stages)
-      lines.push_back(command_line(stage_command(std::string(hand_compiler), paths, spec.stage, map.entry.name,
+    for (const StageStep& stage_step : stages)
+      lines.push_back(command_line(stage_command(std::string(hand_compiler), paths, stage_step.stage, map.entry.name,
                                                  map.conversion.report.compile_switches, fast)));
   }
   lines.push_back("zip -q -r -D " + shell_word(pack) + " maps scripts levelshots -x '*.map' '*.prt' '*.srf' '*.lin'");

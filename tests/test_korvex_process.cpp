@@ -39,12 +39,12 @@ constexpr const char* good_map = R"({
 }
 )";
 
-ProcessSpec korvex_in(const TempDir& dir, Args args) {
-  ProcessSpec spec;
-  spec.program = korvex_bin();
-  spec.args = std::move(args);
-  spec.folder = dir.path();
-  return spec;
+ProcessSetup korvex_in(const TempDir& dir, Args args) {
+  ProcessSetup setup;
+  setup.program = korvex_bin();
+  setup.args = std::move(args);
+  setup.folder = dir.path();
+  return setup;
 }
 
 bool temporary_in(const TempDir& dir) {
@@ -96,9 +96,9 @@ TEST(Numbering, EnterWaitIsSkippedWithoutATerminal) {
   TempDir dir;
   int pipe_fd[2];
   ASSERT_EQ(pipe(pipe_fd), 0);
-  ProcessSpec spec = korvex_in(dir, {"-s", "missing.map", "-enum"});
-  spec.input_fd = pipe_fd[0];
-  ChildProcess korvex(spec);
+  ProcessSetup setup = korvex_in(dir, {"-s", "missing.map", "-enum"});
+  setup.input_fd = pipe_fd[0];
+  ChildProcess korvex(setup);
   close(pipe_fd[0]);
   const bool ended = korvex.wait_for(10);
   close(pipe_fd[1]);  // never written
@@ -111,9 +111,9 @@ TEST(Numbering, EnterWaitIsSkippedWithoutATerminal) {
 // At a terminal the run stays until a line is typed.
 TEST(CommandLine, WaitForEnterAtATerminal) {
   TempDir dir;
-  ProcessSpec spec = korvex_in(dir, {"-s", "missing.map", "-enum"});
-  spec.terminal = true;
-  ChildProcess korvex(spec);
+  ProcessSetup setup = korvex_in(dir, {"-s", "missing.map", "-enum"});
+  setup.terminal = true;
+  ChildProcess korvex(setup);
   std::string screen;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (screen.find("Press ENTER...") == std::string::npos && std::chrono::steady_clock::now() < deadline) {
@@ -243,21 +243,21 @@ TEST(CommandLine, MissingClassTableNamesTheInstalledTables) {
        "hint: the class table 'mine.ent' is in none of: the working folder, " + folders +
            "; name the file with -e PATH (the shipped tables are in " + shipped_in + ")\n"},
   };
-  ProcessSpec spec;
-  spec.program = dir.file("inst/bin/korvex");
-  spec.folder = dir.path();
+  ProcessSetup setup;
+  setup.program = dir.file("inst/bin/korvex");
+  setup.folder = dir.path();
   for (const auto& row : rows) {
-    spec.args = {"-s", "a.map"};
-    spec.args.insert(spec.args.end(), row.args.begin(), row.args.end());
-    const ProcessResult r = run_process(spec);
+    setup.args = {"-s", "a.map"};
+    setup.args.insert(setup.args.end(), row.args.begin(), row.args.end());
+    const ProcessResult r = run_process(setup);
     ASSERT_EQ(r.status, 1);
     EXPECT_EQ(r.err, row.errors);
     EXPECT_NE(r.out.find("Entity table error: cannot open the file"), std::string::npos) << r.out;
   }
   // The same program finds the tables there with -q3.
   fs::copy_file(source_file("tables/q1.tex"), dir.file("inst/share/korvex/q1.tex"));
-  spec.args = {"-s", "a.map", "-q3"};
-  const ProcessResult q3 = run_process(spec);
+  setup.args = {"-s", "a.map", "-q3"};
+  const ProcessResult q3 = run_process(setup);
   EXPECT_EQ(q3.status, 0) << q3.out;
   EXPECT_NE(q3.out.find("4 classnames in '" + installed + "/q1.ent'"), std::string::npos) << q3.out;
   EXPECT_NE(q3.err.find("Texture rules '" + installed + "/q1.tex'"), std::string::npos) << q3.err;

@@ -95,10 +95,10 @@ TEST(PlayOptions, NamesEveryMistake) {
 
 TEST(PlayOptions, UsageListsEveryOptionWithinEightyColumns) {
   const std::string usage = play::usage_text();
-  for (const play::OptionSpec& spec : play::play_options)
-    EXPECT_NE(usage.find(std::string(spec.word) + (spec.value.empty() ? "" : std::string(" ").append(spec.value))),
+  for (const play::PlayOption& option : play::play_options)
+    EXPECT_NE(usage.find(std::string(option.word) + (option.value.empty() ? "" : std::string(" ").append(option.value))),
               std::string::npos)
-        << spec.word;
+        << option.word;
   EXPECT_NE(usage.find("q3map2"), std::string::npos);
   for (size_t at = 0, end; (end = usage.find('\n', at)) != std::string::npos; at = end + 1)
     EXPECT_LE(end - at, 79u) << usage.substr(at, end - at);

@@ -7,13 +7,13 @@
 ProcessResult run_batch(const std::string& folder, const std::vector<std::string>& args,
                         const std::vector<std::string>& env, const std::function<bool()>& signal_when, int sig,
                         int timeout_seconds) {
-  ProcessSpec spec;
-  spec.program = korvex_batch_bin();
-  spec.args = args;
-  spec.folder = folder;
-  spec.env = env;
-  spec.timeout_seconds = timeout_seconds;
-  return run_process(spec, signal_when, sig);
+  ProcessSetup setup;
+  setup.program = korvex_batch_bin();
+  setup.args = args;
+  setup.folder = folder;
+  setup.env = env;
+  setup.timeout_seconds = timeout_seconds;
+  return run_process(setup, signal_when, sig);
 }
 
 std::map<std::string, SummaryRow> read_summary(const std::string& out) {

@@ -129,14 +129,14 @@ KorvexRun run_korvex_in(const TempDir& dir, const Args& args) {
 
 KorvexRun run_korvex_process(const TempDir& dir, const Args& args, std::string_view input, int timeout_seconds,
                              bool unprivileged) {
-  ProcessSpec spec;
-  spec.program = korvex_bin();
-  spec.args = args;
-  spec.folder = dir.path();
-  spec.input = std::string(input);
-  spec.unprivileged = unprivileged;
-  spec.timeout_seconds = timeout_seconds;
-  const ProcessResult p = run_process(spec);
+  ProcessSetup setup;
+  setup.program = korvex_bin();
+  setup.args = args;
+  setup.folder = dir.path();
+  setup.input = std::string(input);
+  setup.unprivileged = unprivileged;
+  setup.timeout_seconds = timeout_seconds;
+  const ProcessResult p = run_process(setup);
   KorvexRun run;
   run.status = p.status;
   run.timed_out = p.timed_out;

@@ -24,12 +24,12 @@ std::string read_all(FILE* f) {
 
 // In the child, between fork and exec: only async-signal-safe calls and
 // environment changes, then exec or _exit.
-[[noreturn]] void become(const ProcessSpec& spec, int in, int out, int err) {
-  if (!spec.folder.empty() && chdir(spec.folder.c_str()) != 0) _exit(126);
+[[noreturn]] void become(const ProcessSetup& setup, int in, int out, int err) {
+  if (!setup.folder.empty() && chdir(setup.folder.c_str()) != 0) _exit(126);
   if (in >= 0) dup2(in, 0);
   if (out >= 0) dup2(out, 1);
   if (err >= 0) dup2(err, 2);
-  for (const std::string& e : spec.env) {
+  for (const std::string& e : setup.env) {
     const size_t eq = e.find('=');
     if (eq + 1 == e.size())
       unsetenv(e.substr(0, eq).c_str());
@@ -37,28 +37,28 @@ std::string read_all(FILE* f) {
       setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
   }
   constexpr uid_t nobody = 65534;
-  if (spec.unprivileged && geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0))
+  if (setup.unprivileged && geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0))
     _exit(126);
-  std::vector<char*> argv{const_cast<char*>(spec.program.c_str())};
-  for (const std::string& a : spec.args) argv.push_back(const_cast<char*>(a.c_str()));
+  std::vector<char*> argv{const_cast<char*>(setup.program.c_str())};
+  for (const std::string& a : setup.args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
-  execv(spec.program.c_str(), argv.data());
+  execv(setup.program.c_str(), argv.data());
   _exit(127);
 }
 
 }  // namespace
 
-ChildProcess::ChildProcess(const ProcessSpec& spec) : timeout_seconds_(spec.timeout_seconds) {
-  if (spec.terminal) {
+ChildProcess::ChildProcess(const ProcessSetup& setup) : timeout_seconds_(setup.timeout_seconds) {
+  if (setup.terminal) {
     pid_ = forkpty(&terminal_, nullptr, nullptr, nullptr);
-    if (pid_ == 0) become(spec, -1, -1, -1);
+    if (pid_ == 0) become(setup, -1, -1, -1);
   } else {
     FILE* input = nullptr;
-    int in = spec.input_fd;
-    if (spec.input) {
+    int in = setup.input_fd;
+    if (setup.input) {
       input = tmpfile();
       if (input == nullptr) throw std::runtime_error("tmpfile failed");
-      fwrite(spec.input->data(), 1, spec.input->size(), input);
+      fwrite(setup.input->data(), 1, setup.input->size(), input);
       fflush(input);
       rewind(input);
       in = fileno(input);
@@ -70,7 +70,7 @@ ChildProcess::ChildProcess(const ProcessSpec& spec) : timeout_seconds_(spec.time
     fflush(stdout);
     fflush(stderr);
     pid_ = fork();
-    if (pid_ == 0) become(spec, in < 0 ? null : in, fileno(out_), fileno(err_));
+    if (pid_ == 0) become(setup, in < 0 ? null : in, fileno(out_), fileno(err_));
     if (input != nullptr) fclose(input);
     if (null >= 0) close(null);
   }
@@ -127,15 +127,15 @@ ProcessResult ChildProcess::finish(const std::function<bool()>& signal_when, int
   return result;
 }
 
-ProcessResult run_process(const ProcessSpec& spec, const std::function<bool()>& signal_when, int sig) {
-  return ChildProcess(spec).finish(signal_when, sig);
+ProcessResult run_process(const ProcessSetup& setup, const std::function<bool()>& signal_when, int sig) {
+  return ChildProcess(setup).finish(signal_when, sig);
 }
 
 ProcessResult run_shell(const std::string& line) {
-  ProcessSpec spec;
-  spec.program = "/bin/sh";
-  spec.args = {"-c", line + " 2>&1"};
-  return run_process(spec);
+  ProcessSetup setup;
+  setup.program = "/bin/sh";
+  setup.args = {"-c", line + " 2>&1"};
+  return run_process(setup);
 }
 
 std::string shell_quoted(const std::string& text) {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-struct ProcessSpec {
+struct ProcessSetup {
   std::string program;            // a path; no search of PATH
   std::vector<std::string> args;  // after the program's name
   std::string folder;             // the working folder; "" keeps the test's
@@ -35,12 +35,12 @@ struct ProcessResult {
 // is killed. Its output is kept in files outside its working folder.
 class ChildProcess {
  public:
-  explicit ChildProcess(const ProcessSpec& spec);
+  explicit ChildProcess(const ProcessSetup& setup);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  // The terminal's other end (spec.terminal), else -1.
+  // The terminal's other end (setup.terminal), else -1.
   int terminal() const { return terminal_; }
   void send(int sig) const;
   // True when the program has ended within `seconds`; its status is then kept.
@@ -61,7 +61,7 @@ class ChildProcess {
 };
 
 // Runs the program to its end (see ChildProcess::finish).
-ProcessResult run_process(const ProcessSpec& spec, const std::function<bool()>& signal_when = {},
+ProcessResult run_process(const ProcessSetup& setup, const std::function<bool()>& signal_when = {},
                           int sig = SIGINT);
 
 // Runs a shell command line; its standard output and error together in `out`.
