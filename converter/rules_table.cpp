@@ -1,4 +1,5 @@
 #include "rules_table.h"
+#include "wildcard.h"
 
 #include <cerrno>
 #include <cmath>
@@ -267,25 +268,7 @@ class LineParser {
 }  // namespace
 
 bool class_pattern_match(std::string_view pattern, std::string_view name) {
-  size_t p = 0, n = 0;
-  size_t star = std::string_view::npos, resume = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
-      star = ++p;
-      resume = n;
-      continue;
-    }
-    if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
-      ++p;
-      ++n;
-      continue;
-    }
-    if (star == std::string_view::npos) return false;
-    p = star;
-    n = ++resume;
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
+  return wildcard_match(pattern, name, {});
 }
 
 bool section_names(const RuleSection& section, std::string_view classname) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "texture_names.h"
+#include "wildcard.h"
 
 using namespace kmap;
 
@@ -33,8 +34,6 @@ constexpr std::array<FlagName, 12> flag_names{{
     {"skip", true, 512},
 }};
 
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
 // A pattern is well formed when no escape is left without its character.
 bool pattern_ok(std::string_view pattern) {
   for (size_t i = 0; i < pattern.size(); ++i)
@@ -52,29 +51,7 @@ bool name_ok(std::string_view name) {
 }  // namespace
 
 bool glob_match(std::string_view pattern, std::string_view name) {
-  size_t p = 0, n = 0;
-  size_t star = std::string_view::npos, resume = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
-      star = ++p;
-      resume = n;
-      continue;
-    }
-    if (p < pattern.size()) {
-      const bool escaped = pattern[p] == '\\' && p + 1 < pattern.size();
-      const char want = escaped ? pattern[p + 1] : pattern[p];
-      if ((!escaped && want == '?') || lower(want) == lower(name[n])) {
-        p += escaped ? 2 : 1;
-        ++n;
-        continue;
-      }
-    }
-    if (star == std::string_view::npos) return false;
-    p = star;
-    n = ++resume;
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
+  return wildcard_match(pattern, name, {.fold_case = true, .escapes = true});
 }
 
 bool load_texture_rules(FILE* file, const char* path, TextureRules& rules, std::string& error) {
