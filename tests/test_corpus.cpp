@@ -221,15 +221,9 @@ std::string check_run(const fs::path& map, const std::string& map_text, const Mo
 }
 
 TEST(Corpus, RealMapsConvertOrFailCleanly) {
-  const fs::path root = corpus_dir();
-  if (!fs::is_directory(root / "q1") && !fs::is_directory(root / "q2"))
-    GTEST_SKIP() << "corpus folder not found at " << root << " (set KORVEX_CORPUS to use another)";
-  std::vector<fs::path> maps;
-  for (const char* game : {"q1", "q2"})
-    if (fs::is_directory(root / game))
-      for (const auto& e : fs::directory_iterator(root / game))
-        if (e.path().extension() == ".map") maps.push_back(e.path());
-  std::sort(maps.begin(), maps.end());
+  const std::vector<fs::path> maps = corpus_maps();
+  if (maps.empty())
+    GTEST_SKIP() << "corpus folder not found at " << corpus_dir() << " (set KORVEX_CORPUS to use another)";
 
   Summary summary;
   std::atomic<size_t> next{0};
@@ -267,6 +261,7 @@ TEST(Corpus, RealMapsConvertOrFailCleanly) {
     std::fclose(f);
   }
   // With -x every map whose braces are balanced converts.
+  const fs::path root = corpus_dir();
   for (const Mode& mode : modes) {
     if (!mode.extended) continue;
     for (const std::string& name : summary.failing_maps[mode.name]) {

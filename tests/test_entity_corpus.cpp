@@ -48,15 +48,9 @@ bool convert(const fs::path& map, const std::string& source, bool q2, const std:
 }
 
 TEST(EntityCorpus, KeptEntitiesMeanInQ3WhatTheyMeantInTheirGame) {
-  const fs::path root = corpus_dir();
-  if (!fs::is_directory(root / "q1") && !fs::is_directory(root / "q2"))
-    GTEST_SKIP() << "corpus folder not found at " << root << " (set KORVEX_CORPUS to use another)";
-  std::vector<fs::path> maps;
-  for (const char* game : {"q1", "q2"})
-    if (fs::is_directory(root / game))
-      for (const auto& e : fs::directory_iterator(root / game))
-        if (e.path().extension() == ".map") maps.push_back(e.path());
-  std::sort(maps.begin(), maps.end());
+  const std::vector<fs::path> maps = corpus_maps();
+  if (maps.empty())
+    GTEST_SKIP() << "corpus folder not found at " << corpus_dir() << " (set KORVEX_CORPUS to use another)";
 
   Tally tally;
   std::mutex lock;

@@ -1,5 +1,6 @@
 #include "test_paths.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -22,4 +23,15 @@ std::string shared_dir() {
 std::string corpus_dir() {
   if (const char* chosen = std::getenv("KORVEX_CORPUS")) return chosen;
   return (fs::path(KORVEX_SOURCE_DIR).parent_path() / "shared" / "corpus").string();
+}
+
+std::vector<fs::path> corpus_maps() {
+  std::vector<fs::path> maps;
+  const fs::path root = corpus_dir();
+  std::error_code code;
+  for (const char* game : {"q1", "q2"})
+    for (const auto& e : fs::directory_iterator(root / game, code))
+      if (e.path().extension() == ".map") maps.push_back(e.path());
+  std::sort(maps.begin(), maps.end());
+  return maps;
 }
