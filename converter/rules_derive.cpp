@@ -216,22 +216,12 @@ DeriveResult derive_teleporter(kmap::Entity& entity, DeriveContext&) {
   kmap::LineBuffer& lines = entity.lines;
   if (r = lines.add("{"); r != CONV_OK) return {r, nullptr};
   const int first = lines.size();
-  for (size_t axis = 0; axis < 3; ++axis) {
-    const size_t u = (axis + 1) % 3, w = (axis + 2) % 3;
-    for (const bool outward_positive : {false, true}) {
-      Vec3 b = lo;
-      b[axis] = outward_positive ? hi[axis] : lo[axis];
-      Vec3 along_u = b, along_w = b;
-      along_u[u] = hi[u];
-      along_w[w] = hi[w];
-      // (a - b) x (c - b) faces along u x w = axis when a is along u.
-      const Vec3& a = outward_positive ? along_u : along_w;
-      const Vec3& c = outward_positive ? along_w : along_u;
-      std::string line;
-      for (const Vec3* p : std::array<const Vec3*, 3>{&a, &b, &c}) line += "( " + vector_text(*p, place_decimals) + " ) ";
-      line += "common/trigger 0 0 0 1 1 0 0 0";
-      if (r = lines.add(line); r != CONV_OK) return {r, nullptr};
-    }
+  for (const std::array<double, 9>& points : kmap::box_faces(lo, hi)) {
+    std::string line;
+    for (size_t k = 0; k < 9; k += 3)
+      line += "( " + vector_text(Vec3{points[k], points[k + 1], points[k + 2]}, place_decimals) + " ) ";
+    line += "common/trigger 0 0 0 1 1 0 0 0";
+    if (r = lines.add(line); r != CONV_OK) return {r, nullptr};
   }
   if (r = lines.add("}"); r != CONV_OK) return {r, nullptr};
   lines.open_brush(first);

@@ -43,48 +43,35 @@ conv_status add_train_origin(LineBuffer& lines, bool valve) {
   if (bounds.empty) return CONV_OK;
   const Vec3& mins = bounds.mins;
 
-  // A cube around the corner; each face's three points ordered so that its
-  // plane faces out, as the map format wants.
+  // A cube around the corner.
   const Vec3 lo{mins[0] - half_size, mins[1] - half_size, mins[2] - half_size};
   const Vec3 hi{mins[0] + half_size, mins[1] + half_size, mins[2] + half_size};
   if (conv_status r = lines.add("{"); r != CONV_OK) return r;
   const int first = lines.size();
-  for (size_t axis = 0; axis < 3; ++axis) {
-    const size_t u = (axis + 1) % 3, v = (axis + 2) % 3;  // u x v = axis
-    for (const bool outward_positive : {false, true}) {
-      Vec3 b = lo;
-      b[axis] = outward_positive ? hi[axis] : lo[axis];
-      Vec3 along_u = b, along_v = b;
-      along_u[u] = hi[u];
-      along_v[v] = hi[v];
-      // (a - b) x (c - b) faces along u x v when a is along u and c along v.
-      const Vec3& a = outward_positive ? along_u : along_v;
-      const Vec3& c = outward_positive ? along_v : along_u;
-      std::array<double, 9> points{a[0], a[1], a[2], b[0], b[1], b[2], c[0], c[1], c[2]};
-      char text[512];
-      BoundedText out(text, sizeof text);
-      for (size_t k = 0; k < 9; ++k) {
-        out.add(k % 3 == 0 ? (k == 0 ? "( " : " ) ( ") : " ");
-        if (!add_real(out, points[k])) return CONV_OK;
-      }
-      out.add(" ) common/origin");
-      if (valve) {
-        const TextureAxes axes = standard_axes(points, 0);
-        for (const Vec3* axis_vec : {&axes.u, &axes.v}) {
-          out.add(" [");
-          for (double d : *axis_vec) {
-            out.add(" ");
-            (void)add_real(out, d);
-          }
-          out.add(" 0 ]");
-        }
-        out.add(" 0 0.5 0.5 0 0 0");
-      } else {
-        out.add(" 0 0 0 0.5 0.5 0 0 0");
-      }
-      if (!out.ok()) return CONV_LINE_TOO_LONG;
-      if (conv_status r = lines.add(out.view()); r != CONV_OK) return r;
+  for (const std::array<double, 9>& points : box_faces(lo, hi)) {
+    char text[512];
+    BoundedText out(text, sizeof text);
+    for (size_t k = 0; k < 9; ++k) {
+      out.add(k % 3 == 0 ? (k == 0 ? "( " : " ) ( ") : " ");
+      if (!add_real(out, points[k])) return CONV_OK;
     }
+    out.add(" ) common/origin");
+    if (valve) {
+      const TextureAxes axes = standard_axes(points, 0);
+      for (const Vec3* axis_vec : {&axes.u, &axes.v}) {
+        out.add(" [");
+        for (double d : *axis_vec) {
+          out.add(" ");
+          (void)add_real(out, d);
+        }
+        out.add(" 0 ]");
+      }
+      out.add(" 0 0.5 0.5 0 0 0");
+    } else {
+      out.add(" 0 0 0 0.5 0.5 0 0 0");
+    }
+    if (!out.ok()) return CONV_LINE_TOO_LONG;
+    if (conv_status r = lines.add(out.view()); r != CONV_OK) return r;
   }
   if (conv_status r = lines.add("}"); r != CONV_OK) return r;
   lines.open_brush(first);

@@ -98,4 +98,24 @@ bool brush_bounds(const LineBuffer& lines, Bounds& bounds) {
   return true;
 }
 
+std::array<std::array<double, 9>, 6> box_faces(const Vec3& lo, const Vec3& hi) {
+  std::array<std::array<double, 9>, 6> faces{};
+  size_t f = 0;
+  for (size_t axis = 0; axis < 3; ++axis) {
+    const size_t u = (axis + 1) % 3, v = (axis + 2) % 3;  // u x v = axis
+    for (const bool outward_positive : {false, true}) {
+      Vec3 b = lo;
+      b[axis] = outward_positive ? hi[axis] : lo[axis];
+      Vec3 along_u = b, along_v = b;
+      along_u[u] = hi[u];
+      along_v[v] = hi[v];
+      // (a - b) x (c - b) faces along u x v when a is along u and c along v.
+      const Vec3& a = outward_positive ? along_u : along_v;
+      const Vec3& c = outward_positive ? along_v : along_u;
+      faces[f++] = {a[0], a[1], a[2], b[0], b[1], b[2], c[0], c[1], c[2]};
+    }
+  }
+  return faces;
+}
+
 }  // namespace kmap

@@ -42,6 +42,10 @@ void add_corners(const std::vector<Plane>& planes, Bounds& bounds);
 // faces. False (bounds untouched) when no brush gives a corner.
 [[nodiscard]] bool brush_bounds(const LineBuffer& lines, Bounds& bounds);
 
+// The six faces of the box from lo to hi, each as three points in the
+// order that makes it face out of the box (as face_points reads them).
+[[nodiscard]] std::array<std::array<double, 9>, 6> box_faces(const Vec3& lo, const Vec3& hi);
+
 }  // namespace kmap
 
 #endif
