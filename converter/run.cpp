@@ -298,8 +298,8 @@ int run(int argc, char** argv, RunConfig& config, RunState& state) {
   }
   if (config.has_rules) state.rules = std::make_unique<EntityRules>(config.rules);
   config.translate_lights = (s.modes.q3 || s.modes.lights) && !s.modes.enumerate;
-  if ((s.modes.q3 || config.translate_lights) && !s.modes.enumerate && !plan_entity_graph(config, state, source.get()))
-    return 1;
+  // -q3 (outside numbering) always translates lights: both need the first pass.
+  if (config.translate_lights && !plan_entity_graph(config, state, source.get())) return 1;
   if (config.has_texture_rules)
     state.chooser = std::make_unique<TextureChooser>(config.texture_rules, s.modes.q2 != 0);
   FILE* out = state.files.open_output(s.paths.dest);
