@@ -43,6 +43,12 @@ class ByteView {
     const uint8_t* p = data_.data() + offset;
     return static_cast<uint16_t>(p[0] | p[1] << 8);
   }
+  [[nodiscard]] float f32(uint64_t offset) const {
+    const uint32_t bits = u32(offset);
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+  }
   [[nodiscard]] bool starts_with(const char* magic) const {
     const size_t n = std::strlen(magic);
     return data_.size() >= n && std::memcmp(data_.data(), magic, n) == 0;
