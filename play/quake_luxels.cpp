@@ -1,0 +1,7 @@
+#include "lightmap_luxels.h"
+
+namespace play {
+
+LuxelStatus read_quake_luxels(std::span<const uint8_t>, std::vector<Luxel>&) { return LuxelStatus::other_format; }
+
+}  // namespace play
