@@ -12,7 +12,6 @@ namespace {
 constexpr double quake_range = 0.5;
 constexpr double quake2_range = 1.0;
 // Q3 byte per Quake byte of the same look (see the header).
-constexpr double quake_byte_ratio = 0.5 * 264 / 256;
 constexpr double quake2_byte_ratio = 0.25;
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }

@@ -63,9 +63,12 @@ namespace kmap {
 // The largest of the three.
 [[nodiscard]] double largest(const Vec3& v);
 
+// The Q3 lightmap byte that looks like a Quake byte of 1.
+inline constexpr double quake_byte_ratio = 0.5 * 264 / 256;
+
 // Q3 compiler value per Quake light value of a Quake map with the default
 // "_range".
-inline constexpr double quake_value_scale = 0.5 * 264 / 256 * 0.5;
+inline constexpr double quake_value_scale = quake_byte_ratio * 0.5;
 
 // Q3 compiler value per Quake light value in a map whose world is `world`:
 // 0.516 · "_range" (0.5) for Quake, 0.25 · "_range" (1) for Quake 2, doubled

@@ -24,6 +24,7 @@ enum class OptionName {
   strict,
   report,
   keep_work,
+  no_light_match,
   help,
   version,
 };
@@ -35,7 +36,7 @@ struct PlayOption {
   std::string_view usage;  // its lines in the usage text; "" for a second spelling
 };
 
-inline constexpr std::array<PlayOption, 14> play_options{{
+inline constexpr std::array<PlayOption, 15> play_options{{
     {"-o", OptionName::output, "FILE.pk3", "the pack (default: MAP or FOLDER, with .pk3)"},
     {"-q1", OptionName::quake, "", "the maps are Quake maps (default: each map's faces tell)"},
     {"-q2", OptionName::quake2, "", "the maps are Quake 2 maps"},
@@ -50,6 +51,8 @@ inline constexpr std::array<PlayOption, 14> play_options{{
      "a missing texture, a compiler warning or a failed\nmap fails the run, and nothing is written"},
     {"--report", OptionName::report, "FILE.json", "what the run did, for scripts"},
     {"--keep-work", OptionName::keep_work, "", "keep the work folder (converted maps, compiler logs)"},
+    {"--no-light-match", OptionName::no_light_match, "",
+     "keep the translated light as it is, without matching\nit to the map's own compiled level among the sources"},
     {"-h", OptionName::help, "", ""},
     {"--help", OptionName::help, "", "show this text"},
     {"--version", OptionName::version, "", "show the version"},
@@ -88,6 +91,7 @@ struct Options {
   bool strict = false;
   std::string report;
   bool keep_work = false;
+  bool no_light_match = false;
   bool help = false;
   bool version = false;
 };

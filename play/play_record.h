@@ -4,6 +4,7 @@
 #define KORVEX_PLAY_PLAY_RECORD_H
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "compiler.h"
 #include "convert_map.h"
 #include "game.h"
+#include "light_match.h"
 #include "map_list.h"
 #include "pack_plan.h"
 #include "report.h"
@@ -25,6 +27,14 @@ struct StageRecord {
   double seconds = 0;
 };
 
+// The map's light held against the author's own compiled level.
+struct LightLevel {
+  std::string original;                  // where the level was found; "" : none among the sources
+  std::optional<LightMatch> match;       // none: the two could not be compared (`note` says why)
+  std::vector<std::string> switches;     // added to the light stage, which ran again; empty when none was needed
+  std::string note;
+};
+
 struct MapRecord {
   MapEntry entry;
   kmap::Game game = kmap::Game::quake;  // converted as
@@ -36,6 +46,7 @@ struct MapRecord {
   std::vector<std::string> warnings;  // the compiler's, and a leak
   bool compiled = false;              // maps/NAME.bsp was made
   bool levelshot = false;
+  LightLevel light_level;
   std::string failure;  // why the map is not in the pack; "" when it is
   double seconds = 0;
 };

@@ -32,6 +32,17 @@ nlohmann::json stage_json(const StageRecord& stage) {
   };
 }
 
+nlohmann::json light_level_json(const LightLevel& level) {
+  if (level.original.empty()) return nullptr;
+  nlohmann::json match = nullptr;
+  if (level.match)
+    match = {{"places", level.match->places},
+             {"original_light", level.match->original},
+             {"compiled_light", level.match->compiled},
+             {"factor", level.match->factor}};
+  return {{"original", level.original}, {"measured", match}, {"switches", level.switches}, {"note", level.note}};
+}
+
 nlohmann::json map_json(const MapRecord& map) {
   nlohmann::json compile = nlohmann::json::array();
   for (const StageRecord& stage : map.stages) compile.push_back(stage_json(stage));
@@ -50,6 +61,7 @@ nlohmann::json map_json(const MapRecord& map) {
       {"conversion",
        map.conversion.report.source.empty() ? nlohmann::json(nullptr) : report_json(map.conversion.report)},
       {"compile", compile},
+      {"light_match", light_level_json(map.light_level)},
   };
 }
 

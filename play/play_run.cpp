@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -10,9 +11,14 @@
 
 #include "arena.h"
 #include "destination.h"
+#include "light_keys.h"
+#include "light_match.h"
+#include "lightmap_luxels.h"
 #include "map_facts.h"
+#include "mapped_file.h"
 #include "map_scan.h"
 #include "options.h"
+#include "original_level.h"
 #include "pack_contents.h"
 #include "pack_output.h"
 #include "play_record.h"
@@ -97,6 +103,7 @@ class PlayRun {
   [[nodiscard]] bool give_textures_to_compiler();
   void compile(MapRecord& map);
   [[nodiscard]] bool run_stage(MapRecord& map, Stage stage);
+  [[nodiscard]] bool match_light(MapRecord& map);
 
   const Options& options_;
   std::ostream& out_;
@@ -247,8 +254,9 @@ bool PlayRun::run_stage(MapRecord& map, Stage stage) {
   progress_.step(name + ": compiling, " + std::string(stage_step.name));
   StageRecord record;
   record.stage = stage;
-  record.command = stage_command(record_.compiler, record_.paths, stage, name, map.conversion.report.compile_switches,
-                                 options_.fast);
+  std::vector<std::string> light_switches = map.conversion.report.compile_switches;
+  light_switches.insert(light_switches.end(), map.light_level.switches.begin(), map.light_level.switches.end());
+  record.command = stage_command(record_.compiler, record_.paths, stage, name, light_switches, options_.fast);
   const std::string log = work_.file("logs/" + name + "-" + std::string(stage_step.name) + ".log");
   const Clock::time_point start = Clock::now();
   record.outcome = run_child(record.command, work_.path(), log, signals_.flag());
@@ -286,6 +294,43 @@ bool PlayRun::run_stage(MapRecord& map, Stage stage) {
   return true;
 }
 
+// Holds the compiled light against the author's own level, when the
+// sources hold it; true when the light stage must run again with the
+// switches that match it.
+bool PlayRun::match_light(MapRecord& map) {
+  if (options_.no_light_match || map.game != kmap::Game::quake) return false;
+  OriginalLevel original;
+  if (!find_original_level(options_.sources, map.entry.name, original)) return false;
+  LightLevel& level = map.light_level;
+  level.original = original.origin;
+  progress_.step(map.entry.name + ": matching the light to " + original.origin);
+  std::vector<Luxel> original_light, compiled_light;
+  if (read_quake_luxels(original.bytes, original_light) != LuxelStatus::ok) {
+    level.note = "not a Quake level that can be read";
+    return false;
+  }
+  texpack::MappedFile compiled;
+  std::string error;
+  if (compiled.open(work_.file("maps/" + map.entry.name + ".bsp"), error) != texpack::SourceStatus::ok ||
+      read_q3_luxels(compiled.bytes(), compiled_light) != LuxelStatus::ok) {
+    level.note = "the compiled level cannot be read";
+    return false;
+  }
+  level.match = match_light_level(original_light, compiled_light, kmap::quake_byte_ratio);
+  if (!level.match) {
+    level.note = "too few places lit in both to compare";
+    return false;
+  }
+  const std::optional<std::string> brightness = brightness_switch(level.match->factor);
+  if (!brightness) {
+    if (std::fabs(std::log(level.match->factor)) > std::log(light_match_widest))
+      level.note = "lit too differently to be this map's level; the light is left as translated";
+    return false;
+  }
+  level.switches = {"-brightness", *brightness};
+  return true;
+}
+
 void PlayRun::compile(MapRecord& map) {
   if (!run_stage(map, Stage::bsp)) return;
   const StageLog bsp = map.stages.back().log;
@@ -296,6 +341,7 @@ void PlayRun::compile(MapRecord& map) {
   else if (!run_stage(map, Stage::vis))
     return;
   if (!run_stage(map, Stage::light)) return;
+  if (match_light(map) && !run_stage(map, Stage::light)) return;
   if (options_.strict && !map.warnings.empty()) {
     map.failure = plural(map.warnings.size(), "compiler warning", "compiler warnings") + " (--strict)";
     return;

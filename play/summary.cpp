@@ -1,5 +1,6 @@
 #include "summary.h"
 
+#include <cstdio>
 #include <filesystem>
 
 using namespace conv;
@@ -21,6 +22,25 @@ std::string command_line(const std::vector<std::string>& command) {
   return joined(quoted, " ");
 }
 
+std::string two_decimals(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", value);
+  return text;
+}
+
+std::string light_level_text(const LightLevel& level) {
+  if (level.original.empty()) return "";
+  std::string text = "  light: ";
+  if (!level.match) return text + level.original + ": " + level.note + "\n";
+  const std::string measured = " (" + std::to_string(level.match->places) + " places lit in both, " +
+                               two_decimals(level.match->factor) + " times the compiled light)";
+  if (!level.switches.empty())
+    return text + "matched to " + level.original + measured + ": the light stage ran again with " +
+           joined(level.switches, " ") + "\n";
+  if (!level.note.empty()) return text + level.original + measured + ": " + level.note + "\n";
+  return text + "as bright as " + level.original + measured + "\n";
+}
+
 std::string map_text(const MapRecord& map) {
   if (!map.failure.empty()) return map.entry.name + ": failed: " + map.failure + "\n";
   std::string text = map.entry.name + ": \"" + map.long_name + "\" (" + std::string(kmap::game_name(map.game)) +
@@ -37,6 +57,7 @@ std::string map_text(const MapRecord& map) {
   if (!report.discarded.empty()) text += "; " + plural(report.discarded.size(), "object", "objects") + " dropped";
   text += ")\n";
   for (const std::string& warning : map.warnings) text += "  warning: " + warning + "\n";
+  text += light_level_text(map.light_level);
   return text;
 }
 

@@ -1,0 +1,79 @@
+// The light match: samples paired by place and facing, and the switch that
+// applies the factor found.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "light_match.h"
+
+namespace {
+
+using play::Luxel;
+
+// `count` samples along x, one per 16-unit cell, starting at `x0`.
+std::vector<Luxel> row(size_t count, float value, uint8_t facing = 5, float x0 = 0) {
+  std::vector<Luxel> luxels;
+  for (size_t i = 0; i < count; ++i) luxels.push_back({x0 + 16.0f * static_cast<float>(i) + 4, 8, 0, facing, value});
+  return luxels;
+}
+
+std::vector<Luxel> joined(std::vector<Luxel> a, const std::vector<Luxel>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+TEST(LightMatch, PairsSamplesByPlaceAndFacing) {
+  const size_t n = play::light_match_min_places;
+  struct Case {
+    const char* what;
+    std::vector<Luxel> original, compiled;
+    std::optional<double> factor;  // with a byte ratio of 0.5
+  };
+  const Case cases[] = {
+      {"same places", row(n, 100), row(n, 25), 2.0},
+      {"two compiled samples in a cell count as their mean", row(n, 100), joined(row(n, 20), row(n, 30)), 2.0},
+      {"compiled samples elsewhere are not paired", joined(row(n, 100), row(n, 200, 5, 100000)), row(n, 50), 1.0},
+      {"the other side of a wall is another place", row(n, 100), row(n, 25, 4), std::nullopt},
+      {"one place short of the fewest", row(n - 1, 100), row(n - 1, 25), std::nullopt},
+      {"a compile without light", row(n, 100), row(n, 0), std::nullopt},
+      {"samples far outside any level", row(n, 100, 5, 1e9f), row(n, 25, 5, 1e9f), std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::optional<play::LightMatch> match = play::match_light_level(c.original, c.compiled, 0.5);
+    ASSERT_EQ(match.has_value(), c.factor.has_value());
+    if (match) {
+      EXPECT_DOUBLE_EQ(match->factor, *c.factor);
+    }
+  }
+}
+
+TEST(LightMatch, ReportsTheMeansOfThePairedPlaces) {
+  const std::vector<Luxel> original = joined(row(64, 90), row(64, 30, 5, 64 * 16));
+  const std::vector<Luxel> compiled = row(128, 30);
+  const std::optional<play::LightMatch> match = play::match_light_level(original, compiled, 1);
+  ASSERT_TRUE(match);
+  EXPECT_EQ(match->places, 128u);
+  EXPECT_DOUBLE_EQ(match->original, 60);
+  EXPECT_DOUBLE_EQ(match->compiled, 30);
+}
+
+TEST(LightMatch, BrightnessSwitchOnlyForAMatchWorthApplying) {
+  const struct {
+    double factor;
+    std::optional<std::string> word;
+  } cases[] = {
+      {1.0, std::nullopt}, {1.049, std::nullopt}, {0.951, std::nullopt}, {1.06, "1.06"},
+      {0.5, "0.50"},       {4.0, "4.00"},         {0.25, "0.25"},        {4.01, std::nullopt},
+      {0.24, std::nullopt}, {NAN, std::nullopt},  {INFINITY, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.factor);
+    EXPECT_EQ(play::brightness_switch(c.factor), c.word);
+  }
+}
+
+}  // namespace
