@@ -13,6 +13,9 @@
 #include <optional>
 #include <thread>
 
+#include "light_keys.h"
+#include "light_match.h"
+#include "lightmap_luxels.h"
 #include "test_tex_pack_support.h"
 
 namespace {
@@ -147,6 +150,51 @@ TEST(PlayProcess, CorpusMapCompiledByTheRealCompiler) {
   EXPECT_EQ(std::system(command.c_str()), 0) << read_file(dir.file("validate"));
   EXPECT_NE(read_file(dir.file("validate")).find("VALIDATE ok pd_counter"), std::string::npos)
       << read_file(dir.file("validate"));
+}
+
+// A level its author lit twice as bright as its light keys say: the light
+// stage runs again, and the pack's level then has the original's light.
+TEST(PlayProcess, LightMatchedToTheAuthorsOwnLevel) {
+  const std::optional<RealCompile> real = real_compile();
+  if (!real) GTEST_SKIP() << "no Q3 compiler or corpus map in ../shared";
+  const std::string source = real->shared + "/corpus/q1/jjelliott__progs_dump__mapsrc__pd_rotate.map";
+  const std::string original = real->shared + "/textures/q1/bsp/pd_rotate.bsp";
+  if (!fs::is_regular_file(source) || !fs::is_regular_file(original)) GTEST_SKIP() << "no pd_rotate in ../shared";
+  const auto level_light = [](const std::vector<uint8_t>& bytes, bool quake) {
+    std::vector<play::Luxel> luxels;
+    const play::LuxelStatus status = quake ? play::read_quake_luxels(bytes, luxels) : play::read_q3_luxels(bytes, luxels);
+    EXPECT_EQ(status, play::LuxelStatus::ok);
+    return luxels;
+  };
+  const std::string original_bytes = read_file(original);
+  const std::vector<play::Luxel> original_light =
+      level_light(std::vector<uint8_t>(original_bytes.begin(), original_bytes.end()), true);
+
+  for (const bool matching : {true, false}) {
+    SCOPED_TRACE(matching ? "matched" : "--no-light-match");
+    TempDir dir;
+    fs::create_directories(dir.file("tmp"));
+    fs::create_symlink(source, dir.file("pd_rotate.map"));
+    std::vector<std::string> words = {dir.file("pd_rotate.map"), original, real->shared + "/textures/q1/palette.lmp",
+                                      "--compiler", real->compiler, "--fast", "--report", dir.file("r.json")};
+    if (!matching) words.push_back("--no-light-match");
+    const pid_t pid = start_play(words, dir, dir.file("tmp"));
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << read_file(dir.file("stderr"));
+    const std::optional<play::LightMatch> after = play::match_light_level(
+        original_light, level_light(read_zip(dir.file("pd_rotate.pk3")).at("maps/pd_rotate.bsp"), false),
+        kmap::quake_byte_ratio);
+    ASSERT_TRUE(after);
+    const std::string summary = read_file(dir.file("stdout"));
+    if (matching) {
+      EXPECT_NEAR(after->factor, 1, 0.05);
+      EXPECT_NE(summary.find("  light: matched to " + original), std::string::npos) << summary;
+    } else {
+      EXPECT_GT(after->factor, 1.4);  // the author's compile is much brighter than its keys
+      EXPECT_EQ(summary.find("  light:"), std::string::npos) << summary;
+    }
+  }
 }
 
 // The commands printed without a compiler do what the run would have done.
