@@ -23,11 +23,13 @@ enum class LuxelStatus {
   bad_size,      // a lump whose size is no whole number of its records, or a count past its lump
 };
 
-// The style-0 samples of a Quake level (.bsp version 29, or BSP2): one per
-// lightmap sample of each face that has a lightmap and whose first style is
-// 0, placed where the light compiler put it (every 16 texture units on the
-// face's plane). Returns ok and appends to `out`; on any other status `out`
-// is untouched. Never reads outside `bsp`.
+// The samples of a Quake level (.bsp version 29, or BSP2) as lit when it
+// starts: one per lightmap sample of each face that has a lightmap, placed
+// where the light compiler put it (every 16 texture units on the face's
+// plane), its light the sum of the face's style maps (at most 255) but for
+// the styles of lights that start off (a light class's spawnflag 1 with a
+// "style"), as the game shows them. Returns ok and appends to `out`; on any
+// other status `out` is untouched. Never reads outside `bsp`.
 [[nodiscard]] LuxelStatus read_quake_luxels(std::span<const uint8_t> bsp, std::vector<Luxel>& out);
 
 // The samples of a Q3 level (IBSP version 46): one per lightmap texel

@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "byte_view.h"
 #include "lightmap_luxels.h"
@@ -14,6 +17,7 @@ namespace {
 using texpack::ByteView;
 
 // The lumps of the level's directory that the samples need.
+constexpr size_t entities_lump = 0;
 constexpr size_t planes_lump = 1;
 constexpr size_t vertices_lump = 3;
 constexpr size_t texinfo_lump = 6;
@@ -56,9 +60,11 @@ struct Face {
   int64_t first_edge = 0;
   uint32_t edge_count = 0;
   uint32_t texinfo = 0;
-  uint8_t style0 = 0;
+  std::array<uint8_t, 4> styles{};  // 255: no more
   int32_t light_offset = 0;
 };
+
+constexpr uint8_t no_style = 255;
 
 using Vec3 = std::array<double, 3>;
 
@@ -68,7 +74,36 @@ struct Context {
   ByteView file;
   Layout layout;
   std::array<Lump, lump_count> lumps{};
+  std::array<bool, 256> dark_at_start{};  // the light styles of lights that start off
 };
+
+// The styles of the level's lights that start off (spawnflag 1 of a light
+// class with a "style" of 1 to 254): their maps are dark when the level
+// starts. Reads the entities' quoted words: key, value, key, value.
+std::array<bool, 256> styles_dark_at_start(std::string_view text) {
+  std::array<bool, 256> dark{};
+  std::vector<std::string_view> words;
+  const auto close_entity = [&] {
+    std::string_view classname;
+    long style = 0, flags = 0;
+    for (size_t k = 0; k + 1 < words.size(); k += 2) {
+      if (words[k] == "classname") classname = words[k + 1];
+      if (words[k] == "style") style = std::strtol(std::string(words[k + 1]).c_str(), nullptr, 10);
+      if (words[k] == "spawnflags") flags = std::strtol(std::string(words[k + 1]).c_str(), nullptr, 10);
+    }
+    if (classname.starts_with("light") && (flags & 1) != 0 && style > 0 && style < no_style) dark[size_t(style)] = true;
+    words.clear();
+  };
+  for (size_t at = 0; at < text.size(); ++at) {
+    if (text[at] == '}') close_entity();
+    if (text[at] != '"') continue;
+    const size_t end = text.find('"', at + 1);
+    if (end == std::string_view::npos) break;
+    words.push_back(text.substr(at + 1, end - at - 1));
+    at = end;
+  }
+  return dark;
+}
 
 Face read_face(const Context& c, uint64_t index) {
   const uint64_t at = c.lumps[faces_lump].offset + index * c.layout.face_bytes;
@@ -79,7 +114,7 @@ Face read_face(const Context& c, uint64_t index) {
     f.first_edge = c.file.i32(at + 8);
     f.edge_count = c.file.u32(at + 12);
     f.texinfo = c.file.u32(at + 16);
-    f.style0 = c.file.u8(at + 20);
+    for (size_t k = 0; k < 4; ++k) f.styles[k] = c.file.u8(at + 20 + k);
     f.light_offset = c.file.i32(at + 24);
   } else {
     f.plane = c.file.u16(at);
@@ -87,7 +122,7 @@ Face read_face(const Context& c, uint64_t index) {
     f.first_edge = c.file.i32(at + 4);
     f.edge_count = c.file.u16(at + 8);
     f.texinfo = c.file.u16(at + 10);
-    f.style0 = c.file.u8(at + 12);
+    for (size_t k = 0; k < 4; ++k) f.styles[k] = c.file.u8(at + 12 + k);
     f.light_offset = c.file.i32(at + 16);
   }
   return f;
@@ -179,10 +214,12 @@ LuxelStatus face_luxels(const Context& c, const Face& face, uint64_t& luxel_budg
     size[a] = static_cast<uint64_t>(samples);
   }
   const uint64_t count = size[0] * size[1];
-  if (face.light_offset < 0 || uint64_t(face.light_offset) + count > c.lumps[lighting_lump].count)
+  uint64_t maps = 0;
+  while (maps < face.styles.size() && face.styles[maps] != no_style) ++maps;
+  if (face.light_offset < 0 || uint64_t(face.light_offset) + maps * count > c.lumps[lighting_lump].count)
     return LuxelStatus::bad_offset;
-  if (count > luxel_budget) return LuxelStatus::bad_size;
-  luxel_budget -= count;
+  if (maps * count > luxel_budget) return LuxelStatus::bad_size;
+  luxel_budget -= maps * count;
 
   const uint64_t plane_at = c.lumps[planes_lump].offset + uint64_t{face.plane} * plane_bytes;
   Vec3 normal = read_vec3(c.file, plane_at);
@@ -205,7 +242,12 @@ LuxelStatus face_luxels(const Context& c, const Face& face, uint64_t& luxel_budg
       luxel.y = static_cast<float>(p[1]);
       luxel.z = static_cast<float>(p[2]);
       luxel.facing = facing;
-      luxel.value = c.file.u8(light_at + j * size[0] + i);
+      // The engine adds the maps of the face's styles, each at its level;
+      // at the start a style is at its normal level unless its light starts off.
+      unsigned light = 0;
+      for (uint64_t m = 0; m < maps; ++m)
+        if (!c.dark_at_start[face.styles[m]]) light += c.file.u8(light_at + m * count + j * size[0] + i);
+      luxel.value = static_cast<float>(std::min(light, 255u));
       out.push_back(luxel);
     }
   }
@@ -220,7 +262,8 @@ LuxelStatus read_directory(Context& c) {
     size_t index;
     uint64_t record_bytes;
   };
-  const std::array<Wanted, 7> wanted{{{planes_lump, plane_bytes},
+  const std::array<Wanted, 8> wanted{{{entities_lump, 1},
+                                      {planes_lump, plane_bytes},
                                       {vertices_lump, vertex_bytes},
                                       {texinfo_lump, texinfo_bytes},
                                       {faces_lump, c.layout.face_bytes},
@@ -248,6 +291,9 @@ LuxelStatus read_quake_luxels(std::span<const uint8_t> bsp, std::vector<Luxel>& 
   else
     return LuxelStatus::other_format;
   if (const auto status = read_directory(c); status != LuxelStatus::ok) return status;
+  const Lump& entities = c.lumps[entities_lump];
+  const std::span<const uint8_t> entity_text = bsp.subspan(entities.offset, entities.count);
+  c.dark_at_start = styles_dark_at_start({reinterpret_cast<const char*>(entity_text.data()), entity_text.size()});
 
   // Faces of a compiled level own their samples and surfedges, so neither
   // total can pass its lump's size.
@@ -256,7 +302,7 @@ LuxelStatus read_quake_luxels(std::span<const uint8_t> bsp, std::vector<Luxel>& 
   std::vector<Luxel> found;
   for (uint64_t index = 0; index < c.lumps[faces_lump].count; ++index) {
     const Face face = read_face(c, index);
-    if (face.light_offset < 0 || face.style0 != 0) continue;
+    if (face.light_offset < 0 || face.styles[0] == no_style) continue;
     if (const auto status = face_luxels(c, face, luxel_budget, edge_budget, found); status != LuxelStatus::ok)
       return status;
   }

@@ -24,7 +24,7 @@ struct QuadFace {
   uint16_t side = 0;
   std::array<float, 8> vecs;   // s axis and offset, t axis and offset
   int32_t flags = 0;
-  uint8_t style0 = 0;
+  std::array<uint8_t, 4> styles{0, 255, 255, 255};
   int32_t light_offset = 0;
 };
 
@@ -40,7 +40,8 @@ class Bytes {
 };
 
 // A level of the faces, with version 29's narrow fields or BSP2's wide ones.
-std::vector<uint8_t> level(const std::vector<QuadFace>& faces, const std::vector<uint8_t>& lighting, bool bsp2 = false) {
+std::vector<uint8_t> level(const std::vector<QuadFace>& faces, const std::vector<uint8_t>& lighting, bool bsp2 = false,
+                           const std::string& entities = "") {
   std::array<Bytes, 15> lumps;
   Bytes& planes = lumps[1];
   Bytes& vertices = lumps[3];
@@ -48,6 +49,7 @@ std::vector<uint8_t> level(const std::vector<QuadFace>& faces, const std::vector
   Bytes& face_lump = lumps[7];
   Bytes& edges = lumps[12];
   Bytes& surfedges = lumps[13];
+  lumps[0].data.assign(entities.begin(), entities.end());
   lumps[8].data = lighting;
   const auto put_edge = [&](uint32_t a, uint32_t b) {
     if (bsp2) {
@@ -82,7 +84,7 @@ std::vector<uint8_t> level(const std::vector<QuadFace>& faces, const std::vector
       face_lump.put(uint16_t(f)), face_lump.put(q.side), face_lump.put(first_surfedge), face_lump.put(uint16_t(4));
       face_lump.put(uint16_t(f));
     }
-    for (uint8_t style : {q.style0, uint8_t(255), uint8_t(255), uint8_t(255)}) face_lump.put(style);
+    for (uint8_t style : q.styles) face_lump.put(style);
     face_lump.put(q.light_offset);
   }
   Bytes file;
@@ -125,11 +127,16 @@ TEST(QuakeLuxels, PlacesEachSampleOfTheLitFaces) {
     std::vector<QuadFace> faces;
     std::vector<uint8_t> lighting;
     std::vector<Sample> expected;
+    std::string entities = "";
   };
+  const auto styled = [](std::array<uint8_t, 4> styles) {
+    return floor_with([&](QuadFace& q) { q.styles = styles; });
+  };
+  const std::vector<uint8_t> two_maps{10, 20, 30, 40, 1, 2, 3, 4};
   const QuadFace ceiling{{{{0, 0, 64}, {32, 0, 64}, {16, 16, 64}, {0, 16, 64}}},
                          {0, 0, 1, 64}, 1, {1, 0, 0, 8, 0, 1, 0, 0}};
   const QuadFace west_wall{{{{0, 0, 0}, {0, 16, 0}, {0, 16, 16}, {0, 0, 16}}},
-                           {-1, 0, 0, 0}, 0, {0, 1, 0, 0, 0, 0, -1, 0}, 0, 0, 2};
+                           {-1, 0, 0, 0}, 0, {0, 1, 0, 0, 0, 0, -1, 0}, 0, {0, 255, 255, 255}, 2};
   const std::vector<Case> cases{
       {"floor, 2 x 2", {floor_quad()}, {10, 20, 30, 40},
        {{0, 0, 0, 4, 10}, {16, 0, 0, 4, 20}, {0, 16, 0, 4, 30}, {16, 16, 0, 4, 40}}},
@@ -139,16 +146,29 @@ TEST(QuakeLuxels, PlacesEachSampleOfTheLitFaces) {
       {"wall facing -x, t down z, lightmap at byte 2", {west_wall}, {0, 0, 7, 8, 9, 10},
        {{0, 0, 16, 1, 7}, {0, 16, 16, 1, 8}, {0, 0, 0, 1, 9}, {0, 16, 0, 1, 10}}},
       {"unlit faces pass by", {floor_with([](QuadFace& q) { q.flags = 1; }),
-                               floor_with([](QuadFace& q) { q.style0 = 1; }),
+                               styled({255, 255, 255, 255}),
                                floor_with([](QuadFace& q) { q.light_offset = -1; }), floor_quad()},
        {10, 20, 30, 40}, {{0, 0, 0, 4, 10}, {16, 0, 0, 4, 20}, {0, 16, 0, 4, 30}, {16, 16, 0, 4, 40}}},
+      {"a face lit by two styles: their maps add up", {styled({0, 5, 255, 255})}, two_maps,
+       {{0, 0, 0, 4, 11}, {16, 0, 0, 4, 22}, {0, 16, 0, 4, 33}, {16, 16, 0, 4, 44}}},
+      {"a switchable light's map alone", {styled({32, 255, 255, 255})}, {10, 20, 30, 40},
+       {{0, 0, 0, 4, 10}, {16, 0, 0, 4, 20}, {0, 16, 0, 4, 30}, {16, 16, 0, 4, 40}}},
+      {"the map of a light that starts off is dark", {styled({0, 5, 255, 255})}, two_maps,
+       {{0, 0, 0, 4, 10}, {16, 0, 0, 4, 20}, {0, 16, 0, 4, 30}, {16, 16, 0, 4, 40}},
+       "{\n\"classname\" \"worldspawn\"\n}\n{\n\"classname\" \"light\"\n\"style\" \"5\"\n\"spawnflags\" \"1\"\n}\n"},
+      {"a start-off flag on another class, or on style 0, darkens nothing", {styled({0, 5, 255, 255})}, two_maps,
+       {{0, 0, 0, 4, 11}, {16, 0, 0, 4, 22}, {0, 16, 0, 4, 33}, {16, 16, 0, 4, 44}},
+       "{ \"classname\" \"func_door\" \"style\" \"5\" \"spawnflags\" \"1\" }"
+       "{ \"classname\" \"light\" \"style\" \"0\" \"spawnflags\" \"1\" }"},
+      {"the sum stops at 255", {styled({0, 5, 255, 255})}, {200, 0, 0, 0, 100, 0, 0, 0},
+       {{0, 0, 0, 4, 255}, {16, 0, 0, 4, 0}, {0, 16, 0, 4, 0}, {16, 16, 0, 4, 0}}},
       {"texture axes along one line: no place", {floor_with([](QuadFace& q) { q.vecs = {1, 0, 0, 0, 1, 0, 0, 0}; })},
        {1, 2, 3, 4}, {}},
   };
   for (const Case& c : cases) {
     for (bool bsp2 : {false, true}) {
       std::vector<play::Luxel> out;
-      ASSERT_EQ(play::read_quake_luxels(level(c.faces, c.lighting, bsp2), out), LuxelStatus::ok) << c.what;
+      ASSERT_EQ(play::read_quake_luxels(level(c.faces, c.lighting, bsp2, c.entities), out), LuxelStatus::ok) << c.what;
       EXPECT_EQ(samples_of(out), c.expected) << c.what << (bsp2 ? " (BSP2)" : "");
     }
   }
