@@ -17,6 +17,7 @@ int fuzz_scan(const uint8_t* data, size_t size);
 int fuzz_faces(const uint8_t* data, size_t size);
 int fuzz_playable(const uint8_t* data, size_t size);
 int fuzz_texsources(const uint8_t* data, size_t size);
+int fuzz_levels(const uint8_t* data, size_t size);
 
 // A private working folder for targets that need files; the process moves
 // into it on first use.

@@ -22,7 +22,7 @@ const Target targets[] = {
     {"convert", fuzz_convert}, {"table", fuzz_table}, {"numbers", fuzz_numbers},
     {"args", fuzz_args},       {"params", fuzz_params}, {"scan", fuzz_scan},
     {"texsources", fuzz_texsources}, {"faces", fuzz_faces},
-    {"playable", fuzz_playable},
+    {"playable", fuzz_playable}, {"levels", fuzz_levels},
 };
 
 void PrintTo(const Target& target, std::ostream* os) { *os << target.name; }

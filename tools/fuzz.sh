@@ -9,7 +9,7 @@ seconds=${1:-60}
 # Absolute paths: the targets that need files work in a folder of their own.
 top=$(pwd)
 build=$top/${FUZZ_BUILD:-build-fuzz}
-targets="convert table numbers args params scan texsources faces playable"
+targets="convert table numbers args params scan texsources faces playable levels"
 
 command -v clang++ >/dev/null || { echo "clang++ is needed: sudo apt-get install -y clang"; exit 1; }
 CC=clang CXX=clang++ cmake -S . -B "$build" -DKORVEX_FUZZ=ON -DKORVEX_TESTS=OFF >/dev/null
