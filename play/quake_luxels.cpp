@@ -107,24 +107,18 @@ std::array<bool, 256> styles_dark_at_start(std::string_view text) {
 
 Face read_face(const Context& c, uint64_t index) {
   const uint64_t at = c.lumps[faces_lump].offset + index * c.layout.face_bytes;
+  // Version 29's fields are 16 bits where BSP2's are 32; first_edge and
+  // light_offset are 32 in both.
+  const uint64_t width = c.layout.wide ? 4 : 2;
+  const auto field = [&](uint64_t place) { return c.layout.wide ? c.file.u32(place) : uint32_t{c.file.u16(place)}; };
   Face f;
-  if (c.layout.wide) {
-    f.plane = c.file.u32(at);
-    f.side = c.file.u32(at + 4);
-    f.first_edge = c.file.i32(at + 8);
-    f.edge_count = c.file.u32(at + 12);
-    f.texinfo = c.file.u32(at + 16);
-    for (size_t k = 0; k < 4; ++k) f.styles[k] = c.file.u8(at + 20 + k);
-    f.light_offset = c.file.i32(at + 24);
-  } else {
-    f.plane = c.file.u16(at);
-    f.side = c.file.u16(at + 2);
-    f.first_edge = c.file.i32(at + 4);
-    f.edge_count = c.file.u16(at + 8);
-    f.texinfo = c.file.u16(at + 10);
-    for (size_t k = 0; k < 4; ++k) f.styles[k] = c.file.u8(at + 12 + k);
-    f.light_offset = c.file.i32(at + 16);
-  }
+  f.plane = field(at);
+  f.side = field(at + width);
+  f.first_edge = c.file.i32(at + 2 * width);
+  f.edge_count = field(at + 2 * width + 4);
+  f.texinfo = field(at + 3 * width + 4);
+  for (size_t k = 0; k < 4; ++k) f.styles[k] = c.file.u8(at + 4 * width + 4 + k);
+  f.light_offset = c.file.i32(at + 4 * width + 8);
   return f;
 }
 
