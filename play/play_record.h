@@ -31,7 +31,8 @@ struct StageRecord {
 struct LightLevel {
   std::string original;                  // where the level was found; "" : none among the sources
   std::optional<LightMatch> match;       // none: the two could not be compared (`note` says why)
-  std::vector<std::string> switches;     // added to the light stage, which ran again; empty when none was needed
+  std::vector<std::string> switches;     // the light stage's for the same light by hand; the lightmaps were scaled by it.
+                                         // Empty when they were not
   std::string note;
 };
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "arena.h"
@@ -14,8 +15,8 @@
 #include "light_keys.h"
 #include "light_match.h"
 #include "lightmap_luxels.h"
+#include "lightmap_scale.h"
 #include "map_facts.h"
-#include "mapped_file.h"
 #include "map_scan.h"
 #include "options.h"
 #include "original_level.h"
@@ -57,6 +58,20 @@ bool read_text(const std::string& path, std::string& out, std::string& error) {
   }
   out = text.str();
   return true;
+}
+
+bool read_bytes(const std::string& path, std::vector<uint8_t>& out) {
+  std::ifstream stream(path, std::ios::binary);
+  std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+  if (!stream && !stream.eof()) return false;
+  out = std::move(bytes);
+  return true;
+}
+
+bool write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream stream(path, std::ios::binary | std::ios::trunc);
+  stream.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(stream.flush());
 }
 
 bool same_file(const std::string& a, const std::string& b) {
@@ -103,7 +118,7 @@ class PlayRun {
   [[nodiscard]] bool give_textures_to_compiler();
   void compile(MapRecord& map);
   [[nodiscard]] bool run_stage(MapRecord& map, Stage stage);
-  [[nodiscard]] bool match_light(MapRecord& map);
+  void match_light(MapRecord& map);
 
   const Options& options_;
   std::ostream& out_;
@@ -295,40 +310,43 @@ bool PlayRun::run_stage(MapRecord& map, Stage stage) {
 }
 
 // Holds the compiled light against the author's own level, when the
-// sources hold it; true when the light stage must run again with the
-// switches that match it.
-bool PlayRun::match_light(MapRecord& map) {
-  if (options_.no_light_match || map.game != kmap::Game::quake) return false;
+// sources hold it, and scales the compiled lightmaps to match it.
+void PlayRun::match_light(MapRecord& map) {
+  if (options_.no_light_match || map.game != kmap::Game::quake) return;
   OriginalLevel original;
-  if (!find_original_level(options_.sources, map.entry.name, original)) return false;
+  if (!find_original_level(options_.sources, map.entry.name, original)) return;
   LightLevel& level = map.light_level;
   level.original = original.origin;
   progress_.step(map.entry.name + ": matching the light to " + original.origin);
   std::vector<Luxel> original_light, compiled_light;
   if (read_quake_luxels(original.bytes, original_light) != LuxelStatus::ok) {
     level.note = "not a Quake level that can be read";
-    return false;
+    return;
   }
-  texpack::MappedFile compiled;
-  std::string error;
-  if (compiled.open(work_.file("maps/" + map.entry.name + ".bsp"), error) != texpack::SourceStatus::ok ||
-      read_q3_luxels(compiled.bytes(), compiled_light) != LuxelStatus::ok) {
+  const std::string compiled_path = work_.file("maps/" + map.entry.name + ".bsp");
+  std::vector<uint8_t> compiled;
+  if (!read_bytes(compiled_path, compiled) || read_q3_luxels(compiled, compiled_light) != LuxelStatus::ok) {
     level.note = "the compiled level cannot be read";
-    return false;
+    return;
   }
   level.match = match_light_level(original_light, compiled_light, kmap::quake_byte_ratio);
   if (!level.match) {
     level.note = "too few places lit in both to compare";
-    return false;
+    return;
   }
   const std::optional<std::string> brightness = brightness_switch(level.match->factor);
   if (!brightness) {
     if (std::fabs(std::log(level.match->factor)) > std::log(light_match_widest))
       level.note = "lit too differently to be this map's level; the light is left as translated";
-    return false;
+    return;
+  }
+  // The value written is the one a compile by hand would take, so that both
+  // give the same level.
+  if (scale_q3_lightmaps(compiled, std::stod(*brightness)) != LuxelStatus::ok || !write_bytes(compiled_path, compiled)) {
+    level.note = "the compiled level cannot be written";
+    return;
   }
   level.switches = {"-brightness", *brightness};
-  return true;
 }
 
 void PlayRun::compile(MapRecord& map) {
@@ -341,7 +359,7 @@ void PlayRun::compile(MapRecord& map) {
   else if (!run_stage(map, Stage::vis))
     return;
   if (!run_stage(map, Stage::light)) return;
-  if (match_light(map) && !run_stage(map, Stage::light)) return;
+  match_light(map);
   if (options_.strict && !map.warnings.empty()) {
     map.failure = plural(map.warnings.size(), "compiler warning", "compiler warnings") + " (--strict)";
     return;

@@ -35,8 +35,8 @@ std::string light_level_text(const LightLevel& level) {
   const std::string measured = " (" + std::to_string(level.match->places) + " places lit in both, " +
                                two_decimals(level.match->factor) + " times the compiled light)";
   if (!level.switches.empty())
-    return text + "matched to " + level.original + measured + ": the light stage ran again with " +
-           joined(level.switches, " ") + "\n";
+    return text + "matched to " + level.original + measured + ": lightmaps scaled by " + level.switches.back() +
+           " (by hand: the light stage's " + joined(level.switches, " ") + ")\n";
   if (!level.note.empty()) return text + level.original + measured + ": " + level.note + "\n";
   return text + "as bright as " + level.original + measured + "\n";
 }

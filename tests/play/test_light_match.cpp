@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "light_match.h"
+#include "lightmap_scale.h"
 
 namespace {
 
@@ -73,6 +74,65 @@ TEST(LightMatch, BrightnessSwitchOnlyForAMatchWorthApplying) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.factor);
     EXPECT_EQ(play::brightness_switch(c.factor), c.word);
+  }
+}
+
+// A Q3 level header with only a lightmap lump holding `texels`.
+std::vector<uint8_t> level_with_lightmap(const std::vector<uint8_t>& texels) {
+  std::vector<uint8_t> bsp = {'I', 'B', 'S', 'P', 46, 0, 0, 0};
+  bsp.resize(8 + 17 * 8, 0);
+  const uint32_t offset = uint32_t(bsp.size()), length = uint32_t(texels.size());
+  for (int k = 0; k < 4; ++k) {
+    bsp[8 + 14 * 8 + k] = uint8_t(offset >> (8 * k));
+    bsp[12 + 14 * 8 + k] = uint8_t(length >> (8 * k));
+  }
+  bsp.insert(bsp.end(), texels.begin(), texels.end());
+  return bsp;
+}
+
+TEST(LightMatch, ScalesTheLightmapsAsTheCompilerStoresLight) {
+  const struct {
+    const char* what;
+    double factor;
+    std::vector<uint8_t> texels, expected;
+  } cases[] = {
+      {"rounded, black stays black", 1.5, {0, 1, 3, 10, 20, 100}, {0, 2, 5, 15, 30, 150}},
+      {"darker", 0.5, {255, 3, 64}, {128, 2, 32}},
+      {"past 255: its hue kept", 2, {200, 80, 40, 255, 255, 255}, {255, 102, 51, 255, 255, 255}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<uint8_t> bsp = level_with_lightmap(c.texels);
+    ASSERT_EQ(play::scale_q3_lightmaps(bsp, c.factor), play::LuxelStatus::ok);
+    EXPECT_EQ(std::vector<uint8_t>(bsp.end() - long(c.texels.size()), bsp.end()), c.expected);
+  }
+}
+
+TEST(LightMatch, ScalingLeavesALevelItCannotReadAsItWas) {
+  const std::vector<uint8_t> good = level_with_lightmap({10, 20, 30});
+  std::vector<uint8_t> not_whole = level_with_lightmap({10, 20, 30, 40});
+  std::vector<uint8_t> past_end = good;
+  past_end[12 + 14 * 8] = 200;
+  std::vector<uint8_t> other = good;
+  other[4] = 38;
+  const struct {
+    const char* what;
+    std::vector<uint8_t> bsp;
+    double factor;
+    play::LuxelStatus status;
+  } cases[] = {
+      {"another version", other, 2, play::LuxelStatus::other_format},
+      {"a cut header", std::vector<uint8_t>(good.begin(), good.begin() + 40), 2, play::LuxelStatus::bad_offset},
+      {"a lump past the end", past_end, 2, play::LuxelStatus::bad_offset},
+      {"no whole texels", not_whole, 2, play::LuxelStatus::bad_size},
+      {"no factor", good, NAN, play::LuxelStatus::bad_size},
+      {"a factor of nothing", good, 0, play::LuxelStatus::bad_size},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<uint8_t> bsp = c.bsp;
+    EXPECT_EQ(play::scale_q3_lightmaps(bsp, c.factor), c.status);
+    EXPECT_EQ(bsp, c.bsp);
   }
 }
 
