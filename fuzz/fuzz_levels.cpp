@@ -24,3 +24,7 @@ int fuzz_levels(const uint8_t* data, size_t size) {
   }
   return 0;
 }
+
+#ifdef KORVEX_LIBFUZZER
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) { return fuzz_levels(data, size); }
+#endif

@@ -101,7 +101,9 @@ std::pair<int, int> texel_range(double low, double high) {
 void draw_triangle(const std::array<Vertex, 3>& v, std::span<const uint8_t> page, std::span<uint8_t> taken,
                    std::vector<Luxel>& found) {
   if (!std::all_of(v.begin(), v.end(), is_finite)) return;
-  const auto& [a, b, c] = v;
+  const Vertex& a = v[0];
+  const Vertex& b = v[1];
+  const Vertex& c = v[2];
   const double area = (b.t - c.t) * (a.s - c.s) + (c.s - b.s) * (a.t - c.t);
   if (std::fabs(area) < degenerate_area) return;
   const auto [x0, x1] = texel_range(std::min({a.s, b.s, c.s}), std::max({a.s, b.s, c.s}));
