@@ -32,7 +32,7 @@ std::string light_level_text(const LightLevel& level) {
   if (level.original.empty()) return "";
   std::string text = "  light: ";
   if (!level.match) return text + level.original + ": " + level.note + "\n";
-  const std::string measured = " (" + std::to_string(level.match->places) + " places lit in both, " +
+  const std::string measured = " (" + std::to_string(level.match->places) + " places in both, " +
                                two_decimals(level.match->factor) + " times the compiled light)";
   if (!level.switches.empty())
     return text + "matched to " + level.original + measured + ": lightmaps scaled by " + level.switches.back() +
