@@ -38,32 +38,6 @@ using nlohmann::json;
 namespace {
 
 
-// A world of `brushes` six-sided brushes: long enough to be caught running.
-std::string big_map(int brushes) {
-  std::string text = "{\n\"classname\" \"worldspawn\"\n";
-  char brush[768];
-  for (int b = 0; b < brushes; ++b) {
-    const int x = b % 1000 * 64, y = b / 1000 * 64;
-    std::snprintf(brush, sizeof brush,
-                  "{\n( %d %d 0 ) ( %d 64 0 ) ( 64 %d 0 ) rock1 0 0 0 1 1\n"
-                  "( %d %d 16 ) ( 64 %d 16 ) ( %d 64 16 ) rock1 0 0 0 1 1\n"
-                  "( %d %d 0 ) ( 64 %d 0 ) ( %d %d 64 ) rock1 0 0 0 1 1\n"
-                  "( %d 64 0 ) ( %d 64 64 ) ( 64 64 0 ) rock1 0 0 0 1 1\n"
-                  "( %d %d 0 ) ( %d %d 64 ) ( %d 64 0 ) rock1 0 0 0 1 1\n"
-                  "( 64 %d 0 ) ( 64 64 0 ) ( 64 %d 64 ) rock1 0 0 0 1 1\n}\n",
-                  x, y, x, y, x, y, y, x, x, y, y, x, y, x, x, x, y, x, y, x, y, y);
-    text += brush;
-  }
-  return text + "}\n{\n\"classname\" \"info_player_start\"\n\"origin\" \"16 16 24\"\n}\n";
-}
-
-void write_files(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {
-  for (const auto& [name, text] : files) {
-    fs::create_directories(fs::path(dir.file(name)).parent_path());
-    dir.write(name, text);
-  }
-}
-
 std::vector<std::string> files_under(const std::string& root) {
   std::vector<std::string> names;
   for (const auto& e : fs::recursive_directory_iterator(root))
@@ -111,7 +85,7 @@ TEST(BatchInProcess, AFailingMapStopsOnlyItself) {
       {"maps/sub/good.map", good_map, Outcome::ok, {2, 5, 4, 1, 1}, ""},
   };
   TempDir dir;
-  for (const MapCase& c : cases) write_files(dir, {{c.name, std::string(c.text)}});
+  for (const MapCase& c : cases) write_files(dir, {{c.name, c.text}});
   write_files(dir, {{"out/walled", "in the way"}});
   const std::vector<MapJob> jobs = find_jobs(dir);
   std::vector<MapResult> results;
@@ -236,10 +210,10 @@ bool temporaries_appear(const std::vector<std::string>& folders) {
 TEST(BatchInProcess, AStopMidBatchLeavesNoPartialOutputAndNoTemporary) {
   TempDir dir;
   const std::string big = big_map(60000);
-  write_files(dir, {{"maps/a.map", std::string(small_map)},
+  write_files(dir, {{"maps/a.map", small_map},
                     {"maps/big/b1.map", big},
                     {"maps/big/deeper/b2.map", big},
-                    {"maps/z.map", std::string(small_map)},
+                    {"maps/z.map", small_map},
                     {"out/.korvex-before", "left by someone else"}});
   const std::vector<MapJob> jobs = find_jobs(dir);
   std::atomic<bool> stop{false};
@@ -264,7 +238,7 @@ TEST(BatchInProcess, AStopMidBatchLeavesNoPartialOutputAndNoTemporary) {
 
   // Stopped before it starts, a batch makes nothing.
   TempDir empty;
-  write_files(empty, {{"maps/sub/a.map", std::string(small_map)}});
+  write_files(empty, {{"maps/sub/a.map", small_map}});
   const std::vector<MapJob> never = find_jobs(empty);
   EXPECT_EQ(run_maps(never, classic_settings(2), stop, [](const MapJob&, const MapResult&) { FAIL(); }, results),
             BatchStatus::interrupted);
@@ -288,11 +262,11 @@ std::map<std::string, std::pair<std::string, unsigned>> written_files(const std:
 // process's file mask as it was.
 TEST(BatchInProcess, TwoRunsOfOneBatchWriteTheSameFiles) {
   TempDir dir;
-  write_files(dir, {{"maps/good.map", std::string(good_map)},
-                    {"maps/small.map", std::string(small_map)},
-                    {"maps/broken.map", std::string(broken_map)},
-                    {"maps/q/good.map", std::string(good_map)},
-                    {"maps/q/more.map", std::string(good_map)}});
+  write_files(dir, {{"maps/good.map", good_map},
+                    {"maps/small.map", small_map},
+                    {"maps/broken.map", broken_map},
+                    {"maps/q/good.map", good_map},
+                    {"maps/q/more.map", good_map}});
   const std::vector<MapJob> jobs = find_jobs(dir, ".q3");
   BatchSettings settings;
   settings.korvex_args = {"-q3", "-q1", "-e", source_file("tables/q1.ent"), "-t", source_file("tables/q1.tex")};
@@ -350,10 +324,10 @@ std::string csv_count(const json& counts, const char* name) {
 // CSV's rows and with its own totals.
 TEST(BatchInProcess, ReportsAgreeWithEachOtherAndWithTheRuns) {
   TempDir dir;
-  write_files(dir, {{"maps/good.map", std::string(good_map)},
-                    {"maps/broken.map", std::string(broken_map)},
-                    {"maps/odd, \"quoted\".map", std::string(good_map)},
-                    {"maps/small.map", std::string(small_map)}});
+  write_files(dir, {{"maps/good.map", good_map},
+                    {"maps/broken.map", broken_map},
+                    {"maps/odd, \"quoted\".map", good_map},
+                    {"maps/small.map", small_map}});
   const std::vector<MapJob> jobs = find_jobs(dir);
   const BatchSettings settings = classic_settings(2);
   const std::atomic<bool> stop{false};

@@ -18,10 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void write_files(const TempDir& dir, const std::vector<std::pair<std::string, std::string_view>>& files) {
-  for (const auto& [name, text] : files) dir.write(name, text);
-}
-
 TEST(BatchRuns, BrokenMapFailsAloneAndEveryOtherOutputIsKorvexOwn) {
   TempDir dir;
   write_files(dir, {{"maps/good.map", good_map}, {"maps/sub/small.MAP", small_map}, {"maps/broken.map", broken_map},
@@ -191,22 +187,6 @@ TEST(BatchRuns, CommandLineFaultsStopBeforeAnyRun) {
   }
   EXPECT_EQ(dir.tree(),
             (std::vector<std::string>{"empty/", "empty/x.txt", "m/", "m/a.MAP", "m/a.map", "n/", "n/b.map"}));
-}
-
-// A world of `brushes` six-sided brushes: long enough to be caught running.
-std::string big_map(int brushes) {
-  std::string text = "{\n\"classname\" \"worldspawn\"\n";
-  char brush[512];
-  for (int b = 0; b < brushes; ++b) {
-    const int x = b % 1000 * 64, y = b / 1000 * 64;
-    std::snprintf(brush, sizeof brush,
-                  "{\n( %d %d 0 ) ( %d 64 0 ) ( 64 %d 0 ) rock1 0 0 0 1 1\n"
-                  "( %d %d 16 ) ( 64 %d 16 ) ( %d 64 16 ) rock1 0 0 0 1 1\n"
-                  "( %d %d 0 ) ( 64 %d 0 ) ( %d %d 64 ) rock1 0 0 0 1 1\n}\n",
-                  x, y, x, y, x, y, y, x, x, y, y, x, y);
-    text += brush;
-  }
-  return text + "}\n{\n\"classname\" \"info_player_start\"\n\"origin\" \"16 16 24\"\n}\n";
 }
 
 size_t temporaries_in(const std::string& folder) {
