@@ -1,6 +1,8 @@
 #include "original_level.h"
 
 #include <algorithm>
+#include <span>
+#include <string_view>
 #include <filesystem>
 #include <system_error>
 
@@ -12,42 +14,12 @@ namespace play {
 namespace {
 namespace fs = std::filesystem;
 
-bool read_whole(const std::string& path, std::vector<uint8_t>& out) {
-  texpack::MappedFile file;
-  std::string error;
-  if (file.open(path, error) != texpack::SourceStatus::ok) return false;
-  out.assign(file.bytes().begin(), file.bytes().end());
-  return true;
-}
+constexpr std::string_view level_extension = ".bsp";
+constexpr std::string_view pak_levels = "maps/";
 
-// The PAK at `path`'s member maps/`wanted` (lower case).
-bool find_in_pak(const std::string& path, const std::string& wanted, OriginalLevel& out) {
-  texpack::MappedFile file;
-  std::string error;
-  if (file.open(path, error) != texpack::SourceStatus::ok) return false;
-  std::vector<texpack::PakEntry> entries;
-  if (texpack::read_pak_directory(file.bytes(), path, entries, error) != texpack::SourceStatus::ok) return false;
-  for (const texpack::PakEntry& entry : entries)
-    if (texpack::lower_ascii(entry.name) == "maps/" + wanted) {
-      const auto begin = file.bytes().begin() + entry.offset;
-      out.bytes.assign(begin, begin + entry.size);
-      out.origin = path + ":" + entry.name;
-      return true;
-    }
-  return false;
-}
+bool ends_with_lower(const std::string& name, std::string_view end) { return texpack::lower_ascii(name).ends_with(end); }
 
-bool is_pak(const std::string& path) { return texpack::lower_ascii(fs::path(path).extension().string()) == ".pak"; }
-
-bool take_file(const std::string& path, const std::string& wanted, OriginalLevel& out) {
-  if (is_pak(path)) return find_in_pak(path, wanted, out);
-  if (texpack::lower_ascii(fs::path(path).filename().string()) != wanted) return false;
-  if (!read_whole(path, out.bytes)) return false;
-  out.origin = path;
-  return true;
-}
-
-bool search_folder(const std::string& folder, const std::string& wanted, OriginalLevel& out) {
+std::vector<std::string> files_below(const std::string& folder) {
   std::vector<std::string> files;
   std::error_code code;
   for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, code), end;
@@ -55,25 +27,60 @@ bool search_folder(const std::string& folder, const std::string& wanted, Origina
     if (it->is_regular_file(code)) files.push_back(it->path().string());
   std::sort(files.begin(), files.end(),
             [](const std::string& a, const std::string& b) { return texpack::source_path_less(a, b); });
-  return std::any_of(files.begin(), files.end(),
-                     [&](const std::string& file) { return take_file(file, wanted, out); });
+  return files;
 }
 
 }  // namespace
 
-bool find_original_level(const std::vector<std::string>& sources, const std::string& map_name, OriginalLevel& out) {
-  const std::string wanted = texpack::lower_ascii(map_name) + ".bsp";
-  OriginalLevel found;
+OriginalLevels::OriginalLevels(const std::vector<std::string>& sources) {
   for (const std::string& source : sources) {
     std::error_code code;
-    const bool found_here = fs::is_directory(source, code) ? search_folder(source, wanted, found)
-                                                           : take_file(source, wanted, found);
-    if (found_here) {
-      out = std::move(found);
-      return true;
+    if (!fs::is_directory(source, code)) {
+      add_file(source);
+      continue;
     }
+    for (const std::string& file : files_below(source)) add_file(file);
   }
-  return false;
+}
+
+void OriginalLevels::add_file(const std::string& path) {
+  if (ends_with_lower(path, level_extension)) {
+    by_name_.try_emplace(texpack::lower_ascii(fs::path(path).filename().string()), Place{path, "", 0, 0});
+    return;
+  }
+  if (!ends_with_lower(path, ".pak")) return;
+  texpack::MappedFile file;
+  std::string error;
+  std::vector<texpack::PakEntry> entries;
+  if (file.open(path, error) != texpack::SourceStatus::ok ||
+      texpack::read_pak_directory(file.bytes(), path, entries, error) != texpack::SourceStatus::ok)
+    return;
+  for (const texpack::PakEntry& entry : entries) {
+    const std::string name = texpack::lower_ascii(entry.name);
+    if (name.starts_with(pak_levels) && name.ends_with(level_extension) &&
+        name.find('/', pak_levels.size()) == std::string::npos)
+      by_name_.try_emplace(name.substr(pak_levels.size()), Place{path, entry.name, entry.offset, entry.size});
+  }
+}
+
+bool OriginalLevels::find(const std::string& map_name, OriginalLevel& out) const {
+  const auto found = by_name_.find(texpack::lower_ascii(map_name) + std::string(level_extension));
+  if (found == by_name_.end()) return false;
+  const Place& place = found->second;
+  texpack::MappedFile file;
+  std::string error;
+  if (file.open(place.path, error) != texpack::SourceStatus::ok) return false;
+  // A PAK may have changed since its directory was read.
+  if (!place.member.empty() && uint64_t{place.offset} + place.size > file.bytes().size()) return false;
+  const std::span<const uint8_t> bytes =
+      place.member.empty() ? file.bytes() : file.bytes().subspan(place.offset, place.size);
+  out.bytes.assign(bytes.begin(), bytes.end());
+  out.origin = place.member.empty() ? place.path : place.path + ":" + place.member;
+  return true;
+}
+
+bool find_original_level(const std::vector<std::string>& sources, const std::string& map_name, OriginalLevel& out) {
+  return OriginalLevels(sources).find(map_name, out);
 }
 
 }  // namespace play

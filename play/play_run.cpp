@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 
 #include "arena.h"
@@ -128,6 +129,7 @@ class PlayRun {
   PlayRecord& record_;
   WorkFolder work_;
   std::string destination_;
+  std::optional<OriginalLevels> original_levels_;  // looked through at the first map it is asked for
 };
 
 int PlayRun::fail(const std::string& message) {
@@ -313,8 +315,9 @@ bool PlayRun::run_stage(MapRecord& map, Stage stage) {
 // sources hold it, and scales the compiled lightmaps to match it.
 void PlayRun::match_light(MapRecord& map) {
   if (options_.no_light_match || map.game != kmap::Game::quake) return;
+  if (!original_levels_) original_levels_.emplace(options_.sources);
   OriginalLevel original;
-  if (!find_original_level(options_.sources, map.entry.name, original)) return;
+  if (!original_levels_->find(map.entry.name, original)) return;
   LightLevel& level = map.light_level;
   level.original = original.origin;
   progress_.step(map.entry.name + ": matching the light to " + original.origin);
