@@ -3,26 +3,21 @@
 #include <algorithm>
 #include <cmath>
 
-#include "byte_view.h"
+#include "q3_level.h"
 
 namespace play {
+
 namespace {
-
-constexpr uint64_t lightmap_lump = 14;
-constexpr uint64_t header_bytes = 8 + 17 * 8;
 constexpr uint64_t texel_bytes = 3;
-
 }  // namespace
 
 LuxelStatus scale_q3_lightmaps(std::span<uint8_t> bsp, double factor) {
-  const texpack::ByteView file(bsp);
-  if (!file.holds(0, 8) || !file.starts_with("IBSP") || file.i32(4) != 46) return LuxelStatus::other_format;
-  if (!file.holds(0, header_bytes)) return LuxelStatus::bad_offset;
-  const int32_t offset = file.i32(8 + lightmap_lump * 8);
-  const int32_t length = file.i32(12 + lightmap_lump * 8);
-  if (offset < 0 || length < 0 || !file.holds(uint64_t(offset), uint64_t(length))) return LuxelStatus::bad_offset;
-  if (uint64_t(length) % texel_bytes != 0 || !(factor > 0 && std::isfinite(factor))) return LuxelStatus::bad_size;
-  for (uint8_t* texel = bsp.data() + offset; texel < bsp.data() + offset + length; texel += texel_bytes) {
+  Q3Lump lightmaps;
+  if (const LuxelStatus status = find_q3_lump(bsp, q3_lightmap_lump, texel_bytes, lightmaps); status != LuxelStatus::ok)
+    return status;
+  if (!(factor > 0 && std::isfinite(factor))) return LuxelStatus::bad_size;
+  uint8_t* const first = bsp.data() + lightmaps.offset;
+  for (uint8_t* texel = first; texel < first + lightmaps.count * texel_bytes; texel += texel_bytes) {
     double channels[texel_bytes];
     for (uint64_t k = 0; k < texel_bytes; ++k) channels[k] = factor * texel[k];
     const double brightest = *std::max_element(channels, channels + texel_bytes);

@@ -8,20 +8,16 @@
 
 #include "byte_view.h"
 #include "lightmap_luxels.h"
+#include "q3_level.h"
 
 namespace play {
 namespace {
 
 using texpack::ByteView;
 
-constexpr uint64_t lump_count = 17;
-constexpr uint64_t header_bytes = 8 + lump_count * 8;
-constexpr int32_t q3_version = 46;
-
 constexpr uint64_t vertex_lump = 10;
 constexpr uint64_t index_lump = 11;
 constexpr uint64_t surface_lump = 13;
-constexpr uint64_t lightmap_lump = 14;
 
 constexpr uint64_t vertex_bytes = 44;
 constexpr uint64_t vertex_uv_at = 20;  // the lightmap coordinates, after the position and texture coordinates
@@ -47,13 +43,12 @@ struct Lump {
   uint64_t count = 0;
 };
 
-LuxelStatus read_lump(const ByteView& bsp, uint64_t which, uint64_t record_bytes, Lump& lump) {
-  const int32_t offset = bsp.i32(8 + which * 8);
-  const int32_t length = bsp.i32(12 + which * 8);
-  if (offset < 0 || length < 0 || !bsp.holds(uint64_t(offset), uint64_t(length))) return LuxelStatus::bad_offset;
-  if (uint64_t(length) % record_bytes != 0) return LuxelStatus::bad_size;
-  lump.bytes = ByteView(bsp.part(uint64_t(offset), uint64_t(length)));
-  lump.count = uint64_t(length) / record_bytes;
+LuxelStatus read_lump(std::span<const uint8_t> bsp, uint64_t which, uint64_t record_bytes, Lump& lump) {
+  Q3Lump place;
+  if (const LuxelStatus status = find_q3_lump(bsp, which, record_bytes, place); status != LuxelStatus::ok)
+    return status;
+  lump.bytes = ByteView(bsp.subspan(place.offset, place.count * record_bytes));
+  lump.count = place.count;
   return LuxelStatus::ok;
 }
 
@@ -132,15 +127,12 @@ void draw_triangle(const std::array<Vertex, 3>& v, std::span<const uint8_t> page
 // refused: its light is in no page of this file (a compile may keep lightmaps
 // outside the level), which is no damage to the rest.
 LuxelStatus read_q3_luxels(std::span<const uint8_t> data, std::vector<Luxel>& out) {
-  const ByteView bsp(data);
-  if (!bsp.holds(0, 8) || !bsp.starts_with("IBSP") || bsp.i32(4) != q3_version) return LuxelStatus::other_format;
-  if (!bsp.holds(0, header_bytes)) return LuxelStatus::bad_offset;
   Lump vertices, indices, surfaces, lightmaps;
   for (const auto& [which, record_bytes, lump] : {std::tuple{vertex_lump, vertex_bytes, &vertices},
                                                   std::tuple{index_lump, index_bytes, &indices},
                                                   std::tuple{surface_lump, surface_bytes, &surfaces},
-                                                  std::tuple{lightmap_lump, page_bytes, &lightmaps}}) {
-    const LuxelStatus status = read_lump(bsp, which, record_bytes, *lump);
+                                                  std::tuple{q3_lightmap_lump, page_bytes, &lightmaps}}) {
+    const LuxelStatus status = read_lump(data, which, record_bytes, *lump);
     if (status != LuxelStatus::ok) return status;
   }
 
