@@ -5,7 +5,9 @@
 #define KORVEX_PLAY_LIGHTMAP_LUXELS_H
 
 #include <cstdint>
+#include <functional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace play {
@@ -32,12 +34,20 @@ enum class LuxelStatus {
 // other status `out` is untouched. Never reads outside `bsp`.
 [[nodiscard]] LuxelStatus read_quake_luxels(std::span<const uint8_t> bsp, std::vector<Luxel>& out);
 
+// How many times its stored light a surface drawn with the shader `name`
+// shows in the game: 2 for a shader that has its lightmap stored at half
+// and draws it doubled, 1 for most.
+using ShownLight = std::function<float(std::string_view name)>;
+
 // The samples of a Q3 level (IBSP version 46): one per lightmap texel
 // covered by a lightmapped planar or triangle surface, placed by the
-// surface's vertices, a texel shared by two surfaces counted once. Returns
-// ok and appends to `out`; on any other status `out` is untouched. Never
-// reads outside `bsp`.
-[[nodiscard]] LuxelStatus read_q3_luxels(std::span<const uint8_t> bsp, std::vector<Luxel>& out);
+// surface's vertices, a texel shared by two surfaces counted once; its
+// light times `shown` of the surface's shader when `shown` is given (a
+// shader number outside the level is then bad_offset). Returns ok and
+// appends to `out`; on any other status `out` is untouched. Never reads
+// outside `bsp`.
+[[nodiscard]] LuxelStatus read_q3_luxels(std::span<const uint8_t> bsp, std::vector<Luxel>& out,
+                                         const ShownLight& shown = {});
 
 }  // namespace play
 

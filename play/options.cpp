@@ -38,6 +38,7 @@ void set_flag(Options& options, OptionName name) {
     case OptionName::strict: options.strict = true; break;
     case OptionName::keep_work: options.keep_work = true; break;
     case OptionName::no_light_match: options.no_light_match = true; break;
+    case OptionName::no_overbright: options.no_overbright = true; break;
     case OptionName::help: options.help = true; break;
     case OptionName::version: options.version = true; break;
     default: break;

@@ -25,6 +25,7 @@ enum class OptionName {
   report,
   keep_work,
   no_light_match,
+  no_overbright,
   help,
   version,
 };
@@ -36,7 +37,7 @@ struct PlayOption {
   std::string_view usage;  // its lines in the usage text; "" for a second spelling
 };
 
-inline constexpr std::array<PlayOption, 15> play_options{{
+inline constexpr std::array<PlayOption, 16> play_options{{
     {"-o", OptionName::output, "FILE.pk3", "the pack (default: MAP or FOLDER, with .pk3)"},
     {"-q1", OptionName::quake, "", "the maps are Quake maps (default: each map's faces tell)"},
     {"-q2", OptionName::quake2, "", "the maps are Quake 2 maps"},
@@ -53,6 +54,8 @@ inline constexpr std::array<PlayOption, 15> play_options{{
     {"--keep-work", OptionName::keep_work, "", "keep the work folder (converted maps, compiler logs)"},
     {"--no-light-match", OptionName::no_light_match, "",
      "keep the translated light as it is, without matching\nit to the map's own compiled level among the sources"},
+    {"--no-overbright", OptionName::no_overbright, "",
+     "no shader for plain Quake textures: in a window the\ngame then shows light no brighter than the texture"},
     {"-h", OptionName::help, "", ""},
     {"--help", OptionName::help, "", "show this text"},
     {"--version", OptionName::version, "", "show the version"},
@@ -92,6 +95,7 @@ struct Options {
   std::string report;
   bool keep_work = false;
   bool no_light_match = false;
+  bool no_overbright = false;
   bool help = false;
   bool version = false;
 };

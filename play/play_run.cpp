@@ -240,6 +240,7 @@ bool PlayRun::pack_textures(const std::vector<const MapScan*>& scans) {
   std::string error;
   const texpack::SearchStatus searched = texpack::search_textures(
       scans, options_.sources, map_name_of(destination_),
+      options_.no_overbright ? texpack::LightRange::q3 : texpack::LightRange::quake,
       [this](size_t done, size_t total) { progress_.count("textures: image", done, total); }, library_,
       record_.textures, record_.plan, error);
   if (searched == texpack::SearchStatus::source_failed || searched == texpack::SearchStatus::plan_failed)
@@ -328,7 +329,13 @@ void PlayRun::match_light(MapRecord& map) {
   }
   const std::string compiled_path = work_.file("maps/" + map.entry.name + ".bsp");
   std::vector<uint8_t> compiled;
-  if (!read_bytes(compiled_path, compiled) || read_q3_luxels(compiled, compiled_light) != LuxelStatus::ok) {
+  // A shader of the pack that stores its lightmap at half shows it doubled.
+  const ShownLight shown = [this](std::string_view shader) {
+    return record_.plan.overbright_shaders.contains(std::string(shader))
+               ? float(1 / texpack::overbright_lightmap_scale)
+               : 1.0f;
+  };
+  if (!read_bytes(compiled_path, compiled) || read_q3_luxels(compiled, compiled_light, shown) != LuxelStatus::ok) {
     level.note = "the compiled level cannot be read";
     return;
   }

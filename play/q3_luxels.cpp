@@ -15,6 +15,7 @@ namespace {
 
 using texpack::ByteView;
 
+constexpr uint64_t shader_lump = 1;
 constexpr uint64_t vertex_lump = 10;
 constexpr uint64_t index_lump = 11;
 constexpr uint64_t surface_lump = 13;
@@ -24,6 +25,8 @@ constexpr uint64_t vertex_uv_at = 20;  // the lightmap coordinates, after the po
 constexpr uint64_t vertex_normal_at = 28;
 constexpr uint64_t index_bytes = 4;
 constexpr uint64_t surface_bytes = 104;
+constexpr uint64_t shader_bytes = 72;
+constexpr uint64_t shader_name_bytes = 64;
 
 constexpr int32_t surface_planar = 1;
 constexpr int32_t surface_triangles = 3;
@@ -94,7 +97,7 @@ std::pair<int, int> texel_range(double low, double high) {
 // Appends to `found` a luxel for each texel of `page` (its bytes, and which
 // of its texels are taken) that the triangle covers and no earlier one did.
 void draw_triangle(const std::array<Vertex, 3>& v, std::span<const uint8_t> page, std::span<uint8_t> taken,
-                   std::vector<Luxel>& found) {
+                   float shown, std::vector<Luxel>& found) {
   if (!std::all_of(v.begin(), v.end(), is_finite)) return;
   const Vertex& a = v[0];
   const Vertex& b = v[1];
@@ -116,9 +119,20 @@ void draw_triangle(const std::array<Vertex, 3>& v, std::span<const uint8_t> page
       taken[texel] = 1;
       const auto at = [&](size_t k) { return float(wa * a.position[k] + wb * b.position[k] + wc * c.position[k]); };
       const uint8_t* rgb = &page[texel * 3];
-      found.push_back({at(0), at(1), at(2), facing, float(rgb[0] + rgb[1] + rgb[2]) / 3.0f});
+      found.push_back({at(0), at(1), at(2), facing, shown * float(rgb[0] + rgb[1] + rgb[2]) / 3.0f});
     }
   }
+}
+
+// `shown` of each shader of the level, by number.
+std::vector<float> shown_per_shader(const Lump& shaders, const ShownLight& shown) {
+  std::vector<float> scale(shaders.count, 1.0f);
+  for (uint64_t k = 0; k < shaders.count; ++k) {
+    const auto name = shaders.bytes.part(k * shader_bytes, shader_name_bytes);
+    const auto end = std::find(name.begin(), name.end(), uint8_t{0});
+    scale[k] = shown(std::string_view(reinterpret_cast<const char*>(name.data()), size_t(end - name.begin())));
+  }
+  return scale;
 }
 
 }  // namespace
@@ -126,14 +140,20 @@ void draw_triangle(const std::array<Vertex, 3>& v, std::span<const uint8_t> page
 // A surface whose lightmap number lies past the lightmap lump is skipped, not
 // refused: its light is in no page of this file (a compile may keep lightmaps
 // outside the level), which is no damage to the rest.
-LuxelStatus read_q3_luxels(std::span<const uint8_t> data, std::vector<Luxel>& out) {
-  Lump vertices, indices, surfaces, lightmaps;
+LuxelStatus read_q3_luxels(std::span<const uint8_t> data, std::vector<Luxel>& out, const ShownLight& shown) {
+  Lump vertices, indices, surfaces, lightmaps, shaders;
   for (const auto& [which, record_bytes, lump] : {std::tuple{vertex_lump, vertex_bytes, &vertices},
                                                   std::tuple{index_lump, index_bytes, &indices},
                                                   std::tuple{surface_lump, surface_bytes, &surfaces},
                                                   std::tuple{q3_lightmap_lump, page_bytes, &lightmaps}}) {
     const LuxelStatus status = read_lump(data, which, record_bytes, *lump);
     if (status != LuxelStatus::ok) return status;
+  }
+  std::vector<float> shown_by_shader;
+  if (shown) {
+    if (const LuxelStatus status = read_lump(data, shader_lump, shader_bytes, shaders); status != LuxelStatus::ok)
+      return status;
+    shown_by_shader = shown_per_shader(shaders, shown);
   }
 
   std::vector<uint8_t> taken(lightmaps.count * page_texels, 0);
@@ -144,6 +164,12 @@ LuxelStatus read_q3_luxels(std::span<const uint8_t> data, std::vector<Luxel>& ou
     const int32_t lightmap = surfaces.bytes.i32(at + 28);
     if (type != surface_planar && type != surface_triangles) continue;
     if (lightmap < 0 || uint64_t(lightmap) >= lightmaps.count) continue;
+    float surface_shown = 1.0f;
+    if (shown) {
+      const int32_t shader = surfaces.bytes.i32(at);
+      if (shader < 0 || uint64_t(shader) >= shaders.count) return LuxelStatus::bad_offset;
+      surface_shown = shown_by_shader[size_t(shader)];
+    }
     const int32_t first_vertex = surfaces.bytes.i32(at + 12);
     const int32_t vertex_count = surfaces.bytes.i32(at + 16);
     const int32_t first_index = surfaces.bytes.i32(at + 20);
@@ -162,7 +188,7 @@ LuxelStatus read_q3_luxels(std::span<const uint8_t> data, std::vector<Luxel>& ou
         if (index < 0 || index >= vertex_count) return LuxelStatus::bad_offset;
         corners[size_t(k)] = read_vertex(vertices.bytes, uint64_t(first_vertex) + uint64_t(index));
       }
-      draw_triangle(corners, page, page_taken, found);
+      draw_triangle(corners, page, page_taken, surface_shown, found);
     }
   }
   out.insert(out.end(), found.begin(), found.end());

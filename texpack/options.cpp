@@ -16,6 +16,10 @@ std::string usage_text() {
          "  -o DIR/       write a folder tree instead (DIR must not exist, or be empty)\n"
          "  -q2           the source map is a Quake 2 map (else told from its names and faces)\n"
          "  --strict      a texture missing from the sources fails the run\n"
+         "  --no-overbright\n"
+         "                no shader for plain Quake textures: a Q3 game in a window\n"
+         "                then shows their light no brighter than the texture\n"
+         "                (by default it shows up to twice, as Quake does)\n"
          "  --report FILE.json\n"
          "                what the run did, for scripts: the map, the names wanted,\n"
          "                packed, missing and left out, the sources, the pack\n"
@@ -47,6 +51,8 @@ OptionsStatus parse_options(const std::vector<std::string>& words, Options& out,
       flag = &options.version;
     } else if (word == "--strict") {
       flag = &options.strict;
+    } else if (word == "--no-overbright") {
+      flag = &options.no_overbright;
     } else if (word == "-q2") {
       flag = &options.force_quake2;
     } else if (word == "-o") {

@@ -15,6 +15,7 @@ struct Options {
   std::string report;          // --report FILE.json, "" for none
   bool strict = false;         // a missing texture fails the run
   bool force_quake2 = false;   // -q2: the source map is a Quake 2 map
+  bool no_overbright = false;  // --no-overbright: Quake textures' light in Q3's own range
   bool help = false;
   bool version = false;
 };

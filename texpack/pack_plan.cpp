@@ -105,8 +105,8 @@ bool check_pack_path(const std::string& path, std::string& error) {
 }
 
 PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const TextureLookup& lookup,
-                     const Palette* game_palette, const std::string& script_name, const MapLight& light,
-                     const Progress& progress, PackPlan& out, std::string& error) {
+                     const Palette* game_palette, const std::string& script_name, LightRange range,
+                     const MapLight& light, const Progress& progress, PackPlan& out, std::string& error) {
   PackPlan plan;
   std::vector<Found> found;
   std::vector<const WantedTexture*> missing_nonsolid;
@@ -132,10 +132,13 @@ PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const TextureLook
                            std::to_string(item.surface.frames.size() + item.surface.frames_dropped) +
                            " frames cut to the " + std::to_string(max_anim_frames) + " Q3 plays");
     const kmap::Solidity solidity = item.wanted->name.solidity;
-    const ShaderLight shader_light = shader_light_of(light, image_pack_name(item.wanted->name));
-    if (!item.surface.needs_shader() && !shader_light.emits() && solidity == kmap::Solidity::solid) continue;
-    Shader shader = make_shader(image_pack_name(item.wanted->name), item.surface, images, shader_light);
-    std::vector<ShaderKind> kinds = shader_kinds(item.surface, shader_light);
+    const std::string image_name = image_pack_name(item.wanted->name);
+    const ShaderLight shader_light = shader_light_of(light, image_name);
+    const bool overbright = is_overbright(image_name, item.surface, range);
+    if (!item.surface.needs_shader() && !shader_light.emits() && !overbright && solidity == kmap::Solidity::solid)
+      continue;
+    Shader shader = make_shader(image_name, item.surface, images, shader_light, range);
+    std::vector<ShaderKind> kinds = shader_kinds(image_name, item.surface, shader_light, range);
     if (solidity != kmap::Solidity::solid) {
       shader.name = "textures/" + pack_name;
       make_nonsolid(shader, solidity);
@@ -145,6 +148,7 @@ PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const TextureLook
       error = "texture " + pack_name + ": shader name " + error;
       return PlanStatus::bad_name;
     }
+    if (overbright) plan.overbright_shaders.insert(shader.name);
     shaders[shader.name] = shader_text(shader);
     ++plan.shaders;
     for (ShaderKind kind : kinds) ++plan.shaders_by_kind[static_cast<size_t>(kind)];
@@ -154,7 +158,7 @@ PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const TextureLook
   for (const WantedTexture* want : missing_nonsolid) {
     ShaderImages images;
     images.frames.push_back(image_path(image_pack_name(want->name)));
-    Shader shader = make_shader(image_pack_name(want->name), Surface{}, images, ShaderLight{});
+    Shader shader = make_shader(image_pack_name(want->name), Surface{}, images, ShaderLight{}, LightRange::q3);
     shader.name = "textures/" + want->name.pack_name;
     make_nonsolid(shader, want->name.solidity);
     if (!check_pack_path(shader.name, error)) {

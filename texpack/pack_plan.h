@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,7 @@ struct PackPlan {
   const Palette* palette_used = nullptr;  // the game palette, when any texture needed it
   int own_palette_textures = 0;           // textures coloured by their own (Half-Life) palette
   std::vector<std::string> notes;         // animations cut short, ...
+  std::set<std::string> overbright_shaders;  // shaders whose lightmap is stored at half and drawn doubled
 };
 
 enum class PlanStatus {
@@ -65,13 +67,14 @@ using Progress = std::function<void(size_t done, size_t total)>;
 [[nodiscard]] bool check_pack_path(const std::string& path, std::string& error);
 
 // Builds the pack for `wanted` (in the order given; the shaders go to
-// scripts/<script_name>.shader, listed in scripts/shaderlist.txt). Textures
+// scripts/<script_name>.shader, listed in scripts/shaderlist.txt; lit Quake
+// textures draw their light in `range`). Textures
 // without a palette of their own use `game_palette`; `light` is what the
 // map's own light keys ask of the shaders. Returns ok and fills `out`, or
 // another status with `error` set; `out` is written only on success.
 [[nodiscard]] PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const TextureLookup& lookup,
                                    const Palette* game_palette, const std::string& script_name,
-                                   const MapLight& light, const Progress& progress, PackPlan& out,
+                                   LightRange range, const MapLight& light, const Progress& progress, PackPlan& out,
                                    std::string& error);
 
 }  // namespace texpack

@@ -69,7 +69,12 @@ Shader sky_shader(Shader shader, const std::string& pack_name, const Surface& su
 
 }  // namespace
 
-std::vector<ShaderKind> shader_kinds(const Surface& surface, const ShaderLight& light) {
+bool is_overbright(const std::string& pack_name, const Surface& surface, LightRange range) {
+  return range == LightRange::quake && is_quake(pack_name) && !surface.unlit() && !surface.nodraw;
+}
+
+std::vector<ShaderKind> shader_kinds(const std::string& pack_name, const Surface& surface, const ShaderLight& light,
+                                     LightRange range) {
   std::vector<ShaderKind> kinds;
   if (surface.liquid != Liquid::none) kinds.push_back(ShaderKind::liquid);
   if (surface.sky) kinds.push_back(ShaderKind::sky);
@@ -80,11 +85,12 @@ std::vector<ShaderKind> shader_kinds(const Surface& surface, const ShaderLight& 
       surface.nodraw || surface.slick || (surface.light > 0 && !surface.sky && surface.liquid == Liquid::none))
     kinds.push_back(ShaderKind::surface);
   if (light.emits()) kinds.push_back(ShaderKind::light);
+  if (is_overbright(pack_name, surface, range)) kinds.push_back(ShaderKind::overbright);
   return kinds;
 }
 
 Shader make_shader(const std::string& pack_name, const Surface& surface, const ShaderImages& images,
-                   const ShaderLight& map_light) {
+                   const ShaderLight& map_light, LightRange range) {
   Shader shader;
   shader.name = "textures/" + pack_name;
   if (surface.sky) return sky_shader(shader, pack_name, surface, images, map_light);
@@ -101,6 +107,8 @@ Shader make_shader(const std::string& pack_name, const Surface& surface, const S
   if (surface.fence) header.push_back("surfaceparm alphashadow");
   if (surface.slick) header.push_back("surfaceparm slick");
   if (surface.unlit()) header.push_back("surfaceparm nolightmap");
+  const bool overbright = is_overbright(pack_name, surface, range);
+  if (overbright) header.push_back("q3map_lightmapBrightness " + kmap::short_number(overbright_lightmap_scale));
   if (is_quake(pack_name)) {
     // Quake's own liquids give no light; a "_surface" template makes any texture give some.
     if (map_light.emits()) {
@@ -133,7 +141,10 @@ Shader make_shader(const std::string& pack_name, const Surface& surface, const S
   shader.stages.push_back(base);
   if (surface.unlit()) return shader;
 
-  ShaderStage lightmap{{"map $lightmap", "blendFunc GL_DST_COLOR GL_ZERO", "rgbGen identity"}};
+  // dst * src + src * dst: twice the lit texture, for the half stored.
+  ShaderStage lightmap{{"map $lightmap",
+                        overbright ? "blendFunc GL_DST_COLOR GL_SRC_COLOR" : "blendFunc GL_DST_COLOR GL_ZERO",
+                        "rgbGen identity"}};
   if (surface.fence) lightmap.lines.push_back("depthFunc equal");
   shader.stages.push_back(lightmap);
   if (surface.glow && !images.glow_frames.empty()) {

@@ -14,9 +14,10 @@
 
 namespace texpack {
 
-enum class ShaderKind { liquid, sky, animated, fence, fullbright, surface, nonsolid, light, count };
-inline constexpr std::array<std::string_view, 8> shader_kind_names = {
-    "liquid", "sky", "animated", "fence", "fullbright", "surface flags", "non-solid", "surface light"};
+enum class ShaderKind { liquid, sky, animated, fence, fullbright, surface, nonsolid, light, overbright, count };
+inline constexpr std::array<std::string_view, 9> shader_kind_names = {
+    "liquid", "sky", "animated", "fence", "fullbright", "surface flags", "non-solid", "surface light",
+    "overbright"};
 static_assert(shader_kind_names.size() == static_cast<size_t>(ShaderKind::count));
 
 // The light a Quake map's own keys ask of a shader (map_light.h). Quake
@@ -31,8 +32,25 @@ struct ShaderLight {
   [[nodiscard]] bool emits() const { return surface > 0; }
 };
 
+// How bright a lit Quake texture may show. Quake draws its lightmaps up to
+// twice the texture. A Q3 engine does so only full screen: in a window it
+// stops at the texture, and bright rooms come out flat and dark. `quake`
+// gives a lit Quake texture a shader that keeps the whole range in both:
+// the compiler stores its lightmap at half (q3map_lightmapBrightness) and
+// the game draws it doubled (the lightmap stage's 2x blend). `q3` leaves
+// plain textures without a shader, as Q3's own are.
+enum class LightRange { quake, q3 };
+
+// The lightmap scale and blend of the `quake` range.
+inline constexpr double overbright_lightmap_scale = 0.5;
+
+// True when a shader of the texture `pack_name` ("q1/...") with `surface`
+// draws its light in Quake's range under `range`.
+[[nodiscard]] bool is_overbright(const std::string& pack_name, const Surface& surface, LightRange range);
+
 // The kinds a shader of this surface counts as (a fence may glow too, ...).
-[[nodiscard]] std::vector<ShaderKind> shader_kinds(const Surface& surface, const ShaderLight& light);
+[[nodiscard]] std::vector<ShaderKind> shader_kinds(const std::string& pack_name, const Surface& surface,
+                                                   const ShaderLight& light, LightRange range);
 
 // The images a shader draws, as paths inside the pack.
 struct ShaderImages {
@@ -43,11 +61,12 @@ struct ShaderImages {
 };
 
 // The shader of a texture whose pack name is `pack_name` ("q1/#water0").
-// Only meaningful when surface.needs_shader() or light.emits(). A Quake 2
+// Only meaningful when surface.needs_shader(), light.emits() or
+// is_overbright(). A Quake 2
 // texture ("q2/...") gives the light of its .wal value, its lava and slime
 // some of their own, its sky a fixed sun; `light` is for Quake textures.
 [[nodiscard]] Shader make_shader(const std::string& pack_name, const Surface& surface,
-                                 const ShaderImages& images, const ShaderLight& light);
+                                 const ShaderImages& images, const ShaderLight& light, LightRange range);
 
 // Lets players through a shader's faces (`surfaceparm nonsolid`), and for
 // the see-through kind lets sight through too (`surfaceparm trans`, which

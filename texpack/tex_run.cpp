@@ -108,6 +108,7 @@ int pack_textures(const Options& options, std::ostream& out, std::ostream& err, 
   ProgressLine progress(err, err_is_terminal);
   const SearchStatus searched =
       search_textures({&scan}, options.sources, script_name_of(options.map),
+                      options.no_overbright ? LightRange::q3 : LightRange::quake,
                       [&progress](size_t done, size_t total) { progress.update(done, total); }, library, facts, plan,
                       error);
   progress.finish();

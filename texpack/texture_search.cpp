@@ -93,7 +93,8 @@ MapLight shared_light(const std::vector<const MapScan*>& maps) {
 }  // namespace
 
 SearchStatus search_textures(const std::vector<const MapScan*>& maps, const std::vector<std::string>& sources,
-                             const std::string& script_name, const Progress& progress, TextureLibrary& library,
+                             const std::string& script_name, LightRange range, const Progress& progress,
+                             TextureLibrary& library,
                              RunFacts& facts, PackPlan& plan, std::string& error) {
   SortedNames sorted = sort_names(maps);
 
@@ -130,7 +131,7 @@ SearchStatus search_textures(const std::vector<const MapScan*>& maps, const std:
   PackPlan planned;
   const MapLight light = shared_light(maps);
   const TextureLookup lookup = [&library](std::string_view name) { return library.find(name); };
-  if (plan_pack(found.wanted, lookup, library.palette(), script_name, light, progress, planned, error) != PlanStatus::ok)
+  if (plan_pack(found.wanted, lookup, library.palette(), script_name, range, light, progress, planned, error) != PlanStatus::ok)
     return SearchStatus::plan_failed;
   facts = std::move(found);
   plan = std::move(planned);

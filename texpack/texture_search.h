@@ -27,14 +27,15 @@ enum class SearchStatus {
 // maps' "wad" keys name (looked for in the folders among `sources`), then
 // `sources` in order, to `library` (which the plan's palette points into:
 // it must outlive the plan), and plans the pack of the wanted names
-// with its shaders in scripts/<script_name>.shader. Reads files only.
+// with its shaders in scripts/<script_name>.shader, its Quake light in
+// `range`. Reads files only.
 // Returns ok with `facts` (its name lists, notes, duplicates, problems and
 // sources) and `plan` written; nothing_wanted with `facts` written and
 // `plan` untouched; another status with `error` set, `facts` and `plan`
 // untouched.
 [[nodiscard]] SearchStatus search_textures(const std::vector<const MapScan*>& maps,
                                            const std::vector<std::string>& sources, const std::string& script_name,
-                                           const Progress& progress, TextureLibrary& library, RunFacts& facts,
+                                           LightRange range, const Progress& progress, TextureLibrary& library, RunFacts& facts,
                                            PackPlan& plan, std::string& error);
 
 }  // namespace texpack

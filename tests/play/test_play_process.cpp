@@ -160,9 +160,19 @@ TEST(PlayProcess, LightMatchedToTheAuthorsOwnLevel) {
   const std::string source = real->shared + "/corpus/q1/jjelliott__progs_dump__mapsrc__pd_rotate.map";
   const std::string original = real->shared + "/textures/q1/bsp/pd_rotate.bsp";
   if (!fs::is_regular_file(source) || !fs::is_regular_file(original)) GTEST_SKIP() << "no pd_rotate in ../shared";
-  const auto level_light = [](const std::vector<uint8_t>& bytes, bool quake) {
+  // The light as the game shows it: doubled where the pack's shader stores it at half.
+  const auto level_light = [](const std::vector<uint8_t>& bytes, bool quake, const std::string& script = "") {
+    const play::ShownLight shown = [&script](std::string_view shader) {
+      const size_t at = script.find(std::string(shader) + "\n{\n");
+      const size_t end = script.find("\n}\n", at);
+      return at != std::string::npos && script.substr(at, end - at).find("q3map_lightmapBrightness 0.5") !=
+                                            std::string::npos
+                 ? 2.0f
+                 : 1.0f;
+    };
     std::vector<play::Luxel> luxels;
-    const play::LuxelStatus status = quake ? play::read_quake_luxels(bytes, luxels) : play::read_q3_luxels(bytes, luxels);
+    const play::LuxelStatus status =
+        quake ? play::read_quake_luxels(bytes, luxels) : play::read_q3_luxels(bytes, luxels, shown);
     EXPECT_EQ(status, play::LuxelStatus::ok);
     return luxels;
   };
@@ -182,8 +192,10 @@ TEST(PlayProcess, LightMatchedToTheAuthorsOwnLevel) {
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << read_file(dir.file("stderr"));
+    const ZipMembers pack = read_zip(dir.file("pd_rotate.pk3"));
+    const std::vector<uint8_t>& script = pack.at("scripts/pd_rotate.shader");
     const std::optional<play::LightMatch> after = play::match_light_level(
-        original_light, level_light(read_zip(dir.file("pd_rotate.pk3")).at("maps/pd_rotate.bsp"), false),
+        original_light, level_light(pack.at("maps/pd_rotate.bsp"), false, std::string(script.begin(), script.end())),
         kmap::quake_byte_ratio);
     ASSERT_TRUE(after);
     const std::string summary = read_file(dir.file("stdout"));

@@ -154,7 +154,8 @@ TEST(PlayRun, AFolderMakesOnePackWithEachTextureOnce) {
   EXPECT_EQ(member_names(pack), (std::vector<std::string>{
                                     "levelshots/dm1.tga", "levelshots/dm2.tga", "maps/dm1.bsp", "maps/dm1/lm_0000.tga",
                                     "maps/dm2.bsp", "maps/dm2/lm_0000.tga", "scripts/dm1.arena", "scripts/dm2.arena",
-                                    "textures/q1/floor.png", "textures/q1/wall.png"}));
+                                    "scripts/jam.shader", "scripts/shaderlist.txt", "textures/q1/floor.png",
+                                    "textures/q1/wall.png"}));
   EXPECT_EQ(text_of(pack.at("maps/dm2.bsp")), "BSP of maps/dm2.map");
   EXPECT_NE(run.out.find("textures: 2 packed, 1 missing, "), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("  q1/nowhere (1 face)\n"), std::string::npos) << run.out;
@@ -176,7 +177,7 @@ TEST(PlayRun, AFolderMakesOnePackWithEachTextureOnce) {
   ASSERT_TRUE(report.is_object());
   EXPECT_EQ(report["status"], 0);
   EXPECT_EQ(report["pack"]["destination"], dir.file("jam.pk3"));
-  EXPECT_EQ(report["pack"]["files"], 10);
+  EXPECT_EQ(report["pack"]["files"], 12);
   ASSERT_EQ(report["maps"].size(), 2u);
   const nlohmann::json& second = report["maps"][1];
   EXPECT_EQ(second["name"], "dm2");

@@ -7,6 +7,7 @@
 #include <functional>
 #include <limits>
 #include <span>
+#include <string>
 
 #include "lightmap_luxels.h"
 
@@ -23,6 +24,7 @@ struct Vertex {
 };
 
 struct Surface {
+  int32_t shader = 0;
   int32_t type = 1;
   int32_t lightmap = 0;
   std::vector<Vertex> vertices;
@@ -33,7 +35,7 @@ struct Surface {
 // world at 16 units a texel from (100, 200, z), facing down z.
 Surface quad(float s0, float t0, float s1, float t1, float z = 50) {
   const auto at = [&](float s, float t) { return Vertex{100 + 16 * s, 200 + 16 * t, z, s, t}; };
-  return {1, 0, {at(s0, t0), at(s1, t0), at(s1, t1), at(s0, t1)}, {0, 1, 2, 0, 2, 3}};
+  return {0, 1, 0, {at(s0, t0), at(s1, t0), at(s1, t1), at(s0, t1)}, {0, 1, 2, 0, 2, 3}};
 }
 
 void put_i32(std::vector<uint8_t>& bytes, size_t at, int32_t value) { std::memcpy(&bytes[at], &value, 4); }
@@ -45,13 +47,18 @@ int32_t get_i32(const std::vector<uint8_t>& bytes, size_t at) {
 }
 size_t lump_at(const std::vector<uint8_t>& bytes, int lump) { return size_t(get_i32(bytes, 8 + 8 * size_t(lump))); }
 
-// An IBSP level holding the surfaces and `pages` lightmap pages whose texel
-// (x, y) is the colour (x, y, 30).
-std::vector<uint8_t> level(const std::vector<Surface>& surfaces, int pages = 1) {
-  std::vector<uint8_t> vertices, indices, records, lightmaps;
+// An IBSP level holding the surfaces, `pages` lightmap pages whose texel
+// (x, y) is the colour (x, y, 30), and the shaders named.
+std::vector<uint8_t> level(const std::vector<Surface>& surfaces, int pages = 1,
+                           const std::vector<std::string>& shader_names = {}) {
+  std::vector<uint8_t> vertices, indices, records, lightmaps, shaders;
+  for (const std::string& name : shader_names) {
+    shaders.resize(shaders.size() + 72, 0);
+    std::memcpy(&shaders[shaders.size() - 72], name.data(), std::min<size_t>(name.size(), 64));
+  }
   for (const Surface& surface : surfaces) {
     std::vector<uint8_t> record(104, 0);
-    const int32_t fields[] = {0, -1, surface.type, int32_t(vertices.size() / 44), int32_t(surface.vertices.size()),
+    const int32_t fields[] = {surface.shader, -1, surface.type, int32_t(vertices.size() / 44), int32_t(surface.vertices.size()),
                               int32_t(indices.size() / 4), int32_t(surface.indices.size()), surface.lightmap};
     for (size_t k = 0; k < std::size(fields); ++k) put_i32(record, k * 4, fields[k]);
     records.insert(records.end(), record.begin(), record.end());
@@ -73,7 +80,7 @@ std::vector<uint8_t> level(const std::vector<Surface>& surfaces, int pages = 1) 
   std::vector<uint8_t> bytes(8 + 17 * 8, 0);
   std::memcpy(bytes.data(), "IBSP", 4);
   put_i32(bytes, 4, 46);
-  for (const auto& [lump, content] : {std::pair{10, &vertices}, std::pair{11, &indices}, std::pair{13, &records},
+  for (const auto& [lump, content] : {std::pair{1, &shaders}, std::pair{10, &vertices}, std::pair{11, &indices}, std::pair{13, &records},
                                       std::pair{14, &lightmaps}}) {
     put_i32(bytes, 8 + 8 * size_t(lump), int32_t(bytes.size()));
     put_i32(bytes, 12 + 8 * size_t(lump), int32_t(content->size()));
@@ -138,6 +145,36 @@ TEST(Q3Luxels, CountsEachCoveredTexelOnce) {
     std::vector<Luxel> out;
     EXPECT_EQ(play::read_q3_luxels(level(c.surfaces, c.pages), out), LuxelStatus::ok) << c.name;
     EXPECT_EQ(out.size(), c.expected) << c.name;
+  }
+}
+
+// A surface's light counts as many times as its shader shows it; the
+// shaders are read only when asked about.
+TEST(Q3Luxels, LightCountsAsItsShaderShowsIt) {
+  const play::ShownLight doubled_walls = [](std::string_view name) { return name == "textures/q1/wall" ? 2.0f : 1.0f; };
+  const Surface wall = quad(2, 3, 3, 4);
+  const Surface floor = edited(quad(2, 3, 3, 4, 80), [](Surface& s) { s.shader = 1; s.lightmap = 1; });
+  const float stored = float(2 + 3 + 30) / 3;
+  const struct {
+    const char* name;
+    std::vector<std::string> shaders;
+    play::ShownLight shown;
+    LuxelStatus status;
+    std::vector<float> values;
+  } cases[] = {
+      {"wall doubled, floor as stored", {"textures/q1/wall", "textures/q1/floor"}, doubled_walls, LuxelStatus::ok,
+       {2 * stored, stored}},
+      {"a name of the full 64 bytes", {"textures/q1/wall", std::string(64, 'x')}, doubled_walls, LuxelStatus::ok,
+       {2 * stored, stored}},
+      {"not asked: no shader lump needed", {}, {}, LuxelStatus::ok, {stored, stored}},
+      {"a shader past the lump", {"textures/q1/wall"}, doubled_walls, LuxelStatus::bad_offset, {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<Luxel> out;
+    EXPECT_EQ(play::read_q3_luxels(level({wall, floor}, 2, c.shaders), out, c.shown), c.status) << c.name;
+    std::vector<float> values;
+    for (const Luxel& luxel : out) values.push_back(luxel.value);
+    EXPECT_EQ(values, c.values) << c.name;
   }
 }
 

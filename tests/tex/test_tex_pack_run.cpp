@@ -74,7 +74,7 @@ TEST(TexPackRun, MissingNamesAreReportedOrFailUnderStrict) {
   const TexRun lenient = run_tex({dir.file("m.map"), dir.file("game"), "-o", dir.file("out.pk3")});
   EXPECT_EQ(lenient.status, 0) << lenient.err;
   EXPECT_NE(lenient.out.find("missing: 1 names\n  q1/nowhere (2 faces)"), std::string::npos) << lenient.out;
-  EXPECT_EQ(read_zip(dir.file("out.pk3")).size(), 1u);
+  EXPECT_EQ(read_zip(dir.file("out.pk3")).size(), 3u);  // wall.png, its shader, the shader list
 }
 
 TEST(TexPackRun, FailuresLeaveNothing) {
@@ -187,7 +187,7 @@ TEST(TexPackRun, ReportSaysWhatWasWantedPackedAndLeftOut) {
     EXPECT_EQ(report["status"], c.status);
     EXPECT_EQ(report["failure"], c.failure);
     EXPECT_EQ(report["destination"], c.destination);
-    EXPECT_EQ(report["files"], c.status == 0 ? 1 : 0);  // wall.png: it needs no shader
+    EXPECT_EQ(report["files"], c.status == 0 ? 3 : 0);  // wall.png, its shader for Quake's light range, the list
     const nlohmann::json& textures = report["textures"];
     EXPECT_EQ(names_of(textures["wanted"]), (std::vector<std::string>{"q1/wall 2", "q1/nowhere 1"}));
     EXPECT_EQ(names_of(textures["packed"]), (std::vector<std::string>{"q1/wall"}));

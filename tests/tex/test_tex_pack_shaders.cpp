@@ -22,6 +22,7 @@ struct Sources {
   std::deque<SourceTexture> textures;
   Palette palette = ramp_palette();
   MapLight light;
+  LightRange range = LightRange::q3;
 
   SourceTexture& add(std::string name, uint8_t (*pixel)(int, int) = dull, int width = 16) {
     return textures.emplace_back(make_texture(std::move(name), width, 16, pixel));
@@ -43,7 +44,7 @@ struct Sources {
       wanted.push_back({{}, 3});
       (void)classify_source_name(name, game, wanted.back().name);
     }
-    return plan_pack(wanted, lookup(), game_palette, "test", light, nullptr, out, error);
+    return plan_pack(wanted, lookup(), game_palette, "test", range, light, nullptr, out, error);
   }
   PackPlan plan(const std::vector<std::string>& names, Game game) const {
     PackPlan result;
@@ -207,6 +208,49 @@ TEST(TexPackShaders, PlainTexturesGetNoShader) {
   EXPECT_EQ(q1.shaders + q2.shaders, 0);
 }
 
+// In Quake's light range every lit Quake texture draws its lightmap, stored
+// at half, doubled; what Quake draws unlit, and Quake 2, stay as they are.
+TEST(TexPackShaders, QuakeRangeDoublesTheLightOfLitQuakeTextures) {
+  Sources s;
+  s.range = LightRange::quake;
+  s.add("wall");
+  s.add("{fence");
+  s.add("light1", with_fullbright);
+  s.add("+0slip");
+  s.add("+1slip");
+  s.add("*water0");
+  s.add("*waterskip");
+  s.add("sky4", dull, 32);
+  s.add_wal("e1u1/plain", 0);
+  s.add_wal("e1u1/flow", WAL_FLOWING);
+  const std::string doubled = "\t\tmap $lightmap\n\t\tblendFunc GL_DST_COLOR GL_SRC_COLOR\n";
+  const struct {
+    std::string name;
+    Game game;
+    bool overbright;
+  } cases[] = {
+      {"wall", Game::quake, true},        {"{fence", Game::quake, true},    {"light1", Game::quake, true},
+      {"+0slip", Game::quake, true},      {"*water0", Game::quake, false},  {"*waterskip", Game::quake, false},
+      {"sky4", Game::quake, false},       {"e1u1/plain", Game::quake2, false}, {"e1u1/flow", Game::quake2, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const PackPlan plan = s.plan({c.name}, c.game);
+    const std::string script = file_text(plan, "scripts/test.shader");
+    const std::string name = "textures/" + pack_name_of(c.name, c.game);
+    EXPECT_EQ(script.find("\tq3map_lightmapBrightness 0.5\n") != std::string::npos, c.overbright) << script;
+    EXPECT_EQ(script.find(doubled) != std::string::npos, c.overbright) << script;
+    EXPECT_EQ(plan.overbright_shaders.contains(name), c.overbright);
+    EXPECT_EQ(plan.overbright_shaders.size(), c.overbright ? 1u : 0u);
+    EXPECT_EQ(plan.shaders_by_kind[static_cast<size_t>(ShaderKind::overbright)], c.overbright ? 1 : 0);
+  }
+  // A plain texture's whole shader: the texture, then its light doubled.
+  EXPECT_EQ(file_text(s.plan({"wall"}, Game::quake), "scripts/test.shader"),
+            "textures/q1/wall\n{\n\tqer_editorimage textures/q1/wall.png\n\tq3map_lightmapBrightness 0.5\n"
+            "\t{\n\t\tmap textures/q1/wall.png\n\t\trgbGen identity\n\t}\n"
+            "\t{\n" + doubled + "\t\trgbGen identity\n\t}\n}\n");
+}
+
 TEST(TexPackShaders, CountsMissingNamesAndFailures) {
   Sources s;
   s.add("{glass", with_fullbright);
@@ -276,7 +320,7 @@ TEST(TexPackShaders, NonsolidNamesGetAShaderThatLetsThrough) {
   }
   PackPlan plan;
   std::string error;
-  ASSERT_EQ(plan_pack(wanted, s.lookup(), &s.palette, "test", s.light, nullptr, plan, error), PlanStatus::ok) << error;
+  ASSERT_EQ(plan_pack(wanted, s.lookup(), &s.palette, "test", s.range, s.light, nullptr, plan, error), PlanStatus::ok) << error;
   EXPECT_EQ(paths(plan), (std::vector<std::string>{"textures/q1/wall.png", "textures/q1/{fence.png",
                                                    "scripts/test.shader", "scripts/shaderlist.txt"}));
   EXPECT_EQ(plan.shaders, 3);
