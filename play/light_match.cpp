@@ -1,9 +1,11 @@
 #include "light_match.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <unordered_map>
+#include <vector>
 
 namespace play {
 namespace {
@@ -39,6 +41,29 @@ struct Mean {
   size_t count = 0;
 };
 
+// The compile's light at these places times `factor`, each place counted at
+// most up to `brightest`.
+double capped_sum(const std::vector<double>& compiled, double factor, double brightest) {
+  double sum = 0;
+  for (double value : compiled) sum += std::min(value * factor, brightest);
+  return sum;
+}
+
+// The factor whose capped sum is `target`: the sum grows with the factor, so
+// halving the interval finds it. The widest factor taken when none reaches it.
+double factor_for(const std::vector<double>& compiled, double target, double brightest, double uncapped) {
+  double low = uncapped, high = uncapped;
+  while (capped_sum(compiled, high, brightest) < target) {
+    high *= 2;
+    if (high > light_match_widest * 4) return high;
+  }
+  for (int step = 0; step < 64 && high - low > 1e-9 * high; ++step) {
+    const double middle = (low + high) / 2;
+    (capped_sum(compiled, middle, brightest) < target ? low : high) = middle;
+  }
+  return high;
+}
+
 }  // namespace
 
 std::optional<LightMatch> match_light_level(std::span<const Luxel> original, std::span<const Luxel> compiled,
@@ -52,19 +77,22 @@ std::optional<LightMatch> match_light_level(std::span<const Luxel> original, std
       ++mean.count;
     }
   double original_sum = 0, compiled_sum = 0;
-  size_t places = 0;
+  std::vector<double> paired;
   for (const Luxel& luxel : original) {
     const std::optional<Cell> cell = cell_of(luxel);
     if (!cell) continue;
     const auto found = compiled_cells.find(*cell);
     if (found == compiled_cells.end()) continue;
     original_sum += luxel.value;
-    compiled_sum += found->second.sum / static_cast<double>(found->second.count);
-    ++places;
+    paired.push_back(found->second.sum / static_cast<double>(found->second.count));
+    compiled_sum += paired.back();
   }
+  const size_t places = paired.size();
   if (places < light_match_min_places || !(compiled_sum > 0)) return std::nullopt;
   const double count = static_cast<double>(places);
-  return LightMatch{byte_ratio * original_sum / compiled_sum, places, original_sum / count, compiled_sum / count};
+  const double target = byte_ratio * original_sum;
+  const double factor = factor_for(paired, target, byte_ratio * quake_brightest, target / compiled_sum);
+  return LightMatch{factor, places, original_sum / count, compiled_sum / count};
 }
 
 std::optional<std::string> brightness_switch(double factor) {

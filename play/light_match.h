@@ -25,11 +25,17 @@ struct LightMatch {
 // little with its compile to tell.
 inline constexpr size_t light_match_min_places = 64;
 
+// The brightest a Quake lightmap holds, twice the texture. Compiled light
+// beyond it (on Q3's scale) shows no brighter than it does.
+inline constexpr double quake_brightest = 255;
+
 // Pairs each sample of `original` with the compiled samples in the same
-// 16-unit cell facing the same way, and returns `byte_ratio` · Σ original /
-// Σ compiled over the pairs (`byte_ratio`: the Q3 byte that shows as a
-// Quake byte of 1). Returns nothing when fewer than light_match_min_places
-// pair, or when the compiled ones are all dark.
+// 16-unit cell facing the same way, and returns the factor F for which
+// Σ min(F · compiled, `byte_ratio` · quake_brightest) = `byte_ratio` ·
+// Σ original over the pairs (`byte_ratio`: the Q3 byte that shows as a
+// Quake byte of 1): so light the original could not hold does not make the
+// rest darker. Returns nothing when fewer than light_match_min_places pair,
+// or when the compiled ones are all dark.
 [[nodiscard]] std::optional<LightMatch> match_light_level(std::span<const Luxel> original,
                                                           std::span<const Luxel> compiled, double byte_ratio);
 

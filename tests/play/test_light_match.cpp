@@ -41,15 +41,24 @@ TEST(LightMatch, PairsSamplesByPlaceAndFacing) {
       {"one place short of the fewest", row(n - 1, 100), row(n - 1, 25), std::nullopt},
       {"a compile without light", row(n, 100), row(n, 0), std::nullopt},
       {"samples far outside any level", row(n, 100, 5, 1e9f), row(n, 25, 5, 1e9f), std::nullopt},
+      // With 0.5, the original holds at most 127.5 on the compile's scale:
+      // 0.725 * 400 counts as 127.5, and 127.5 + 0.725 * 100 = 200.
+      {"light beyond what the original can hold counts as its brightest", row(2 * n, 200),
+       joined(row(n, 400), row(n, 100, 5, float(n) * 16)), 0.725},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const std::optional<play::LightMatch> match = play::match_light_level(c.original, c.compiled, 0.5);
     ASSERT_EQ(match.has_value(), c.factor.has_value());
     if (match) {
-      EXPECT_DOUBLE_EQ(match->factor, *c.factor);
+      EXPECT_NEAR(match->factor, *c.factor, 1e-9);
     }
   }
+  // A compile lit in one place only can never show the original's light.
+  const std::optional<play::LightMatch> unreachable =
+      play::match_light_level(row(n, 255), joined(row(n - 1, 0), row(1, 100, 5, float(n - 1) * 16)), 0.5);
+  ASSERT_TRUE(unreachable);
+  EXPECT_FALSE(play::brightness_switch(unreachable->factor));
 }
 
 TEST(LightMatch, ReportsTheMeansOfThePairedPlaces) {
