@@ -13,6 +13,13 @@ constexpr const char* turbulence = "tcMod turb 0 0.125 0 0.159";
 // Quake's front sky layer moves twice as fast as the back one.
 constexpr const char* sky_back_scroll = "tcMod scroll 0.03 0.03";
 constexpr const char* sky_front_scroll = "tcMod scroll 0.06 0.06";
+// Quake draws its 128-texel sky layers about 8 times smaller than a Q3
+// cloud layer at `skyparms - 512 -` (a layer spans some 45 degrees of sky
+// above the viewer there, some 5 here), and moves them 8 and 16 texels a
+// second.
+constexpr const char* quake_sky_scale = "tcMod scale 8 8";
+constexpr const char* quake_sky_back_scroll = "tcMod scroll 0.0625 0.0625";
+constexpr const char* quake_sky_front_scroll = "tcMod scroll 0.125 0.125";
 // Quake 2 skies, and its liquids without a light value of their own.
 constexpr const char* sky_sun = "q3map_sun 1 0.95 0.9 100 45 60";
 constexpr int sky_surface_light = 100;
@@ -59,8 +66,8 @@ Shader sky_shader(Shader shader, const std::string& pack_name, const Surface& su
   }
   shader.header.emplace_back("skyparms - 512 -");
   if (layered) {
-    shader.stages.push_back({{"map " + images.sky_back, sky_back_scroll}});
-    shader.stages.push_back({{"map " + images.sky_front, "blendFunc blend", sky_front_scroll}});
+    shader.stages.push_back({{"map " + images.sky_back, quake_sky_scale, quake_sky_back_scroll}});
+    shader.stages.push_back({{"map " + images.sky_front, "blendFunc blend", quake_sky_scale, quake_sky_front_scroll}});
   } else {
     shader.stages.push_back({{"map " + images.frames[0], sky_back_scroll}});
   }
