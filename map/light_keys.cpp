@@ -1,6 +1,7 @@
 #include "light_keys.h"
 
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 
 #include "bounded_text.h"
@@ -119,6 +120,12 @@ double light_value_scale(const Entity& world, bool quake2) {
 bool wants_gamma(const Entity& world) {
   const auto gamma = light_number(world, "_gamma");
   return gamma && *gamma > 0 && *gamma != 1;
+}
+
+std::string fixed_number(double value, int decimals) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
 }
 
 std::string short_number(double value, int decimals) {

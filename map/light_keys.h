@@ -83,6 +83,9 @@ inline constexpr double quake_value_scale = quake_byte_ratio * 0.5;
 // ("80", "0.25", "-3.5"); "0" for a value that rounds to zero.
 [[nodiscard]] std::string short_number(double value, int decimals = 3);
 
+// A number written with exactly `decimals` places ("0.88", "2.50").
+[[nodiscard]] std::string fixed_number(double value, int decimals = 2);
+
 // Three short numbers separated by blanks.
 [[nodiscard]] std::string short_triple(const Vec3& v, int decimals = 3);
 

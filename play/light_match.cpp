@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <unordered_map>
 #include <vector>
+
+#include "light_keys.h"
 
 namespace play {
 namespace {
@@ -98,9 +99,7 @@ std::optional<LightMatch> match_light_level(std::span<const Luxel> original, std
 std::optional<std::string> brightness_switch(double factor) {
   if (!(factor >= 1 / light_match_widest && factor <= light_match_widest)) return std::nullopt;
   if (std::fabs(factor - 1) <= light_match_tolerance) return std::nullopt;
-  char text[16];
-  std::snprintf(text, sizeof text, "%.2f", factor);
-  return std::string(text);
+  return kmap::fixed_number(factor);
 }
 
 }  // namespace play

@@ -272,9 +272,8 @@ bool PlayRun::run_stage(MapRecord& map, Stage stage) {
   progress_.step(name + ": compiling, " + std::string(stage_step.name));
   StageRecord record;
   record.stage = stage;
-  std::vector<std::string> light_switches = map.conversion.report.compile_switches;
-  light_switches.insert(light_switches.end(), map.light_level.switches.begin(), map.light_level.switches.end());
-  record.command = stage_command(record_.compiler, record_.paths, stage, name, light_switches, options_.fast);
+  record.command = stage_command(record_.compiler, record_.paths, stage, name, map.conversion.report.compile_switches,
+                                 options_.fast);
   const std::string log = work_.file("logs/" + name + "-" + std::string(stage_step.name) + ".log");
   const Clock::time_point start = Clock::now();
   record.outcome = run_child(record.command, work_.path(), log, signals_.flag());

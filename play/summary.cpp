@@ -1,7 +1,8 @@
 #include "summary.h"
 
-#include <cstdio>
 #include <filesystem>
+
+#include "light_keys.h"
 
 using namespace conv;
 
@@ -22,18 +23,12 @@ std::string command_line(const std::vector<std::string>& command) {
   return joined(quoted, " ");
 }
 
-std::string two_decimals(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2f", value);
-  return text;
-}
-
 std::string light_level_text(const LightLevel& level) {
   if (level.original.empty()) return "";
   std::string text = "  light: ";
   if (!level.match) return text + level.original + ": " + level.note + "\n";
   const std::string measured = " (" + std::to_string(level.match->places) + " places in both, " +
-                               two_decimals(level.match->factor) + " times the compiled light)";
+                               kmap::fixed_number(level.match->factor) + " times the compiled light)";
   if (!level.switches.empty())
     return text + "matched to " + level.original + measured + ": lightmaps scaled by " + level.switches.back() +
            " (by hand: the light stage's " + joined(level.switches, " ") + ")\n";

@@ -1,7 +1,6 @@
 #include "shader_rules.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "light_keys.h"
 
@@ -10,13 +9,12 @@ namespace {
 
 // Quake's liquid warp: 8 texels of a 64-texel texture, one cycle in 2*pi seconds.
 constexpr const char* turbulence = "tcMod turb 0 0.125 0 0.159";
-// Quake's front sky layer moves twice as fast as the back one.
-constexpr const char* sky_back_scroll = "tcMod scroll 0.03 0.03";
-constexpr const char* sky_front_scroll = "tcMod scroll 0.06 0.06";
+// A sky of one image (Quake 2's) drifts slowly; Quake's layers follow.
+constexpr const char* sky_scroll = "tcMod scroll 0.03 0.03";
 // Quake draws its 128-texel sky layers about 8 times smaller than a Q3
 // cloud layer at `skyparms - 512 -` (a layer spans some 45 degrees of sky
 // above the viewer there, some 5 here), and moves them 8 and 16 texels a
-// second.
+// second: the front layer twice as fast as the back one.
 constexpr const char* quake_sky_scale = "tcMod scale 8 8";
 constexpr const char* quake_sky_back_scroll = "tcMod scroll 0.0625 0.0625";
 constexpr const char* quake_sky_front_scroll = "tcMod scroll 0.125 0.125";
@@ -44,12 +42,6 @@ std::string image_line(const std::vector<std::string>& frames, int frame_rate) {
   return line;
 }
 
-std::string two_places(float value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%.2f", static_cast<double>(value));
-  return text;
-}
-
 bool is_quake(const std::string& pack_name) { return pack_name.starts_with("q1/"); }
 
 Shader sky_shader(Shader shader, const std::string& pack_name, const Surface& surface, const ShaderImages& images,
@@ -69,7 +61,7 @@ Shader sky_shader(Shader shader, const std::string& pack_name, const Surface& su
     shader.stages.push_back({{"map " + images.sky_back, quake_sky_scale, quake_sky_back_scroll}});
     shader.stages.push_back({{"map " + images.sky_front, "blendFunc blend", quake_sky_scale, quake_sky_front_scroll}});
   } else {
-    shader.stages.push_back({{"map " + images.frames[0], sky_back_scroll}});
+    shader.stages.push_back({{"map " + images.frames[0], sky_scroll}});
   }
   return shader;
 }
@@ -104,7 +96,7 @@ Shader make_shader(const std::string& pack_name, const Surface& surface, const S
 
   std::vector<std::string>& header = shader.header;
   header.push_back("qer_editorimage " + images.frames[0]);
-  if (surface.alpha < 1.0f) header.push_back("qer_trans " + two_places(surface.alpha));
+  if (surface.alpha < 1.0f) header.push_back("qer_trans " + kmap::fixed_number(surface.alpha));
   if (surface.nodraw) header.push_back("surfaceparm nodraw");
   if (surface.liquid != Liquid::none) {
     header.push_back("surfaceparm nonsolid");
@@ -142,7 +134,7 @@ Shader make_shader(const std::string& pack_name, const Surface& surface, const S
   if (surface.flowing) base.lines.push_back("tcMod scroll -0.25 0");
   if (surface.alpha < 1.0f) {
     base.lines.push_back("blendFunc blend");
-    base.lines.push_back("alphaGen const " + two_places(surface.alpha));
+    base.lines.push_back("alphaGen const " + kmap::fixed_number(surface.alpha));
   }
   base.lines.push_back("rgbGen identity");
   shader.stages.push_back(base);
