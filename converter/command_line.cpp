@@ -31,6 +31,7 @@ void* target_of(Settings& s, std::string_view name) {
   if (name == "r") return s.paths.rules;
   if (name == "nodetail") return &s.modes.no_detail;
   if (name == "lights") return &s.modes.lights;
+  if (name == "fog") return &s.modes.fog;
   return nullptr;
 }
 
@@ -59,8 +60,8 @@ void settle_modes(Settings& s, const char* shipped_texture_rules) {
     if (s.paths.textures[0] == '\0' && !s.modes.enumerate)
       (void)BoundedText(s.paths.textures, sizeof s.paths.textures).add(shipped_texture_rules).ok();
   }
-  // Translated lights need modern limits and the world's light keys.
-  if (s.modes.lights) s.modes.extended = s.modes.keep_keys = 1;
+  // Translated lights and the fog need modern limits and the world's keys.
+  if (s.modes.lights || s.modes.fog) s.modes.extended = s.modes.keep_keys = 1;
   if (s.modes.enumerate) s.modes.keep_keys = 0;  // numbering copies the blocks alone
   s.limits = s.extended() ? &extended_limits : &classic_limits;
 }

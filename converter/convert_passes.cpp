@@ -37,6 +37,8 @@ void write_header(FILE* out, const Settings& s) {
 // a global fog shader, which stops a Q3 client loading the level.
 void write_world_keys(const RunConfig& config, RunState& state, FILE* out) {
   Entity& keys = state.world_keys;
+  if (config.settings.modes.fog)
+    if (const auto fog = keys.value("fog")) note_world_fog(*fog, state.fog);
   if (config.translate_lights && keys.key_count() > 0 &&
       translate_world_keys(keys, config.settings.modes.q2 != 0, state.lights) != CONV_OK)
     fputs("korvex: the world's light keys are too long to translate; they are written as they were read\n",
@@ -134,6 +136,7 @@ bool world_pass(const RunConfig& config, RunState& state, PlayableRewrite& playa
       if (!s.extended()) return false;  // extended mode leaves the brush out
     } else {
       write_brush(out, state.block, n);
+      if (s.modes.fog) add_world_brush(state.block.entity.lines, state.fog);
     }
     if (ferror(out)) return write_failed(state, s);
   }
@@ -146,6 +149,7 @@ bool world_pass(const RunConfig& config, RunState& state, PlayableRewrite& playa
     fprintf(con, "%s: the world is written without brushes\n", no_brush_line);
   }
   write_world_keys(config, state, out);
+  if (s.modes.fog && !s.modes.enumerate) state.fog_written = write_fog_volume(out, config.valve, state.fog);
   fputs("}\n", out);
   if (n > 0) fprintf(con, brushes_format, n);
   return true;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "bounded_text.h"
+#include "brush_geometry.h"
 #include "coords.h"
 #include "face.h"
 #include "rewrite_raw_plane.h"
@@ -17,7 +18,6 @@ namespace {
 // A texture the classic scaled road writes must start within this many
 // characters after the ninth number; a farther one takes the raw road.
 constexpr size_t rest_search = 64;
-constexpr uint32_t detail_bit = 134217728;
 
 // Room for any rewritten line; what exceeds the line limit is refused.
 constexpr size_t line_room = extended_limits.line_chars + 1;
@@ -189,7 +189,7 @@ conv_status retexture_by_rules(LineBuffer& lines, int i, const Settings& setting
     }
   }
   // Of the contents a Q3 compiler reads the detail bit alone.
-  const uint32_t written_contents = rw.drop_detail ? 0 : (flags.contents & detail_bit) | (detail ? detail_bit : 0);
+  const uint32_t written_contents = rw.drop_detail ? 0 : (flags.contents & detail_contents) | (detail ? detail_contents : 0);
   if (flags.known)
     set_flags(face, {FaceNumber{{}, static_cast<double>(written_contents)}, flags.surface_text, flags.value_text});
   else
@@ -220,7 +220,7 @@ conv_status rewrite_brush_faces(LineBuffer& lines, const Settings& settings, Fac
 bool face_is_detail(const FaceRewrite& rewrite, std::string_view line) {
   Face face;
   if (!read_face(line, &face, true) || face.texture.text.empty()) return false;
-  return (flags_of_face(rewrite, face).contents & detail_bit) != 0;
+  return (flags_of_face(rewrite, face).contents & detail_contents) != 0;
 }
 
 }  // namespace conv

@@ -12,6 +12,7 @@
 #include "entity_graph.h"
 #include "hints.h"
 #include "light_pass.h"
+#include "world_fog.h"
 #include "run_files.h"
 #include "program_texts.h"
 #include "run_log.h"
@@ -64,6 +65,8 @@ struct RunState {
   std::unique_ptr<EntityRules> rules;  // -q3: the rules' index, the map's facts, what they did
   std::vector<kmap::Entity> added;     // the entities the rules made of the one written last
   LightRun lights;                     // -q3 or -lights: what the light translation needs and did
+  WorldFog fog;                        // -fog: the world's fog and bounds
+  std::optional<std::string> fog_written;  // the fog volume's texture, once written
   RunCounts counts;
   RunHints hints;
   bool hints_written = false;

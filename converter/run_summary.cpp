@@ -13,6 +13,10 @@ const char* replacement_of(const TextureRule& r) {
   return r.choice == TextureChoice::keep ? "@keep" : r.choice == TextureChoice::owner ? "@owner" : r.name.c_str();
 }
 
+std::string fog_line(const std::string& texture) {
+  return "Quake's fog written as a fog volume around the level (" + texture + ", from the texture pack)";
+}
+
 }  // namespace
 
 void print_failure(RunState& state, const char* format, ...) {
@@ -78,6 +82,7 @@ void report_playable(const RunConfig& config, RunState& state) {
             state.trains_given_origin);
   if (config.translate_lights)
     for (const std::string& line : light_report_lines(state.lights)) fprintf(err, "lights: %s\n", line.c_str());
+  if (state.fog_written) fprintf(err, "fog: %s\n", fog_line(*state.fog_written).c_str());
 }
 
 void fill_report(const RunConfig& config, RunState& state, int status) {
@@ -116,6 +121,7 @@ void fill_report(const RunConfig& config, RunState& state, int status) {
   }
   if (state.trains_given_origin > 0)
     r.edits.push_back(std::to_string(state.trains_given_origin) + " train(s) given an origin brush");
+  if (state.fog_written) r.edits.push_back(fog_line(*state.fog_written));
 }
 
 }  // namespace conv

@@ -20,6 +20,7 @@ struct Modes {
   int keep_keys = 0;  // -k: the world's key lines are written
   int q3 = 0;         // -q3: a map to play: -x, -k, -t and a safe entity graph
   int lights = 0;     // -lights: Quake lights made the Q3 compiler's (-q3 does it too)
+  int fog = 0;        // -fog: Quake's world fog written as a fog volume
 };
 
 struct Factors {

@@ -48,30 +48,10 @@ conv_status add_train_origin(LineBuffer& lines, bool valve) {
   const Vec3 hi{mins[0] + half_size, mins[1] + half_size, mins[2] + half_size};
   if (conv_status r = lines.add("{"); r != CONV_OK) return r;
   const int first = lines.size();
+  std::string line;
   for (const std::array<double, 9>& points : box_faces(lo, hi)) {
-    char text[512];
-    BoundedText out(text, sizeof text);
-    for (size_t k = 0; k < 9; ++k) {
-      out.add(k % 3 == 0 ? (k == 0 ? "( " : " ) ( ") : " ");
-      if (!add_real(out, points[k])) return CONV_OK;
-    }
-    out.add(" ) common/origin");
-    if (valve) {
-      const TextureAxes axes = standard_axes(points, 0);
-      for (const Vec3* axis_vec : {&axes.u, &axes.v}) {
-        out.add(" [");
-        for (double d : *axis_vec) {
-          out.add(" ");
-          (void)add_real(out, d);
-        }
-        out.add(" 0 ]");
-      }
-      out.add(" 0 0.5 0.5 0 0 0");
-    } else {
-      out.add(" 0 0 0 0.5 0.5 0 0 0");
-    }
-    if (!out.ok()) return CONV_LINE_TOO_LONG;
-    if (conv_status r = lines.add(out.view()); r != CONV_OK) return r;
+    if (!box_face_line(points, "common/origin", valve, 0.5, 0, line)) return CONV_LINE_TOO_LONG;
+    if (conv_status r = lines.add(line); r != CONV_OK) return r;
   }
   if (conv_status r = lines.add("}"); r != CONV_OK) return r;
   lines.open_brush(first);

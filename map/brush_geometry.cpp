@@ -4,6 +4,8 @@
 #include <cmath>
 #include <string>
 
+#include "bounded_text.h"
+
 #include "coords.h"
 
 namespace kmap {
@@ -77,21 +79,25 @@ bool face_points(const Face& face, std::array<double, 9>& points) {
   return true;
 }
 
-bool brush_bounds(const LineBuffer& lines, Bounds& bounds) {
-  Bounds found;
+bool add_face_corners(const LineBuffer& lines, int first, int last, Bounds& bounds) {
   std::vector<Plane> planes;
   Face face;
+  for (int i = first; i <= last; ++i) {
+    std::array<double, 9> p;
+    if (!read_face(lines.view(i), &face, false) || !face_points(face, p)) return false;
+    Plane plane;
+    if (plane_of(p, plane)) planes.push_back(plane);
+  }
+  add_corners(planes, bounds);
+  return true;
+}
+
+bool brush_bounds(const LineBuffer& lines, Bounds& bounds) {
+  Bounds found;
   for (int b = 0; b < lines.brush_count(); ++b) {
     const BrushRange range = lines.brush(b);
-    planes.clear();
-    bool readable = true;
-    for (int i = range.first; i <= range.last && readable; ++i) {
-      std::array<double, 9> p;
-      readable = read_face(lines.view(i), &face, false) && face_points(face, p);
-      Plane plane;
-      if (readable && plane_of(p, plane)) planes.push_back(plane);
-    }
-    if (readable) add_corners(planes, found);
+    Bounds brush = found;
+    if (add_face_corners(lines, range.first, range.last, brush)) found = brush;
   }
   if (found.empty) return false;
   bounds = found;
@@ -116,6 +122,38 @@ std::array<std::array<double, 9>, 6> box_faces(const Vec3& lo, const Vec3& hi) {
     }
   }
   return faces;
+}
+
+bool box_face_line(const std::array<double, 9>& points, std::string_view texture, bool valve, double scale,
+                   uint32_t contents, std::string& line) {
+  char text[512];
+  BoundedText out(text, sizeof text);
+  for (size_t k = 0; k < 9; ++k) {
+    out.add(k % 3 == 0 ? (k == 0 ? "( " : " ) ( ") : " ");
+    if (!add_real(out, points[k])) return false;
+  }
+  out.add(" ) ").add(texture);
+  if (valve) {
+    const TextureAxes axes = standard_axes(points, 0);
+    for (const Vec3* axis : {&axes.u, &axes.v}) {
+      out.add(" [");
+      for (double d : *axis) {
+        out.add(" ");
+        if (!add_real(out, d)) return false;
+      }
+      out.add(" 0 ]");
+    }
+    out.add(" 0 ");
+  } else {
+    out.add(" 0 0 0 ");
+  }
+  if (!add_real(out, scale)) return false;
+  out.add(" ");
+  if (!add_real(out, scale)) return false;
+  out.add(" ").add(std::to_string(contents)).add(" 0 0");
+  if (!out.ok()) return false;
+  line.assign(out.view());
+  return true;
 }
 
 }  // namespace kmap

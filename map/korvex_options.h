@@ -27,7 +27,7 @@ struct KorvexOption {
   std::string_view usage;  // its lines in the usage text
 };
 
-inline constexpr std::array<KorvexOption, 17> korvex_options{{
+inline constexpr std::array<KorvexOption, 18> korvex_options{{
     {"q2", OptionKind::flag, false, BatchUse::passed, "  -q2        the source is a Quake 2 map\n"},
     {"q1", OptionKind::flag, false, BatchUse::passed,
      "  -q1        the source is a Quake map (-q3 otherwise goes by the map's faces)\n"},
@@ -63,6 +63,10 @@ inline constexpr std::array<KorvexOption, 17> korvex_options{{
      "  -lights    Quake lights, the world's minimum light and the sun made what the\n"
      "             Q3 compiler reads, falloff and brightness kept (implies -x and -k;\n"
      "             -q3 does it too)\n"},
+    {"fog", OptionKind::flag, false, BatchUse::passed,
+     "  -fog       Quake's world fog as a fog volume around the level, whose shader\n"
+     "             the texture pack writes (korvex-tex); without the pack the volume\n"
+     "             is solid (implies -x and -k)\n"},
     {"-report", OptionKind::value, false, BatchUse::own,
      "  --report file.json\n"
      "             what the run did, for scripts: counts, classes left out,\n"
@@ -71,7 +75,7 @@ inline constexpr std::array<KorvexOption, 17> korvex_options{{
 
 // The order in which the usage text lists the options.
 inline constexpr std::array<std::string_view, korvex_options.size()> korvex_usage_order{
-    "s", "d", "e", "t", "r", "l", "g", "q1", "q2", "enum", "x", "k", "q3", "lights", "wal", "nodetail", "-report"};
+    "s", "d", "e", "t", "r", "l", "g", "q1", "q2", "enum", "x", "k", "q3", "lights", "fog", "wal", "nodetail", "-report"};
 
 // The option named `name` (without its dash), or null.
 [[nodiscard]] constexpr const KorvexOption* find_korvex_option(std::string_view name) {

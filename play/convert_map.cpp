@@ -59,9 +59,10 @@ std::string find_keep_table(kmap::Game game) {
 Conversion convert_map(const std::string& source, const std::string& keep_table, kmap::Game game,
                        const std::string& folder, const std::string& output, const std::atomic<bool>& stop) {
   std::error_code code;
-  std::vector<std::string> words = {"korvex",   "-q3", game == kmap::Game::quake2 ? "-q2" : "-q1", "-t",
-                                    keep_table, "-s",  fs::absolute(source, code).string(),        "-d",
-                                    output};
+  // The pack korvex-play writes holds the fog volume's shader.
+  std::vector<std::string> words = {"korvex", "-q3", "-fog", game == kmap::Game::quake2 ? "-q2" : "-q1",
+                                    "-t",     keep_table,      "-s",  fs::absolute(source, code).string(),
+                                    "-d",     output};
   // Missing, it is korvex that says so, naming the table asked for.
   const std::string class_table = table_path(game == kmap::Game::quake2 ? "q2.ent" : "q1.ent");
   if (!class_table.empty()) words.insert(words.end(), {"-e", class_table});

@@ -157,6 +157,44 @@ TEST(WorldKeys, KeptWithoutWadListsAndValveMapsNamed) {
   convert("classic", world_of(face, keys), "", {}).output("out.map", Want::lacks({"message"})).check();
 }
 
+// -fog: Quake's world fog as a detail box 16 units around the world's
+// brushes, in the map's own face form, textured with the fog's name.
+TEST(WorldFog, QuakeFogBecomesAVolumeAroundTheWorld) {
+  const std::string box_faces =
+      "( 0 0 0 ) ( 0 1 0 ) ( 0 0 1 ) w 0 0 0 1 1\n( 64 0 0 ) ( 64 0 1 ) ( 64 1 0 ) w 0 0 0 1 1\n"
+      "( 0 0 0 ) ( 0 0 1 ) ( 1 0 0 ) w 0 0 0 1 1\n( 0 64 0 ) ( 1 64 0 ) ( 0 64 1 ) w 0 0 0 1 1\n"
+      "( 0 0 0 ) ( 1 0 0 ) ( 0 1 0 ) w 0 0 0 1 1\n( 0 0 16 ) ( 0 1 16 ) ( 1 0 16 ) w 0 0 0 1 1\n";
+  const std::string valve_faces = std::regex_replace(box_faces, std::regex(" 0 0 0 1 1\n"),
+                                                     " [ 1 0 0 0 ] [ 0 -1 0 0 ] 0 1 1\n");
+  const std::string fog = "\"fog\" \"0.05 0.725 0.823 0.992\"\n";
+  const std::string volume =
+      "  }\n  // fog volume\n  {\n"
+      "    ( -16 -16 32 ) ( -16 -16 -16 ) ( -16 80 -16 ) korvex/fog_b9d2fd_4316 0 0 0 1 1 134217728 0 0\n"
+      "    ( 80 80 -16 ) ( 80 -16 -16 ) ( 80 -16 32 ) korvex/fog_b9d2fd_4316 0 0 0 1 1 134217728 0 0\n"
+      "    ( 80 -16 -16 ) ( -16 -16 -16 ) ( -16 -16 32 ) korvex/fog_b9d2fd_4316 0 0 0 1 1 134217728 0 0\n"
+      "    ( -16 80 32 ) ( -16 80 -16 ) ( 80 80 -16 ) korvex/fog_b9d2fd_4316 0 0 0 1 1 134217728 0 0\n"
+      "    ( -16 80 -16 ) ( -16 -16 -16 ) ( 80 -16 -16 ) korvex/fog_b9d2fd_4316 0 0 0 1 1 134217728 0 0\n"
+      "    ( 80 -16 32 ) ( -16 -16 32 ) ( -16 80 32 ) korvex/fog_b9d2fd_4316 0 0 0 1 1 134217728 0 0\n"
+      "  }\n}\n";
+  const struct {
+    const char* name;
+    std::string map;
+    Args options;
+    Want want;
+  } cases[] = {
+      {"after the last world brush", world_of(box_faces, fog), {"-fog"}, Want::has({volume})},
+      {"Valve 220 faces along the box",
+       world_of(valve_faces, fog),
+       {"-fog"},
+       Want::has({"( -16 -16 32 ) ( -16 -16 -16 ) ( -16 80 -16 ) korvex/fog_b9d2fd_4316 [ 0 1 0 0 ] [ 0 0 -1 0 ] "
+                  "0 1 1 134217728 0 0\n"})},
+      {"not asked for: the key still goes", world_of(box_faces, fog), {"-k"}, Want::lacks({"fog"})},
+      {"a fog of no density", world_of(box_faces, "\"fog\" \"0 0.5 0.5 0.5\"\n"), {"-fog"}, Want::lacks({"fog"})},
+      {"no fog key", world_of(box_faces), {"-fog"}, Want::lacks({"fog"})},
+  };
+  for (const auto& c : cases) convert(c.name, c.map, "* @keep\n", c.options).output("out.map", c.want).check();
+}
+
 // The entity graph under -q3: train chains closed at their first corner,
 // relay cycles cut, editor layers left out of the level.
 TEST(EntityGraph, MadeSafeUnderQ3) {

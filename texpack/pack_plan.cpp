@@ -104,7 +104,8 @@ bool check_pack_path(const std::string& path, std::string& error) {
   return true;
 }
 
-PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const TextureLookup& lookup,
+PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const std::vector<kmap::FogVolume>& fogs,
+                     const TextureLookup& lookup,
                      const Palette* game_palette, const std::string& script_name, LightRange range,
                      const MapLight& light, const Progress& progress, PackPlan& out, std::string& error) {
   PackPlan plan;
@@ -168,6 +169,13 @@ PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const TextureLook
     shaders[shader.name] = shader_text(shader);
     ++plan.shaders;
     ++plan.shaders_by_kind[static_cast<size_t>(ShaderKind::nonsolid)];
+  }
+
+  for (const kmap::FogVolume& fog : fogs) {
+    const Shader shader = fog_shader(fog);
+    shaders[shader.name] = shader_text(shader);
+    ++plan.shaders;
+    ++plan.shaders_by_kind[static_cast<size_t>(ShaderKind::fog)];
   }
 
   // Every check before the slow part: palettes and paths.

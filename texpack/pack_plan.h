@@ -66,13 +66,15 @@ using Progress = std::function<void(size_t done, size_t total)>;
 // Returns true, or false with `error` saying what is wrong.
 [[nodiscard]] bool check_pack_path(const std::string& path, std::string& error);
 
-// Builds the pack for `wanted` (in the order given; the shaders go to
+// Builds the pack for `wanted` (in the order given) and the shaders of
+// `fogs`, the fog volumes of the maps (the shaders go to
 // scripts/<script_name>.shader, listed in scripts/shaderlist.txt; lit Quake
 // textures draw their light in `range`). Textures
 // without a palette of their own use `game_palette`; `light` is what the
 // map's own light keys ask of the shaders. Returns ok and fills `out`, or
 // another status with `error` set; `out` is written only on success.
-[[nodiscard]] PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const TextureLookup& lookup,
+[[nodiscard]] PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const std::vector<kmap::FogVolume>& fogs,
+                                   const TextureLookup& lookup,
                                    const Palette* game_palette, const std::string& script_name,
                                    LightRange range, const MapLight& light, const Progress& progress, PackPlan& out,
                                    std::string& error);

@@ -179,4 +179,14 @@ Shader fallback_nonsolid_shader(kmap::Solidity solidity) {
   return shader;
 }
 
+Shader fog_shader(const kmap::FogVolume& fog) {
+  Shader shader;
+  shader.name = "textures/" + kmap::fog_texture_name(fog);
+  std::string colour;
+  for (const uint8_t channel : fog.colour) colour += kmap::short_number(channel / 255.0, 3) + " ";
+  shader.header = {"surfaceparm fog", "surfaceparm nonsolid", "surfaceparm trans", "surfaceparm nolightmap",
+                   "fogparms ( " + colour + ") " + std::to_string(fog.distance)};
+  return shader;
+}
+
 }  // namespace texpack

@@ -8,16 +8,17 @@
 #include <string_view>
 #include <vector>
 
+#include "fog_volume.h"
 #include "nonsolid_names.h"
 #include "shader_text.h"
 #include "surface.h"
 
 namespace texpack {
 
-enum class ShaderKind { liquid, sky, animated, fence, fullbright, surface, nonsolid, light, overbright, count };
-inline constexpr std::array<std::string_view, 9> shader_kind_names = {
+enum class ShaderKind { liquid, sky, animated, fence, fullbright, surface, nonsolid, light, overbright, fog, count };
+inline constexpr std::array<std::string_view, 10> shader_kind_names = {
     "liquid", "sky", "animated", "fence", "fullbright", "surface flags", "non-solid", "surface light",
-    "overbright"};
+    "overbright", "fog"};
 static_assert(shader_kind_names.size() == static_cast<size_t>(ShaderKind::count));
 
 // The light a Quake map's own keys ask of a shader (map_light.h). Quake
@@ -79,6 +80,10 @@ void make_nonsolid(Shader& shader, kmap::Solidity solidity);
 // plain lit surface of the kind, for faces whose texture is a stock one.
 // The shipped korvex.shader holds both.
 [[nodiscard]] Shader fallback_nonsolid_shader(kmap::Solidity solidity);
+
+// The shader of a fog volume the converter wrote (fog_volume.h): a
+// see-through, non-solid fog of its colour, opaque at its distance.
+[[nodiscard]] Shader fog_shader(const kmap::FogVolume& fog);
 
 }  // namespace texpack
 

@@ -2,6 +2,7 @@
 
 #include "map_light.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -18,6 +19,7 @@ struct SortedNames {
   std::vector<WantedTexture> wanted;
   std::vector<std::string> stock;
   std::vector<MissingTexture> tools;
+  std::vector<kmap::FogVolume> fogs;  // the fog volumes the converter wrote
 };
 
 void add_faces(std::vector<MissingTexture>& list, std::map<std::string, size_t>& index, const std::string& name,
@@ -36,6 +38,11 @@ SortedNames sort_names(const std::vector<const MapScan*>& maps) {
   std::set<std::string> stock_seen;
   for (const MapScan* scan : maps) {
     for (const TextureUse& use : scan->textures) {
+      kmap::FogVolume fog;
+      if (scan->kind == MapKind::converted && kmap::read_fog_texture_name(use.name, fog)) {
+        if (std::find(sorted.fogs.begin(), sorted.fogs.end(), fog) == sorted.fogs.end()) sorted.fogs.push_back(fog);
+        continue;
+      }
       PackName name;
       NameClass name_class;
       if (scan->kind == MapKind::converted)
@@ -124,14 +131,15 @@ SearchStatus search_textures(const std::vector<const MapScan*>& maps, const std:
   found.duplicates = real_duplicates(library.duplicates);
   found.problems = library.problems;
   found.sources = sources;
-  if (found.wanted.empty()) {
+  if (found.wanted.empty() && sorted.fogs.empty()) {
     facts = std::move(found);
     return SearchStatus::nothing_wanted;
   }
   PackPlan planned;
   const MapLight light = shared_light(maps);
   const TextureLookup lookup = [&library](std::string_view name) { return library.find(name); };
-  if (plan_pack(found.wanted, lookup, library.palette(), script_name, range, light, progress, planned, error) != PlanStatus::ok)
+  if (plan_pack(found.wanted, sorted.fogs, lookup, library.palette(), script_name, range, light, progress, planned,
+                error) != PlanStatus::ok)
     return SearchStatus::plan_failed;
   facts = std::move(found);
   plan = std::move(planned);

@@ -142,6 +142,23 @@ TEST(TexPackRun, HelpVersionAndNothingToPack) {
   EXPECT_FALSE(std::filesystem::exists(dir.file("stock.pk3")));
 }
 
+// A converted map's fog volume gets its fog shader, even in a map whose
+// textures are all the game's own.
+TEST(TexPackRun, FogVolumesGetTheirShader) {
+  TempDir dir;
+  write_game(dir);
+  const std::string fog_face = "korvex/fog_b9d2fd_4316 0 0 0 1 1 134217728 0 0";
+  dir.write("stock.1q3", map_text({"common/clip 0 0 0 1 1 0 0 0", fog_face, fog_face}));
+  const TexRun run = run_tex({dir.file("stock.1q3"), dir.file("game"), "-o", dir.file("stock.pk3")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("shaders written: 1 (1 fog)"), std::string::npos) << run.out;
+  const ZipMembers pack = read_zip(dir.file("stock.pk3"));
+  ASSERT_EQ(pack.count("scripts/stock.shader"), 1u);
+  EXPECT_EQ(std::string(pack.at("scripts/stock.shader").begin(), pack.at("scripts/stock.shader").end()),
+            "textures/korvex/fog_b9d2fd_4316\n{\n\tsurfaceparm fog\n\tsurfaceparm nonsolid\n\tsurfaceparm trans\n"
+            "\tsurfaceparm nolightmap\n\tfogparms ( 0.725 0.824 0.992 ) 4316\n}\n");
+}
+
 }  // namespace
 
 namespace {

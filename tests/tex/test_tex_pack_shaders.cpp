@@ -44,7 +44,7 @@ struct Sources {
       wanted.push_back({{}, 3});
       (void)classify_source_name(name, game, wanted.back().name);
     }
-    return plan_pack(wanted, lookup(), game_palette, "test", range, light, nullptr, out, error);
+    return plan_pack(wanted, {}, lookup(), game_palette, "test", range, light, nullptr, out, error);
   }
   PackPlan plan(const std::vector<std::string>& names, Game game) const {
     PackPlan result;
@@ -320,7 +320,7 @@ TEST(TexPackShaders, NonsolidNamesGetAShaderThatLetsThrough) {
   }
   PackPlan plan;
   std::string error;
-  ASSERT_EQ(plan_pack(wanted, s.lookup(), &s.palette, "test", s.range, s.light, nullptr, plan, error), PlanStatus::ok) << error;
+  ASSERT_EQ(plan_pack(wanted, {}, s.lookup(), &s.palette, "test", s.range, s.light, nullptr, plan, error), PlanStatus::ok) << error;
   EXPECT_EQ(paths(plan), (std::vector<std::string>{"textures/q1/wall.png", "textures/q1/{fence.png",
                                                    "scripts/test.shader", "scripts/shaderlist.txt"}));
   EXPECT_EQ(plan.shaders, 3);

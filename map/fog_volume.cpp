@@ -1,0 +1,77 @@
+#include "fog_volume.h"
+
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+#include "light_keys.h"
+#include "texture_names.h"
+
+namespace kmap {
+namespace {
+
+constexpr double quake_grey = 0.3;
+constexpr double fitted_depth = 2048;
+// A depth beyond any level: lighter fog is no fog at all.
+constexpr double farthest_distance = 1e9;
+constexpr std::string_view prefix = "korvex/fog_";
+
+// Quake's fog averaged over depths 0..Z: 1 - (s·√π / 2Z)·erf(Z/s), s = 64/density.
+double quake_mean_fog(double density) {
+  const double s = 64 / density;
+  return 1 - s * std::sqrt(std::numbers::pi) / (2 * fitted_depth) * std::erf(fitted_depth / s);
+}
+
+// The D whose sqrt(min(1, z/D)) has that mean over 0..Z: (2/3)·sqrt(Z/D)
+// while D ≥ Z, 1 - D/3Z below.
+double q3_distance(double mean) {
+  if (mean >= 2.0 / 3) return 3 * fitted_depth * (1 - mean);
+  const double root = 2 / (3 * mean);
+  return fitted_depth * root * root;
+}
+
+uint8_t byte_of(double channel) {
+  if (!(channel > 0)) return 0;
+  return static_cast<uint8_t>(std::lround(std::fmin(channel, 1.0) * 255));
+}
+
+}  // namespace
+
+bool read_quake_fog(std::string_view value, FogVolume& out) {
+  double numbers[4] = {0, quake_grey, quake_grey, quake_grey};
+  if (read_numbers(value, numbers, 4) < 1 || !(numbers[0] > 0)) return false;
+  const double mean = quake_mean_fog(numbers[0]);
+  if (!(mean > 0)) return false;
+  const double distance = q3_distance(mean);
+  if (!(distance < farthest_distance)) return false;
+  out.colour = {byte_of(numbers[1]), byte_of(numbers[2]), byte_of(numbers[3])};
+  out.distance = std::max<int64_t>(1, std::llround(distance));
+  return true;
+}
+
+std::string fog_texture_name(const FogVolume& fog) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*s%02x%02x%02x_%lld", static_cast<int>(prefix.size()), prefix.data(),
+                fog.colour[0], fog.colour[1], fog.colour[2], static_cast<long long>(fog.distance));
+  return text;
+}
+
+bool read_fog_texture_name(std::string_view name, FogVolume& out) {
+  if (name.size() <= prefix.size() || ascii_lower(name.substr(0, prefix.size())) != prefix) return false;
+  const std::string rest(name.substr(prefix.size()));
+  unsigned r = 0, g = 0, b = 0;
+  long long distance = 0;
+  int used = 0;
+  if (rest.size() < 8 || rest[6] != '_' ||
+      std::sscanf(rest.c_str(), "%2x%2x%2x_%lld%n", &r, &g, &b, &distance, &used) != 4 ||
+      static_cast<size_t>(used) != rest.size() || distance <= 0)
+    return false;
+  for (size_t i = 0; i < 6; ++i)
+    if (!std::isxdigit(static_cast<unsigned char>(rest[i]))) return false;
+  for (size_t i = 7; i < rest.size(); ++i)
+    if (!std::isdigit(static_cast<unsigned char>(rest[i]))) return false;
+  out = FogVolume{{static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b)}, distance};
+  return true;
+}
+
+}  // namespace kmap
