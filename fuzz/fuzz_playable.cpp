@@ -1,6 +1,6 @@
 // The whole program on one map with the options of a map to play: the
-// first byte picks the game, -q3 or -t alone, -k, a size factor and the
-// keep table; the rest is the map. A completed run's output must be a map
+// first byte picks the game, -q3 or -t alone, -k, a size factor, the keep
+// table and the fog volume; the rest is the map. A completed run's output must be a map
 // the reader takes back.
 #include <cstdio>
 #include <string>
@@ -28,6 +28,7 @@ int fuzz_playable(const uint8_t* data, size_t size) {
     if (options & 4) words.push_back("-k");
   }
   if (options & 16) words.insert(words.end(), {"-g", (options & 32) ? "0.5" : "2"});
+  if (options & 64) words.push_back("-fog");
   const int status = run_in_memory(words, files);
   fuzz_check(files.texts.count("out.map") == (status == 0 ? 1U : 0U), "output exists exactly after a completed run");
   if (status == 0) {

@@ -1,5 +1,6 @@
 #include "pack_plan.h"
 
+#include <algorithm>
 #include <set>
 
 #include "images.h"
@@ -125,6 +126,7 @@ PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const std::vector
 
   std::map<std::string, ImageJob> jobs;
   std::map<std::string, std::string> shaders;  // name -> text, so that the script is sorted
+  std::vector<PackFile> fog_images;
   for (const Found& item : found) {
     const ShaderImages images = add_images(item, jobs);
     const std::string& pack_name = item.wanted->name.pack_name;
@@ -173,6 +175,9 @@ PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const std::vector
 
   for (const kmap::FogVolume& fog : fogs) {
     const Shader shader = fog_shader(fog);
+    PackFile image{shader.name + ".png", {}, false};
+    if (!encode_png(fog_image(fog), image.bytes, error)) return PlanStatus::encode_failed;
+    fog_images.push_back(std::move(image));
     shaders[shader.name] = shader_text(shader);
     ++plan.shaders;
     ++plan.shaders_by_kind[static_cast<size_t>(ShaderKind::fog)];
@@ -209,6 +214,8 @@ PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const std::vector
     if (progress) progress(++done, jobs.size());
   }
 
+  for (PackFile& image : fog_images) plan.files.push_back(std::move(image));
+  std::sort(plan.files.begin(), plan.files.end(), [](const PackFile& a, const PackFile& b) { return a.path < b.path; });
   if (!shaders.empty()) {
     std::string script;
     for (const auto& [name, text] : shaders) script += (script.empty() ? "" : "\n") + text;

@@ -179,12 +179,20 @@ Shader fallback_nonsolid_shader(kmap::Solidity solidity) {
   return shader;
 }
 
+Image fog_image(const kmap::FogVolume& fog) {
+  constexpr int side = 8;
+  Image image{side, side, 3, {}};
+  for (int i = 0; i < side * side; ++i) image.pixels.insert(image.pixels.end(), fog.colour.begin(), fog.colour.end());
+  return image;
+}
+
 Shader fog_shader(const kmap::FogVolume& fog) {
   Shader shader;
   shader.name = "textures/" + kmap::fog_texture_name(fog);
   std::string colour;
   for (const uint8_t channel : fog.colour) colour += kmap::short_number(channel / 255.0, 3) + " ";
-  shader.header = {"surfaceparm fog", "surfaceparm nonsolid", "surfaceparm trans", "surfaceparm nolightmap",
+  shader.header = {"qer_editorimage " + shader.name + ".png", "surfaceparm fog", "surfaceparm nonsolid",
+                   "surfaceparm trans", "surfaceparm nolightmap",
                    "fogparms ( " + colour + ") " + std::to_string(fog.distance)};
   return shader;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fog_volume.h"
+#include "images.h"
 #include "nonsolid_names.h"
 #include "shader_text.h"
 #include "surface.h"
@@ -82,8 +83,13 @@ void make_nonsolid(Shader& shader, kmap::Solidity solidity);
 [[nodiscard]] Shader fallback_nonsolid_shader(kmap::Solidity solidity);
 
 // The shader of a fog volume the converter wrote (fog_volume.h): a
-// see-through, non-solid fog of its colour, opaque at its distance.
+// see-through, non-solid fog of its colour, opaque at its distance. Its
+// editor image, named as the shader plus ".png", is fog_image's.
 [[nodiscard]] Shader fog_shader(const kmap::FogVolume& fog);
+
+// A small image of the fog's colour: what editors draw the volume with, and
+// where the compiler finds the colour it expects of every shader.
+[[nodiscard]] Image fog_image(const kmap::FogVolume& fog);
 
 }  // namespace texpack
 

@@ -154,8 +154,13 @@ TEST(TexPackRun, FogVolumesGetTheirShader) {
   EXPECT_NE(run.out.find("shaders written: 1 (1 fog)"), std::string::npos) << run.out;
   const ZipMembers pack = read_zip(dir.file("stock.pk3"));
   ASSERT_EQ(pack.count("scripts/stock.shader"), 1u);
+  ASSERT_EQ(pack.count("textures/korvex/fog_b9d2fd_4316.png"), 1u);
+  int width = 0, height = 0;
+  const auto pixels = decode_png(pack.at("textures/korvex/fog_b9d2fd_4316.png"), width, height);
+  ASSERT_TRUE(pixels && !pixels->empty());
+  EXPECT_EQ(std::vector<uint8_t>(pixels->begin(), pixels->begin() + 4), (std::vector<uint8_t>{185, 210, 253, 255}));
   EXPECT_EQ(std::string(pack.at("scripts/stock.shader").begin(), pack.at("scripts/stock.shader").end()),
-            "textures/korvex/fog_b9d2fd_4316\n{\n\tsurfaceparm fog\n\tsurfaceparm nonsolid\n\tsurfaceparm trans\n"
+            "textures/korvex/fog_b9d2fd_4316\n{\n\tqer_editorimage textures/korvex/fog_b9d2fd_4316.png\n\tsurfaceparm fog\n\tsurfaceparm nonsolid\n\tsurfaceparm trans\n"
             "\tsurfaceparm nolightmap\n\tfogparms ( 0.725 0.824 0.992 ) 4316\n}\n");
 }
 
