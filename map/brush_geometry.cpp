@@ -5,7 +5,6 @@
 #include <string>
 
 #include "bounded_text.h"
-
 #include "coords.h"
 
 namespace kmap {
@@ -96,8 +95,7 @@ bool brush_bounds(const LineBuffer& lines, Bounds& bounds) {
   Bounds found;
   for (int b = 0; b < lines.brush_count(); ++b) {
     const BrushRange range = lines.brush(b);
-    Bounds brush = found;
-    if (add_face_corners(lines, range.first, range.last, brush)) found = brush;
+    (void)add_face_corners(lines, range.first, range.last, found);  // an unreadable brush adds nothing
   }
   if (found.empty) return false;
   bounds = found;

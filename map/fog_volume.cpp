@@ -1,5 +1,7 @@
 #include "fog_volume.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
