@@ -140,6 +140,21 @@ TEST(PlayRun, WithoutACompilerThePackHoldsTheMapAndTheCommandsArePrinted) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
 }
 
+// korvex-play converts with the fog volume, and its pack holds the fog's shader.
+TEST(PlayRun, QuakeFogTravelsAsAFogVolumeWithItsShader) {
+  TempDir dir;
+  write_game(dir);
+  std::string map = box_map("wall", "floor", "Haze", 1);
+  map.insert(map.find("\"message\""), "\"fog\" \"0.05 0.725 0.823 0.992\"\n");
+  dir.write("haze.map", map);
+  const PlayRunResult run = run_play({"--no-compile", dir.file("haze.map"), dir.file("game")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const ZipMembers pack = read_zip(dir.file("haze.pk3"));
+  EXPECT_EQ(pack.count("textures/korvex/fog_b9d2fd_4316.png"), 1u);
+  EXPECT_NE(text_of(pack.at("scripts/haze.shader")).find("textures/korvex/fog_b9d2fd_4316\n{"), std::string::npos);
+  EXPECT_NE(text_of(pack.at("maps/haze.map")).find("// fog volume"), std::string::npos);
+}
+
 TEST(PlayRun, AFolderMakesOnePackWithEachTextureOnce) {
   TempDir dir;
   write_game(dir);
