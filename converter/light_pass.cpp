@@ -48,12 +48,29 @@ conv_status translate_light_entity(Entity& entity, std::string_view source_class
   return CONV_OK;
 }
 
+namespace {
+
+// The Q3 compiler lights by cos θ wherever its lights keep an angle term:
+// its suns, sky dome and surface lights (the translated point lights have
+// none). The Quake compilers light by (1 - a) + a·cos θ, a wall under a
+// high sun at half. The half-Lambert curve ((1 + cos θ) / 2)² is nearer for
+// any a below 7/8: a quarter at the wall, all of it facing the light.
+constexpr double half_lambert_below = 0.875;
+
+bool wants_half_lambert(const LightRun& run) {
+  const bool angle_lights = !run.world_report.sky.empty() || run.report.suns > 0 || run.report.surface_templates > 0;
+  return angle_lights && !run.world.quake2 && run.world.anglescale < half_lambert_below;
+}
+
+}  // namespace
+
 std::vector<std::string> compile_switch_words(const LightRun& run) {
   std::vector<std::string> words;
   for (const std::string& line : run.world_report.switches) {
     std::istringstream in(line);
     for (std::string word; in >> word;) words.push_back(word);
   }
+  if (wants_half_lambert(run)) words.insert(words.end(), {"-lightanglehl", "1"});
   return words;
 }
 
@@ -78,9 +95,9 @@ std::vector<std::string> light_report_lines(const LightRun& run) {
                     " surface light template(s) kept for korvex-tex, which makes their textures emit");
   for (const std::string& change : run.world_report.changes) lines.push_back("world " + change);
   for (const std::string& sky : run.world_report.sky) lines.push_back("sky shader (korvex-tex) " + sky);
-  if (!run.world_report.switches.empty()) {
+  if (const std::vector<std::string> words = compile_switch_words(run); !words.empty()) {
     std::string all;
-    for (const std::string& word : compile_switch_words(run)) all += " " + word;
+    for (const std::string& word : words) all += " " + word;
     lines.push_back("compile the light stage with" + all);
   }
   return lines;

@@ -24,6 +24,7 @@ namespace conv {
 struct WorldLightFacts {
   double value_scale = kmap::quake_value_scale;  // Q3 compiler value per Quake light value
   double distance_scale = 1.0;  // "_dist": Quake distances count this many times
+  double anglescale = 0.5;      // "_anglescale" a: a face at θ takes (1 - a) + a·cos θ
   bool quake2 = false;
 };
 

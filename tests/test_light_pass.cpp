@@ -87,4 +87,37 @@ TEST(LightPass, RunsTranslateLightsOnlyWhenAsked) {
   }
 }
 
+// Lights the Q3 compiler draws with an angle term (suns, the sky dome,
+// surface lights) ask for its half-Lambert curve, nearer Quake's; not when
+// the world's own angle term is nearly Lambert already, nor for Quake 2.
+TEST(LightPass, AngleTermLightsAskForHalfLambert) {
+  const std::string brush = "{\n( 0 0 0 ) ( 0 64 0 ) ( 64 0 0 ) rock1 0 0 0 1 1\n}\n";
+  const std::string light = "{\n\"classname\" \"light\"\n\"origin\" \"0 0 64\"\n";
+  const struct {
+    const char* name;
+    std::string world_keys;
+    std::string entities;
+    Args game;
+    std::vector<std::string> switches;
+  } cases[] = {
+      {"a sun", "\"_sunlight\" \"200\"\n", "", {"-q1"}, {"-lightanglehl", "1"}},
+      {"a sky dome", "\"_sunlight2\" \"200\"\n", "", {"-q1"}, {"-lightanglehl", "1"}},
+      {"a sun light", "", light + "\"_sun\" \"1\"\n}\n", {"-q1"}, {"-lightanglehl", "1"}},
+      {"a surface light", "", light + "\"_surface\" \"lava1\"\n}\n", {"-q1"}, {"-lightanglehl", "1"}},
+      {"after other switches", "\"_sunlight\" \"200\"\n\"_dirt\" \"1\"\n", "", {"-q1"},
+       {"-dirty", "-lightanglehl", "1"}},
+      {"point lights only", "", light + "}\n", {"-q1"}, {}},
+      {"a Lambert world", "\"_sunlight\" \"200\"\n\"_anglescale\" \"1\"\n", "", {"-q1"}, {}},
+      {"Quake 2", "\"_sunlight\" \"200\"\n", "", {"-q2"}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Args args{"-s", "a.map", "-d", "a.out", "-e", "q1.ent", "-lights"};
+    args.insert(args.end(), c.game.begin(), c.game.end());
+    const std::string map = "{\n\"classname\" \"worldspawn\"\n" + c.world_keys + brush + "}\n" + c.entities;
+    const KorvexRun run = Golden(c.name).args(args).input("a.map", map).input("q1.ent", "light *\n").check();
+    EXPECT_EQ(run.report.compile_switches, c.switches);
+  }
+}
+
 }  // namespace
