@@ -1,7 +1,7 @@
 #include "fog_volume.h"
 
 #include <algorithm>
-#include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -60,19 +60,21 @@ std::string fog_texture_name(const FogVolume& fog) {
 
 bool read_fog_texture_name(std::string_view name, FogVolume& out) {
   if (name.size() <= prefix.size() || ascii_lower(name.substr(0, prefix.size())) != prefix) return false;
-  const std::string rest(name.substr(prefix.size()));
-  unsigned r = 0, g = 0, b = 0;
-  long long distance = 0;
-  int used = 0;
-  if (rest.size() < 8 || rest[6] != '_' ||
-      std::sscanf(rest.c_str(), "%2x%2x%2x_%lld%n", &r, &g, &b, &distance, &used) != 4 ||
-      static_cast<size_t>(used) != rest.size() || distance <= 0)
-    return false;
-  for (size_t i = 0; i < 6; ++i)
-    if (!std::isxdigit(static_cast<unsigned char>(rest[i]))) return false;
-  for (size_t i = 7; i < rest.size(); ++i)
-    if (!std::isdigit(static_cast<unsigned char>(rest[i]))) return false;
-  out = FogVolume{{static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b)}, distance};
+  // RRGGBB_D: the number readers take signs and stop early, so each part
+  // must be read whole.
+  const std::string_view rest = name.substr(prefix.size());
+  if (rest.size() < 8 || rest[6] != '_' || rest[7] == '+' || rest[7] == '-') return false;
+  FogVolume read;
+  for (size_t c = 0; c < 3; ++c) {
+    const char* first = rest.data() + 2 * c;
+    if (*first == '+' || *first == '-') return false;
+    const auto [end, error] = std::from_chars(first, first + 2, read.colour[c], 16);
+    if (error != std::errc{} || end != first + 2) return false;
+  }
+  const char* last = rest.data() + rest.size();
+  const auto [end, error] = std::from_chars(rest.data() + 7, last, read.distance);
+  if (error != std::errc{} || end != last || read.distance <= 0) return false;
+  out = read;
   return true;
 }
 

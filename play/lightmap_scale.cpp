@@ -6,9 +6,10 @@
 #include "q3_level.h"
 
 namespace play {
-
 namespace {
+
 constexpr uint64_t texel_bytes = 3;
+
 }  // namespace
 
 LuxelStatus scale_q3_lightmaps(std::span<uint8_t> bsp, double factor) {

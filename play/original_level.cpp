@@ -1,9 +1,9 @@
 #include "original_level.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <span>
 #include <string_view>
-#include <filesystem>
 #include <system_error>
 
 #include "mapped_file.h"
@@ -77,10 +77,6 @@ bool OriginalLevels::find(const std::string& map_name, OriginalLevel& out) const
   out.bytes.assign(bytes.begin(), bytes.end());
   out.origin = place.member.empty() ? place.path : place.path + ":" + place.member;
   return true;
-}
-
-bool find_original_level(const std::vector<std::string>& sources, const std::string& map_name, OriginalLevel& out) {
-  return OriginalLevels(sources).find(map_name, out);
 }
 
 }  // namespace play

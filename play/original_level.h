@@ -41,9 +41,6 @@ class OriginalLevels {
   std::map<std::string, Place> by_name_;  // "e1m1.bsp" -> its first place
 };
 
-// OriginalLevels(sources).find(map_name, out), for a single look-up.
-[[nodiscard]] bool find_original_level(const std::vector<std::string>& sources, const std::string& map_name,
-                                       OriginalLevel& out);
 
 }  // namespace play
 

@@ -330,7 +330,7 @@ void PlayRun::match_light(MapRecord& map) {
   std::vector<uint8_t> compiled;
   // A shader of the pack that stores its lightmap at half shows it doubled.
   const ShownLight shown = [this](std::string_view shader) {
-    return record_.plan.overbright_shaders.contains(std::string(shader))
+    return record_.plan.overbright_shaders.contains(shader)
                ? float(1 / texpack::overbright_lightmap_scale)
                : 1.0f;
   };

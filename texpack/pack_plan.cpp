@@ -126,7 +126,6 @@ PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const std::vector
 
   std::map<std::string, ImageJob> jobs;
   std::map<std::string, std::string> shaders;  // name -> text, so that the script is sorted
-  std::vector<PackFile> fog_images;
   for (const Found& item : found) {
     const ShaderImages images = add_images(item, jobs);
     const std::string& pack_name = item.wanted->name.pack_name;
@@ -173,16 +172,6 @@ PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const std::vector
     ++plan.shaders_by_kind[static_cast<size_t>(ShaderKind::nonsolid)];
   }
 
-  for (const kmap::FogVolume& fog : fogs) {
-    const Shader shader = fog_shader(fog);
-    PackFile image{shader.name + ".png", {}, false};
-    if (!encode_png(fog_image(fog), image.bytes, error)) return PlanStatus::encode_failed;
-    fog_images.push_back(std::move(image));
-    shaders[shader.name] = shader_text(shader);
-    ++plan.shaders;
-    ++plan.shaders_by_kind[static_cast<size_t>(ShaderKind::fog)];
-  }
-
   // Every check before the slow part: palettes and paths.
   std::set<const SourceTexture*> packed;
   for (const auto& [path, job] : jobs) {
@@ -214,7 +203,17 @@ PlanStatus plan_pack(const std::vector<WantedTexture>& wanted, const std::vector
     if (progress) progress(++done, jobs.size());
   }
 
-  for (PackFile& image : fog_images) plan.files.push_back(std::move(image));
+  // A fog is its shader and an image of its colour.
+  for (const kmap::FogVolume& fog : fogs) {
+    const Shader shader = fog_shader(fog);
+    PackFile image{shader.name + ".png", {}, false};
+    if (!encode_png(fog_image(fog), image.bytes, error)) return PlanStatus::encode_failed;
+    plan.files.push_back(std::move(image));
+    shaders[shader.name] = shader_text(shader);
+    ++plan.shaders;
+    ++plan.shaders_by_kind[static_cast<size_t>(ShaderKind::fog)];
+  }
+  // The images in path order, fog images among the textures'.
   std::sort(plan.files.begin(), plan.files.end(), [](const PackFile& a, const PackFile& b) { return a.path < b.path; });
   if (!shaders.empty()) {
     std::string script;

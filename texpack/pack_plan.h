@@ -48,7 +48,7 @@ struct PackPlan {
   const Palette* palette_used = nullptr;  // the game palette, when any texture needed it
   int own_palette_textures = 0;           // textures coloured by their own (Half-Life) palette
   std::vector<std::string> notes;         // animations cut short, ...
-  std::set<std::string> overbright_shaders;  // shaders whose lightmap is stored at half and drawn doubled
+  std::set<std::string, std::less<>> overbright_shaders;  // shaders whose lightmap is stored at half and drawn doubled
 };
 
 enum class PlanStatus {

@@ -1,7 +1,5 @@
 #include "texture_search.h"
 
-#include "map_light.h"
-
 #include <algorithm>
 #include <filesystem>
 #include <map>

@@ -41,7 +41,7 @@ TEST(OriginalLevel, FoundByTheMapsNameInTheSourcesOrder) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     play::OriginalLevel level{"untouched", {}};
-    const bool found = play::find_original_level(c.sources, c.map, level);
+    const bool found = play::OriginalLevels(c.sources).find(c.map, level);
     ASSERT_EQ(found, !c.origin_end.empty());
     if (!found) {
       EXPECT_EQ(level.origin, "untouched");
