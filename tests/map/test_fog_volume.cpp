@@ -66,6 +66,7 @@ TEST(FogVolume, TextureNamesCarryTheFogAndNothingElse) {
       {"korvex/fog_f0ffce_-5", false},     {"korvex/fog_f0ffc_90297", false},  {"korvex/fog_f0ffcex90297", false},
       {"korvex/fog_f0ffce_90297x", false}, {"korvex/fog_f0ffce_", false},      {"korvex/fog_g0ffce_1", false},
       {"korvex/fog_+0ffce_1", false},      {"korvex/nonsolid", false},         {"q1/fog_f0ffce_1", false},
+      {"korvex/fog_f0ffce_99999999999999999999", false},  // a distance no number holds
   };
   for (const auto& c : cases) {
     FogVolume read{{1, 2, 3}, 7};
