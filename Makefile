@@ -2,7 +2,8 @@
 #   make demo   build korvex and convert the bundled example map
 #   make test   build everything and run every test
 # Also: make install [PREFIX=/usr/local], make deb, make test-sanitize,
-# make test-tsan, make fuzz [FUZZ_SECONDS=60], make bench, make clean.
+# make test-tsan, make fuzz [FUZZ_SECONDS=60], make bench, make look
+# [LOOK_MAPS="start pd_keys"], make clean.
 
 BUILD         ?= build
 SAN_BUILD     ?= build-sanitize
@@ -14,7 +15,7 @@ FUZZ_SECONDS  ?= 60
 CMAKE_FLAGS   ?=
 PREFIX        ?= /usr/local
 
-.PHONY: all build demo test test-sanitize test-tsan install deb fuzz bench deps clean
+.PHONY: all build demo test test-sanitize test-tsan install deb fuzz bench look deps clean
 
 all: build
 
@@ -79,6 +80,11 @@ bench: build
 
 fuzz:
 	sh tools/fuzz.sh $(FUZZ_SECONDS)
+
+# Converted Quake maps pictured beside their authors' compiled levels (needs
+# the shared side-by-side tools; FAST=1 for the quick light stage).
+look: build
+	BUILD=$(BUILD) FAST=$(FAST) bash tools/look_check.sh $(LOOK_MAPS)
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD)
