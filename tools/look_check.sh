@@ -10,7 +10,8 @@
 # Exits 1 when a step fails for a map, 2 when the shared tools are missing.
 #
 # Usage: tools/look_check.sh [MAP_NAME...]
-#   (default: the compiled corpus maps whose .bsp holds all their textures)
+#   (default: the compiled corpus maps whose .bsp holds all their textures
+#   and was lit by the map's own lights)
 # Environment: SHARED (default ../shared), BUILD (default build),
 #   OUT (default: a new folder under /tmp, kept), VIEWS (default 6),
 #   FAST=1 for the compiler's quick vis and light on both sides.
