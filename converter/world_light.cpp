@@ -56,8 +56,8 @@ WorldLightFacts world_light_facts(const Entity& world, bool quake2) {
   facts.value_scale = light_value_scale(world, quake2);
   const double distance = light_number(world, "_dist").value_or(1);
   facts.distance_scale = distance > 0 ? distance : 1;
-  const auto anglescale = light_number(world, "_anglescale") ? light_number(world, "_anglescale")
-                                                             : light_number(world, "_anglesense");
+  auto anglescale = light_number(world, "_anglescale");
+  if (!anglescale) anglescale = light_number(world, "_anglesense");
   if (anglescale && *anglescale >= 0 && *anglescale <= 1) facts.anglescale = *anglescale;
   facts.quake2 = quake2;
   return facts;

@@ -60,14 +60,13 @@ std::string fog_texture_name(const FogVolume& fog) {
 
 bool read_fog_texture_name(std::string_view name, FogVolume& out) {
   if (name.size() <= prefix.size() || ascii_lower(name.substr(0, prefix.size())) != prefix) return false;
-  // RRGGBB_D: the number readers take signs and stop early, so each part
-  // must be read whole.
+  // RRGGBB_D, each part read whole (from_chars takes no '+', and '-' only
+  // for the distance, which must be above 0).
   const std::string_view rest = name.substr(prefix.size());
-  if (rest.size() < 8 || rest[6] != '_' || rest[7] == '+' || rest[7] == '-') return false;
+  if (rest.size() < 8 || rest[6] != '_') return false;
   FogVolume read;
   for (size_t c = 0; c < 3; ++c) {
     const char* first = rest.data() + 2 * c;
-    if (*first == '+' || *first == '-') return false;
     const auto [end, error] = std::from_chars(first, first + 2, read.colour[c], 16);
     if (error != std::errc{} || end != first + 2) return false;
   }
